@@ -1,0 +1,65 @@
+#include "app/command_line.h"
+
+#include "os/os.h"
+
+namespace kvt {
+namespace {
+
+bool IsSeparator(char c) {
+  const auto code = static_cast<uint8_t>(c);
+  return code >= 1 && code <= 32;
+}
+
+}  // namespace
+
+TCommandLine::TCommandLine(Os& os, const std::string& text) : os_(os) {
+  // The text ends at its first zero character.
+  const std::string line = text.substr(0, text.find('\0'));
+  size_t i = 0;
+  const size_t n = line.size();
+  for (;;) {
+    for (;;) {
+      while (i < n && IsSeparator(line[i])) ++i;
+      if (i + 1 < n && line[i] == '"' && line[i + 1] == '"')
+        i += 2;
+      else
+        break;
+    }
+    if (i >= n) break;
+    std::string word;
+    bool quoted = false;
+    while (i < n && (quoted || !IsSeparator(line[i]))) {
+      const char c = line[i];
+      if (c == '"') {
+        quoted = !quoted;
+        ++i;
+        continue;
+      }
+      word += c;
+      ++i;
+      if (os_.IsDBCSLeadByte(static_cast<uint8_t>(c)) && i < n) word += line[i++];
+    }
+    words_.push_back(word);
+  }
+  if (words_.empty()) words_.emplace_back();
+}
+
+std::string TCommandLine::Param(int index) const {
+  if (index < 0 || index >= static_cast<int>(words_.size())) return std::string();
+  return words_[static_cast<size_t>(index)];
+}
+
+bool TCommandLine::HasSwitch(const std::string& name) const {
+  for (int i = 1; i <= Count(); ++i) {
+    const std::string& word = words_[static_cast<size_t>(i)];
+    if (word.empty() || (word[0] != '/' && word[0] != '-')) continue;
+    const std::string rest = word.substr(1);
+    if (os_.CompareStringA(kLocaleUserDefault, kNormIgnoreCase, rest.c_str(),
+                           static_cast<int>(rest.size()), name.c_str(),
+                           static_cast<int>(name.size())) == kCstrEqual)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace kvt

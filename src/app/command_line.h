@@ -1,0 +1,30 @@
+#pragma once
+// The program's parameters, split from its own command-line text.
+#include <string>
+#include <vector>
+
+namespace kvt {
+
+class Os;
+
+class TCommandLine {
+ public:
+  // Splits Text: characters 1 to 32 separate, double quotes group and are
+  // dropped, pairs of quotes at the start of a parameter are skipped, and
+  // multi-byte characters of the ANSI code page are taken whole.
+  TCommandLine(Os& os, const std::string& text);
+
+  // Parameters after the program's own name.
+  int Count() const { return static_cast<int>(words_.size()) - 1; }
+  // Parameter Index (0 is the program path); empty beyond the count.
+  std::string Param(int index) const;
+  // True when a parameter is "/" or "-" followed by Name, case ignored under
+  // the user's default locale.
+  bool HasSwitch(const std::string& name) const;
+
+ private:
+  Os& os_;
+  std::vector<std::string> words_;
+};
+
+}  // namespace kvt

@@ -1,0 +1,52 @@
+#include "app/commands.h"
+
+#include "app/console_output.h"
+#include "app/texts.h"
+#include "processes/process_list.h"
+#include "processes/termination.h"
+#include "support/format.h"
+#include "support/int_conversion.h"
+
+namespace kvt {
+
+TSelector ReadSelector(int parameterCount, const std::string& parameter2) {
+  TSelector selector;
+  selector.Given = parameterCount >= 2;
+  selector.Text = parameter2;
+  int32_t number = 0;
+  if (selector.Given && TryStrToInt(parameter2, number) && number != 0) {
+    selector.IsProcessId = true;
+    selector.ProcessId = number;
+  }
+  return selector;
+}
+
+void RunListCommand(TqxProcessList& list, TConsoleOutput& out) {
+  out.Line("Processes:");
+  out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
+  for (int i = 0; i < list.SelectedCount(); ++i)
+    out.Line(list.Selected(i).FormatLine(kProcessTemplate));
+}
+
+void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOutput& out) {
+  // Without a selector every process would be selected, this program included.
+  if (!selector.Given) {
+    out.Line("/kill needs a process id or a file name; nothing was terminated.");
+    return;
+  }
+  if (selector.IsProcessId)
+    out.Line(Format("Trying to kill process with PID %d...", selector.ProcessId));
+  else
+    out.Line(Format("Trying to kill processes with filename \"%s\"...", selector.Text.c_str()));
+  out.Line(Format("%d matches found:", list.SelectedCount()));
+  if (list.SelectedCount() > 0) out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
+  for (int i = 0; i < list.SelectedCount(); ++i) {
+    TqxProcessItem& item = list.Selected(i);
+    out.Line(item.FormatLine(kProcessTemplate));
+    // The item may be this program itself: everything so far must be out first.
+    out.Flush();
+    out.Line(KillProcess(item) ? "Terminated." : "Error terminating process!");
+  }
+}
+
+}  // namespace kvt

@@ -1,0 +1,24 @@
+#pragma once
+// The command switches, each writing its block to standard output.
+#include <cstdint>
+#include <string>
+
+namespace kvt {
+
+class TConsoleOutput;
+class TqxProcessList;
+
+// Parameter 2 as the user gave it: a process id (a non-zero number) or a
+// file-name pattern; Given is false when there is no parameter 2.
+struct TSelector {
+  bool Given = false;
+  bool IsProcessId = false;
+  int32_t ProcessId = 0;
+  std::string Text;
+};
+TSelector ReadSelector(int parameterCount, const std::string& parameter2);
+
+void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
+void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOutput& out);
+
+}  // namespace kvt

@@ -1,0 +1,93 @@
+#include "app/dispatcher.h"
+
+#include <exception>
+#include <new>
+
+#include "app/command_line.h"
+#include "app/commands.h"
+#include "app/console_output.h"
+#include "app/texts.h"
+#include "os/os.h"
+#include "processes/process_context.h"
+#include "processes/process_list.h"
+#include "support/errors.h"
+#include "support/format.h"
+#include "support/path_parts.h"
+
+namespace kvt {
+namespace {
+
+void SelectProcesses(TqxProcessList& list, const TSelector& selector) {
+  if (!selector.Given)
+    list.SelectAll();
+  else if (selector.IsProcessId)
+    list.SelectByProcessID(static_cast<uint32_t>(selector.ProcessId));
+  else
+    list.ClearSelection();  // selection by file name is not available yet
+}
+
+void RunCommands(Os& os, TConsoleOutput& out) {
+  const TCommandLine commandLine(os, os.GetCommandLineA());
+  for (const char* line : kBannerLines) out.Line(line);
+  if (commandLine.Count() == 0 || commandLine.HasSwitch("?") || commandLine.HasSwitch("help"))
+    for (const char* line : kUsageLines) out.Line(line);
+
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.AlwaysFullInformation = true;
+  list.Refresh();
+
+  const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
+  SelectProcesses(list, selector);
+
+  if (commandLine.HasSwitch("list")) RunListCommand(list, out);
+  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
+  if (commandLine.HasSwitch("license"))
+    for (const char* line : kLicenseLines) out.Line(line);
+  out.Flush();
+}
+
+std::string WithPeriod(const std::string& message) {
+  if (!message.empty() && message.back() == '.') return message;
+  return message + ".";
+}
+
+void ReportUnhandledError(Os& os, const char* className, const std::string& message,
+                          uintptr_t address) {
+  const std::string module = SplitPath(os, os.GetOwnModuleFileName()).Name;
+  const std::string report =
+      Format("Exception %s in module %s at %08X.\r\n", className, module.c_str(),
+             static_cast<uint32_t>(address)) +
+      WithPeriod(message) + "\r\n\r\n";
+  const std::string oem = os.AnsiToOem(report);
+  os.WriteStdErr(oem.data(), oem.size());
+}
+
+}  // namespace
+
+int RunProgram(Os& os) {
+  TConsoleOutput out(os);
+  const auto flushQuietly = [&out] {
+    try {
+      out.Flush();
+    } catch (const EError&) {
+      // Standard output itself may be what failed; the report goes to standard error.
+    }
+  };
+  try {
+    RunCommands(os, out);
+    return 0;
+  } catch (const EError& error) {
+    flushQuietly();
+    ReportUnhandledError(os, error.ClassName(), error.what(), error.Address());
+  } catch (const std::bad_alloc& error) {
+    flushQuietly();
+    ReportUnhandledError(os, "EOutOfMemory", "Out of memory", 0);
+  } catch (const std::exception& error) {
+    flushQuietly();
+    ReportUnhandledError(os, "Exception", error.what(), 0);
+  }
+  return 1;
+}
+
+}  // namespace kvt

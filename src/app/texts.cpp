@@ -1,0 +1,44 @@
+#include "app/texts.h"
+
+namespace kvt {
+
+const char* const kBannerLines[4] = {
+    "kvtProc 0.1 - process management command line tool",
+    "Copyright (c) 2026 Halvorsk. All rights reserved.",
+    "Use /license to show license.",
+    "",
+};
+
+const char* const kUsageLines[8] = {
+    "Usage: kvtProc <command> [parameters]",
+    "",
+    "Command:",
+    "  /list [pid or filename]     Lists running processes",
+    "  /kill <pid or filename>     Terminates running processes",
+    "  /modules <pid or filename>  Lists all modules of the specified process",
+    "  /handles <pid or filename>  Lists all handles of the specified process",
+    "",
+};
+
+const char* const kLicenseLines[10] = {
+    "",
+    "kvtProc is made by Halvorsk, the makers of KVT HiveManager.",
+    "Find Halvorsk on the web at https://www.halvorsk.example/",
+    "",
+    "",
+    " ",
+    " ",
+    "You may use kvtProc free of charge as long as you are no competitor of Halvorsk and have no commercial interest in its use.",
+    "",
+    "",
+};
+
+const char* const kProcessTemplate =
+    "<$PID:4>  <$FILENAME:25>  (<$PPID:4>)  <$DESCRIPTION:20>  <$VERSION:16>  <$COMPANY:22>  "
+    "<$PATH:*>";
+const char* const kModuleTemplate =
+    "<$MID:4>  <$FILENAME:25>  (<$PID:4>)  <$ADDR:8>  <$SIZE:8>  <$PATH:*>";
+const char* const kHandleTemplate =
+    "<$OTYPENR:4>: <$OTYPETEXT:20>  <$NAME:32>  (<$PID:4>)  <$HANDLE:8>  <$ACCESS:8>  <$FLAGS:5>";
+
+}  // namespace kvt

@@ -1,0 +1,93 @@
+#pragma once
+// The record and record-collection bases of every inventory (processes,
+// modules): bitness, verdict, file name and the record's forms.
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "inventory/collection.h"
+#include "inventory/inventory_context.h"
+#include "support/string_list.h"
+
+namespace kvt {
+
+enum TSystemLogLegitStatus : uint8_t { llsUnknown, llsGood, llsOpen, llsBad };
+enum TSystemLogTargetOS : uint8_t { winBit32, winBit64 };
+
+const char* TargetOSText(TSystemLogTargetOS os);  // "32 bit" / "64 bit"
+
+// A 16-byte interface identifier.
+struct TGuid {
+  uint32_t D1;
+  uint16_t D2, D3;
+  uint8_t D4[8];
+  bool operator==(const TGuid& other) const;
+};
+constexpr uint32_t kENoInterface = 0x80004002u;
+extern const TGuid IID_IUnknown;
+
+class TInterfacedCollection : public TCollection {
+ public:
+  using TCollection::TCollection;
+  // 0 and the object when it supports Iid, else E_NOINTERFACE.
+  virtual uint32_t QueryInterface(const TGuid& iid, void** object);
+};
+
+class TSystemLogCollection;
+
+class TSystemLogItem : public TCollectionItem {
+ public:
+  TSystemLogItem(TCollection& collection, const char* classTag);
+  const char* ClassName() const override { return ClassTag.c_str(); }
+
+  TSystemLogLegitStatus Legit = llsUnknown;
+  TSystemLogTargetOS TargetOS = winBit32;
+  std::string Filename;
+  std::string MD5;
+  int64_t Filesize = 0;
+  const std::string ClassTag;
+
+  virtual bool IsHarmless() const { return Legit == llsGood; }
+  virtual bool IsActive() const { return true; }
+  virtual std::string LASSH() const;
+  virtual std::string CompleteFilename() { return Filename; }
+  virtual std::string LocationPath() const { return kUndefinedLocation; }
+  virtual std::string MakroLocation() const { return MakroLocationPath() + kUndefinedLocation; }
+  virtual std::string MakroLocationPath() const { return kUndefinedLocation; }
+  virtual std::string InfoLocation() const { return MakroLocation(); }
+  virtual void AddSnapshotFields(TStringList&) {}
+  virtual void AddSectionLines(TStringList&) {}
+  virtual void AddLogLines(TStringList&) {}
+  virtual void AddListEntry(TStringList&) {}
+
+  TSystemLogCollection& Owner() const;
+
+  static constexpr const char* kUndefinedLocation = "<undefined>";
+  static constexpr const char* kEmptyInputDigest = "D41D8CD98F00B204E9800998ECF8427E";
+};
+
+class TSystemLogCollection : public TInterfacedCollection {
+ public:
+  TSystemLogCollection(TInventoryContext& context, TItemFactory itemClass, const char* classTag);
+
+  TSystemLogItem& Add();
+  TSystemLogItem& Items(int index) const {
+    return static_cast<TSystemLogItem&>(TCollection::Items(index));
+  }
+
+  virtual std::string LogListHeader() const { return "Log"; }
+  virtual void Reset() { Clear(); }
+  virtual void LoadFromLogLines(const TStringList&) {}
+
+  TInventoryContext& Context() const { return context_; }
+
+  TSystemLogTargetOS TargetOS = winBit32;
+  bool LimitToBitSpecific = false;
+  TStringList OldSnapShot;
+  const std::string ClassTag;
+
+ private:
+  TInventoryContext& context_;
+};
+
+}  // namespace kvt

@@ -1,0 +1,252 @@
+#include "os/fake/fake_os.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kvt {
+namespace {
+
+constexpr OsHandle kCurrentProcessPseudoHandle = 0xFFFFFFFFu;
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
+
+std::string Take(const char* text, int length) {
+  return length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(length));
+}
+
+}  // namespace
+
+uint32_t CopyToBuffer(const std::string& text, char* buffer, uint32_t size) {
+  if (size == 0) return 0;
+  const uint32_t length = std::min<uint32_t>(static_cast<uint32_t>(text.size()), size - 1);
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+  return length;
+}
+
+FakeOs::FakeOs() {
+  Version.dwOSVersionInfoSize = sizeof Version;
+  Version.dwMajorVersion = 5;
+  Version.dwMinorVersion = 1;
+  Version.dwBuildNumber = 2600;
+  Version.dwPlatformId = kVerPlatformWin32Nt;
+  DriveDevices['C'] = "\\Device\\HarddiskVolume1";
+}
+
+size_t FakeOs::CallCount(const std::string& name) const {
+  return static_cast<size_t>(std::count(Calls.begin(), Calls.end(), name));
+}
+
+TFakeProcess* FakeOs::FindProcess(uint32_t id) {
+  for (auto& process : Processes)
+    if (process.Id == id && process.Alive) return &process;
+  return nullptr;
+}
+
+OsHandle FakeOs::NewHandle(THandle handle) {
+  const OsHandle value = nextHandle_;
+  nextHandle_ += 4;
+  handles_.emplace(value, std::move(handle));
+  return value;
+}
+
+FakeOs::THandle* FakeOs::Find(OsHandle handle, THandle::Kind kind) {
+  const auto found = handles_.find(handle);
+  if (found == handles_.end() || found->second.Type != kind) return nullptr;
+  return &found->second;
+}
+
+bool FakeOs::GetVersionExA(TOsVersionInfo* info) {
+  Calls.push_back("GetVersionExA");
+  if (VersionFails || info->dwOSVersionInfoSize != sizeof(TOsVersionInfo)) return false;
+  *info = Version;
+  return true;
+}
+
+OsHandle FakeOs::GetCurrentProcess() { return kCurrentProcessPseudoHandle; }
+uint32_t FakeOs::GetCurrentProcessId() { return CurrentProcessId; }
+std::string FakeOs::GetCommandLineA() { return CommandLine; }
+std::string FakeOs::GetOwnModuleFileName() { return OwnModuleFileName; }
+
+bool FakeOs::IsBound(TOptionalEntry entry) {
+  switch (entry) {
+    case TOptionalEntry::GetProcessImageFileNameA:
+      return ImageFileNameBound;
+  }
+  return false;
+}
+
+bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
+  Calls.push_back("EnumProcesses");
+  if (!ProcessStatusAvailable || EnumProcessesFails) return false;
+  uint32_t written = 0;
+  for (const auto& process : Processes) {
+    if (!process.Alive || !process.InIdList) continue;
+    if (written + sizeof(uint32_t) > bytes) break;
+    ids[written / sizeof(uint32_t)] = process.Id;
+    written += sizeof(uint32_t);
+  }
+  *bytesReturned = written;
+  return true;
+}
+
+OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
+  Calls.push_back("OpenProcess");
+  const TFakeProcess* process = FindProcess(processId);
+  if (process == nullptr || (access & ~process->AllowedAccess) != 0) return 0;
+  THandle handle{THandle::Process, processId, access, {}, 0};
+  return NewHandle(std::move(handle));
+}
+
+bool FakeOs::CloseHandle(OsHandle handle) {
+  Calls.push_back("CloseHandle");
+  return handles_.erase(handle) == 1;
+}
+
+uint32_t FakeOs::GetModuleFileNameExA(OsHandle process, OsHandle, char* buffer, uint32_t size) {
+  Calls.push_back("GetModuleFileNameExA");
+  if (!ProcessStatusAvailable) return 0;
+  const THandle* handle = Find(process, THandle::Process);
+  const TFakeProcess* target = handle ? FindProcess(handle->ProcessId) : nullptr;
+  if (target == nullptr || target->ModulePath.empty()) return 0;
+  return CopyToBuffer(target->ModulePath, buffer, size);
+}
+
+uint32_t FakeOs::GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) {
+  Calls.push_back("GetProcessImageFileNameA");
+  if (!ImageFileNameBound) return 0;
+  const THandle* handle = Find(process, THandle::Process);
+  const TFakeProcess* target = handle ? FindProcess(handle->ProcessId) : nullptr;
+  if (target == nullptr || target->ImageDevicePath.empty()) return 0;
+  return CopyToBuffer(target->ImageDevicePath, buffer, size);
+}
+
+bool FakeOs::TerminateProcess(OsHandle process, uint32_t) {
+  Calls.push_back("TerminateProcess");
+  const THandle* handle = Find(process, THandle::Process);
+  if (handle == nullptr || (handle->Access & kProcessTerminate) == 0) return false;
+  TFakeProcess* target = FindProcess(handle->ProcessId);
+  if (target == nullptr || !target->CanTerminate) return false;
+  target->Alive = false;
+  return true;
+}
+
+bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
+  Calls.push_back("IsWow64Process");
+  if (!IsWow64Exported) return false;
+  *wow64 = Wow64;
+  return true;
+}
+
+OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t) {
+  Calls.push_back("CreateToolhelp32Snapshot");
+  if (!ToolhelpAvailable) return 0;
+  if (SnapshotFails) return kInvalidHandleValue;
+  THandle handle{THandle::Snapshot, 0, 0, {}, 0};
+  if (flags & kTh32csSnapProcess) {
+    for (const auto& process : Processes) {
+      if (!process.Alive || !process.InSnapshot) continue;
+      TProcessEntry32 entry;
+      entry.dwSize = sizeof entry;
+      entry.th32ProcessID = process.Id;
+      entry.th32ParentProcessID = process.ParentId;
+      entry.cntThreads = process.Threads;
+      entry.cntUsage = process.Usage;
+      entry.th32DefaultHeapID = process.DefaultHeapId;
+      entry.th32ModuleID = process.ModuleId;
+      CopyToBuffer(process.ExeFile, entry.szExeFile, sizeof entry.szExeFile);
+      handle.Entries.push_back(entry);
+    }
+  }
+  return NewHandle(std::move(handle));
+}
+
+bool FakeOs::NextEntry(OsHandle snapshot, TProcessEntry32* entry) {
+  THandle* handle = Find(snapshot, THandle::Snapshot);
+  if (handle == nullptr || entry->dwSize != sizeof(TProcessEntry32)) return false;
+  if (handle->Cursor >= handle->Entries.size()) return false;
+  *entry = handle->Entries[handle->Cursor++];
+  return true;
+}
+
+bool FakeOs::Process32First(OsHandle snapshot, TProcessEntry32* entry) {
+  Calls.push_back("Process32First");
+  if (THandle* handle = Find(snapshot, THandle::Snapshot)) handle->Cursor = 0;
+  return NextEntry(snapshot, entry);
+}
+
+bool FakeOs::Process32Next(OsHandle snapshot, TProcessEntry32* entry) {
+  Calls.push_back("Process32Next");
+  if (OnProcess32Next) OnProcess32Next();
+  return NextEntry(snapshot, entry);
+}
+
+uint32_t FakeOs::GetLogicalDrives() {
+  Calls.push_back("GetLogicalDrives");
+  uint32_t mask = 0;
+  for (const auto& drive : DriveDevices) mask |= 1u << (drive.first - 'A');
+  for (char letter : DrivesFailingQuery) mask |= 1u << (letter - 'A');
+  return mask;
+}
+
+uint32_t FakeOs::QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) {
+  Calls.push_back("QueryDosDeviceA");
+  const std::string name(deviceName);
+  if (name.size() != 2 || name[1] != ':') return 0;
+  const char letter = AsciiUpper(name[0]);
+  const auto found = DriveDevices.find(letter);
+  if (found == DriveDevices.end() || DrivesFailingQuery.count(letter)) return 0;
+  // The reply is a list of texts ending in an empty one.
+  if (size < found->second.size() + 2) return 0;
+  CopyToBuffer(found->second, buffer, size);
+  buffer[found->second.size() + 1] = '\0';
+  return static_cast<uint32_t>(found->second.size() + 2);
+}
+
+int FakeOs::CompareStringA(uint32_t, uint32_t flags, const char* a, int aLength, const char* b,
+                           int bLength) {
+  Calls.push_back("CompareStringA");
+  std::string left = Take(a, aLength);
+  std::string right = Take(b, bLength);
+  if (flags & kNormIgnoreCase) {
+    std::transform(left.begin(), left.end(), left.begin(), AsciiUpper);
+    std::transform(right.begin(), right.end(), right.begin(), AsciiUpper);
+  }
+  const int order = left.compare(right);
+  return order < 0 ? 1 : (order == 0 ? kCstrEqual : 3);
+}
+
+bool FakeOs::IsDBCSLeadByte(uint8_t byte) { return LeadBytes.count(byte) != 0; }
+
+std::string FakeOs::AnsiToOem(const std::string& text) {
+  Calls.push_back("AnsiToOem");
+  // The German umlauts of the Western ANSI page and where the OEM page keeps them.
+  static const std::map<uint8_t, uint8_t> kAnsiToOem = {
+      {0xE4, 0x84}, {0xF6, 0x94}, {0xFC, 0x81}, {0xC4, 0x8E}, {0xD6, 0x99}, {0xDC, 0x9A}};
+  std::string result = text;
+  for (char& c : result) {
+    const auto found = kAnsiToOem.find(static_cast<uint8_t>(c));
+    if (found != kAnsiToOem.end()) c = static_cast<char>(found->second);
+  }
+  return result;
+}
+
+bool FakeOs::WriteStdOut(const char* data, size_t length) {
+  Calls.push_back("WriteStdOut");
+  if (StdOutFails) return false;
+  StdOut.append(data, length);
+  return true;
+}
+
+bool FakeOs::WriteStdErr(const char* data, size_t length) {
+  Calls.push_back("WriteStdErr");
+  StdErr.append(data, length);
+  return true;
+}
+
+void FakeOs::OutputDebugStringA(const char* text) {
+  Calls.push_back("OutputDebugStringA");
+  DebugOutput.emplace_back(text);
+}
+
+}  // namespace kvt

@@ -1,0 +1,99 @@
+#pragma once
+// The only way out to the operating system. Each method mirrors the Win32 call
+// of the same name: same parameters, same results ("0 on failure"), so that every
+// algorithm above this seam stays portable and can be driven by FakeOs.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace kvt {
+
+using OsHandle = uint32_t;  // a Win32 HANDLE of the 32-bit program
+constexpr OsHandle kInvalidHandleValue = 0xFFFFFFFFu;
+
+constexpr uint32_t kProcessTerminate = 0x0001;
+constexpr uint32_t kProcessDupHandle = 0x0040;
+constexpr uint32_t kProcessQueryInformation = 0x0400;
+constexpr uint32_t kProcessVmRead = 0x0010;
+constexpr uint32_t kTh32csSnapProcess = 0x2;
+constexpr uint32_t kLocaleUserDefault = 0x0400;
+constexpr uint32_t kNormIgnoreCase = 0x1;
+constexpr int kCstrEqual = 2;
+constexpr uint32_t kVerPlatformWin32Nt = 2;
+
+// OSVERSIONINFOA, 148 bytes.
+struct TOsVersionInfo {
+  uint32_t dwOSVersionInfoSize = 0;
+  uint32_t dwMajorVersion = 0;
+  uint32_t dwMinorVersion = 0;
+  uint32_t dwBuildNumber = 0;
+  uint32_t dwPlatformId = 0;
+  char szCSDVersion[128] = {};
+};
+static_assert(sizeof(TOsVersionInfo) == 148, "OSVERSIONINFOA layout");
+
+// PROCESSENTRY32 (ANSI) of the 32-bit platform, 296 bytes.
+struct TProcessEntry32 {
+  uint32_t dwSize = 0;
+  uint32_t cntUsage = 0;
+  uint32_t th32ProcessID = 0;
+  uint32_t th32DefaultHeapID = 0;
+  uint32_t th32ModuleID = 0;
+  uint32_t cntThreads = 0;
+  uint32_t th32ParentProcessID = 0;
+  int32_t pcPriClassBase = 0;
+  uint32_t dwFlags = 0;
+  char szExeFile[260] = {};
+};
+static_assert(sizeof(TProcessEntry32) == 296, "PROCESSENTRY32 layout");
+
+// Entry points that are looked up by name and may be missing on a given system.
+enum class TOptionalEntry { GetProcessImageFileNameA };
+
+class Os {
+ public:
+  virtual ~Os() = default;
+
+  // Version and the own process.
+  virtual bool GetVersionExA(TOsVersionInfo* info) = 0;
+  virtual OsHandle GetCurrentProcess() = 0;
+  virtual uint32_t GetCurrentProcessId() = 0;
+  virtual std::string GetCommandLineA() = 0;
+  // GetModuleFileNameA for the program's own module.
+  virtual std::string GetOwnModuleFileName() = 0;
+  virtual bool IsBound(TOptionalEntry entry) = 0;
+
+  // Processes. The process-status entry points return 0 while their library
+  // cannot be loaded.
+  virtual bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) = 0;
+  virtual OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) = 0;
+  virtual bool CloseHandle(OsHandle handle) = 0;
+  virtual uint32_t GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
+                                        uint32_t size) = 0;
+  virtual uint32_t GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) = 0;
+  virtual bool TerminateProcess(OsHandle process, uint32_t exitCode) = 0;
+  virtual bool IsWow64Process(OsHandle process, bool* wow64) = 0;
+
+  // Toolhelp, bound on first use; 0 while it cannot be bound.
+  virtual OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) = 0;
+  virtual bool Process32First(OsHandle snapshot, TProcessEntry32* entry) = 0;
+  virtual bool Process32Next(OsHandle snapshot, TProcessEntry32* entry) = 0;
+
+  // Drives.
+  virtual uint32_t GetLogicalDrives() = 0;
+  virtual uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) = 0;
+
+  // Text.
+  virtual int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength,
+                             const char* b, int bLength) = 0;
+  virtual bool IsDBCSLeadByte(uint8_t byte) = 0;
+  // Converts 8-bit text from the ANSI to the OEM code page.
+  virtual std::string AnsiToOem(const std::string& text) = 0;
+
+  // Standard streams and the debugger channel. A write returns false when it failed.
+  virtual bool WriteStdOut(const char* data, size_t length) = 0;
+  virtual bool WriteStdErr(const char* data, size_t length) = 0;
+  virtual void OutputDebugStringA(const char* text) = 0;
+};
+
+}  // namespace kvt

@@ -1,0 +1,203 @@
+#include "os/win32/win32_os.h"
+
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+namespace kvt {
+namespace {
+
+static_assert(sizeof(PROCESSENTRY32) == sizeof(TProcessEntry32), "PROCESSENTRY32 layout");
+static_assert(offsetof(PROCESSENTRY32, szExeFile) == offsetof(TProcessEntry32, szExeFile),
+              "PROCESSENTRY32 layout");
+static_assert(sizeof(OSVERSIONINFOA) == sizeof(TOsVersionInfo), "OSVERSIONINFOA layout");
+
+using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
+using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
+using GetProcessImageFileNameAFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD);
+using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
+using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
+using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+
+HANDLE ToHandle(OsHandle handle) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)); }
+OsHandle FromHandle(HANDLE handle) {
+  return static_cast<OsHandle>(reinterpret_cast<uintptr_t>(handle));
+}
+
+template <typename Fn>
+Fn As(void* address) {
+  return reinterpret_cast<Fn>(address);
+}
+
+void* Lookup(HMODULE module, const char* name) {
+  return module == nullptr ? nullptr : reinterpret_cast<void*>(GetProcAddress(module, name));
+}
+
+bool WriteAll(DWORD stdHandle, const char* data, size_t length) {
+  HANDLE handle = GetStdHandle(stdHandle);
+  while (length > 0) {
+    DWORD written = 0;
+    if (!WriteFile(handle, data, static_cast<DWORD>(length), &written, nullptr) || written == 0)
+      return false;
+    data += written;
+    length -= written;
+  }
+  return true;
+}
+
+}  // namespace
+
+Win32Os::Win32Os() {
+  // A load result below 32 counts as failure, as for the old loader.
+  HMODULE psapi = LoadLibraryA("psapi.dll");
+  if (reinterpret_cast<uintptr_t>(psapi) >= 32)
+    getProcessImageFileNameA_ = Lookup(psapi, "GetProcessImageFileNameA");
+  isWow64Process_ = Lookup(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+}
+
+bool Win32Os::BindProcessStatus() {
+  if (enumProcesses_ != nullptr) return true;
+  HMODULE library = LoadLibraryA("PSAPI.dll");
+  if (reinterpret_cast<uintptr_t>(library) < 32) return false;  // tried again on the next use
+  enumProcesses_ = Lookup(library, "EnumProcesses");
+  getModuleFileNameExA_ = Lookup(library, "GetModuleFileNameExA");
+  return enumProcesses_ != nullptr;
+}
+
+bool Win32Os::BindToolhelp() {
+  if (createToolhelp32Snapshot_ != nullptr) return true;
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  void* snapshot = Lookup(kernel, "CreateToolhelp32Snapshot");
+  if (snapshot == nullptr) return false;
+  process32First_ = Lookup(kernel, "Process32First");
+  process32Next_ = Lookup(kernel, "Process32Next");
+  createToolhelp32Snapshot_ = snapshot;
+  return true;
+}
+
+bool Win32Os::GetVersionExA(TOsVersionInfo* info) {
+  OSVERSIONINFOA version;
+  std::memcpy(&version, info, sizeof version);
+  const bool ok = ::GetVersionExA(&version) != 0;
+  std::memcpy(info, &version, sizeof version);
+  return ok;
+}
+
+OsHandle Win32Os::GetCurrentProcess() { return FromHandle(::GetCurrentProcess()); }
+uint32_t Win32Os::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
+std::string Win32Os::GetCommandLineA() { return ::GetCommandLineA(); }
+
+std::string Win32Os::GetOwnModuleFileName() {
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return std::string(buffer, length);
+}
+
+bool Win32Os::IsBound(TOptionalEntry entry) {
+  switch (entry) {
+    case TOptionalEntry::GetProcessImageFileNameA:
+      return getProcessImageFileNameA_ != nullptr;
+  }
+  return false;
+}
+
+bool Win32Os::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
+  if (!BindProcessStatus()) return false;
+  DWORD returned = 0;
+  const BOOL ok = As<EnumProcessesFn>(enumProcesses_)(reinterpret_cast<DWORD*>(ids), bytes,
+                                                      &returned);
+  *bytesReturned = returned;
+  return ok != 0;
+}
+
+OsHandle Win32Os::OpenProcess(uint32_t access, bool inherit, uint32_t processId) {
+  return FromHandle(::OpenProcess(access, inherit ? TRUE : FALSE, processId));
+}
+
+bool Win32Os::CloseHandle(OsHandle handle) { return ::CloseHandle(ToHandle(handle)) != 0; }
+
+uint32_t Win32Os::GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
+                                       uint32_t size) {
+  if (!BindProcessStatus() || getModuleFileNameExA_ == nullptr) return 0;
+  return As<GetModuleFileNameExAFn>(getModuleFileNameExA_)(
+      ToHandle(process), reinterpret_cast<HMODULE>(ToHandle(module)), buffer, size);
+}
+
+uint32_t Win32Os::GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) {
+  if (getProcessImageFileNameA_ == nullptr) return 0;
+  return As<GetProcessImageFileNameAFn>(getProcessImageFileNameA_)(ToHandle(process), buffer,
+                                                                   size);
+}
+
+bool Win32Os::TerminateProcess(OsHandle process, uint32_t exitCode) {
+  return ::TerminateProcess(ToHandle(process), exitCode) != 0;
+}
+
+bool Win32Os::IsWow64Process(OsHandle process, bool* wow64) {
+  if (isWow64Process_ == nullptr) return false;
+  BOOL flag = FALSE;
+  const BOOL ok = As<IsWow64ProcessFn>(isWow64Process_)(ToHandle(process), &flag);
+  *wow64 = flag != 0;
+  return ok != 0;
+}
+
+OsHandle Win32Os::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
+  if (!BindToolhelp()) return 0;
+  return FromHandle(As<CreateToolhelp32SnapshotFn>(createToolhelp32Snapshot_)(flags, processId));
+}
+
+bool Win32Os::Process32First(OsHandle snapshot, TProcessEntry32* entry) {
+  if (!BindToolhelp() || process32First_ == nullptr) return false;
+  return As<Process32Fn>(process32First_)(ToHandle(snapshot),
+                                          reinterpret_cast<PROCESSENTRY32*>(entry)) != 0;
+}
+
+bool Win32Os::Process32Next(OsHandle snapshot, TProcessEntry32* entry) {
+  if (!BindToolhelp() || process32Next_ == nullptr) return false;
+  return As<Process32Fn>(process32Next_)(ToHandle(snapshot),
+                                         reinterpret_cast<PROCESSENTRY32*>(entry)) != 0;
+}
+
+uint32_t Win32Os::GetLogicalDrives() { return ::GetLogicalDrives(); }
+
+uint32_t Win32Os::QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) {
+  return ::QueryDosDeviceA(deviceName, buffer, size);
+}
+
+int Win32Os::CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength,
+                            const char* b, int bLength) {
+  return ::CompareStringA(locale, flags, a, aLength, b, bLength);
+}
+
+bool Win32Os::IsDBCSLeadByte(uint8_t byte) { return ::IsDBCSLeadByte(byte) != 0; }
+
+std::string Win32Os::AnsiToOem(const std::string& text) {
+  if (text.empty()) return text;
+  const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                             nullptr, 0);
+  if (wideLength <= 0) return text;
+  std::vector<wchar_t> wide(static_cast<size_t>(wideLength));
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                      wideLength);
+  const int oemLength =
+      WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  if (oemLength <= 0) return text;
+  std::string oem(static_cast<size_t>(oemLength), '\0');
+  WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, &oem[0], oemLength, nullptr, nullptr);
+  return oem;
+}
+
+bool Win32Os::WriteStdOut(const char* data, size_t length) {
+  return WriteAll(STD_OUTPUT_HANDLE, data, length);
+}
+
+bool Win32Os::WriteStdErr(const char* data, size_t length) {
+  return WriteAll(STD_ERROR_HANDLE, data, length);
+}
+
+void Win32Os::OutputDebugStringA(const char* text) { ::OutputDebugStringA(text); }
+
+}  // namespace kvt

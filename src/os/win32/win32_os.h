@@ -1,0 +1,60 @@
+#pragma once
+#include "os/os.h"
+
+namespace kvt {
+
+// The real system. Optional entry points are bound by name: the process-status
+// library on first use (and again on the next use while loading fails),
+// toolhelp from kernel32 on first use, GetProcessImageFileNameA and
+// IsWow64Process when the object is created at start-up.
+class Win32Os : public Os {
+ public:
+  Win32Os();
+
+  bool GetVersionExA(TOsVersionInfo* info) override;
+  OsHandle GetCurrentProcess() override;
+  uint32_t GetCurrentProcessId() override;
+  std::string GetCommandLineA() override;
+  std::string GetOwnModuleFileName() override;
+  bool IsBound(TOptionalEntry entry) override;
+
+  bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) override;
+  OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
+  bool CloseHandle(OsHandle handle) override;
+  uint32_t GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
+                                uint32_t size) override;
+  uint32_t GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) override;
+  bool TerminateProcess(OsHandle process, uint32_t exitCode) override;
+  bool IsWow64Process(OsHandle process, bool* wow64) override;
+
+  OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
+  bool Process32First(OsHandle snapshot, TProcessEntry32* entry) override;
+  bool Process32Next(OsHandle snapshot, TProcessEntry32* entry) override;
+
+  uint32_t GetLogicalDrives() override;
+  uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
+
+  int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
+                     int bLength) override;
+  bool IsDBCSLeadByte(uint8_t byte) override;
+  std::string AnsiToOem(const std::string& text) override;
+
+  bool WriteStdOut(const char* data, size_t length) override;
+  bool WriteStdErr(const char* data, size_t length) override;
+  void OutputDebugStringA(const char* text) override;
+
+ private:
+  bool BindProcessStatus();
+  bool BindToolhelp();
+
+  // Addresses of the optional entry points; null while unbound.
+  void* enumProcesses_ = nullptr;
+  void* getModuleFileNameExA_ = nullptr;
+  void* createToolhelp32Snapshot_ = nullptr;
+  void* process32First_ = nullptr;
+  void* process32Next_ = nullptr;
+  void* getProcessImageFileNameA_ = nullptr;
+  void* isWow64Process_ = nullptr;
+};
+
+}  // namespace kvt

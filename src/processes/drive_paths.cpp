@@ -1,0 +1,58 @@
+#include "processes/drive_paths.h"
+
+#include <vector>
+
+#include "os/os.h"
+#include "support/text.h"
+
+namespace kvt {
+namespace {
+
+constexpr uint32_t kDeviceBufferSize = 260;
+constexpr uint32_t kImagePathBufferSize = 261;
+
+}  // namespace
+
+void ListDriveDevices(Os& os, TStringList& list, const std::string& separator) {
+  list.Clear();
+  std::vector<char> buffer(kDeviceBufferSize);
+  const uint32_t mask = os.GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if ((mask & (1u << i)) == 0) continue;
+    const std::string letter(1, static_cast<char>('A' + i));
+    const std::string drive = letter + ":";
+    buffer.assign(kDeviceBufferSize, '\0');
+    if (os.QueryDosDeviceA(drive.c_str(), buffer.data(), kDeviceBufferSize) == 0) continue;
+    list.Add(letter + separator + "=" + TextUpToZero(buffer.data(), buffer.size()));
+  }
+}
+
+std::string DevicePathToDrivePath(Os& os, const std::string& path) {
+  TStringList drives;
+  ListDriveDevices(os, drives, ":");
+  for (const std::string& entry : drives) {
+    const size_t equals = entry.find('=');
+    const std::string device = entry.substr(equals + 1);
+    if (path.compare(0, device.size(), device) == 0)
+      return entry.substr(0, equals) + path.substr(device.size());
+  }
+  return path;
+}
+
+std::string GetProcessImageName(Os& os, uint32_t processId) {
+  std::string result;
+  const OsHandle process =
+      os.OpenProcess(kProcessQueryInformation | kProcessVmRead, false, processId);
+  if (process == 0) return result;
+  char buffer[kImagePathBufferSize] = {};
+  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameA)) {
+    if (os.GetProcessImageFileNameA(process, buffer, kImagePathBufferSize) != 0)
+      result = DevicePathToDrivePath(os, TextUpToZero(buffer, sizeof buffer));
+  } else if (os.GetModuleFileNameExA(process, 0, buffer, kImagePathBufferSize) != 0) {
+    result = TextUpToZero(buffer, sizeof buffer);
+  }
+  os.CloseHandle(process);
+  return result;
+}
+
+}  // namespace kvt

@@ -1,0 +1,24 @@
+#pragma once
+// Turning the platform's device paths ("\Device\HarddiskVolume1\...") into
+// drive paths, and the image name of a process in drive form.
+#include <cstdint>
+#include <string>
+
+#include "support/string_list.h"
+
+namespace kvt {
+
+class Os;
+
+// One entry per present drive, "C" + Separator + "=" + device name. A drive whose
+// device name cannot be queried gets no entry: an empty device name would match
+// every path.
+void ListDriveDevices(Os& os, TStringList& list, const std::string& separator);
+
+// Path with a leading device name replaced by its drive letter and colon.
+std::string DevicePathToDrivePath(Os& os, const std::string& path);
+
+// The executable path of a process in drive form, or empty.
+std::string GetProcessImageName(Os& os, uint32_t processId);
+
+}  // namespace kvt

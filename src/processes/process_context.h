@@ -1,0 +1,19 @@
+#pragma once
+// Process-wide facts read once at start-up that the process inventory uses.
+#include "inventory/inventory_context.h"
+#include "os/os.h"
+
+namespace kvt {
+
+struct TProcessContext : TInventoryContext {
+  // Reads the version record and the WOW64 state through Os.
+  explicit TProcessContext(Os& os);
+
+  TOsVersionInfo Version;
+  bool Wow64 = false;
+
+  // An NT-family platform with a major version above 3.
+  bool IsNT4OrLater() const;
+};
+
+}  // namespace kvt

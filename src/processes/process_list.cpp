@@ -1,0 +1,242 @@
+#include "processes/process_list.h"
+
+#include <vector>
+
+#include "inventory/column_keys.h"
+#include "os/scoped_handle.h"
+#include "processes/drive_paths.h"
+#include "support/format.h"
+#include "support/path_parts.h"
+#include "support/text.h"
+
+namespace kvt {
+namespace {
+
+constexpr uint32_t kIdArrayEntries = 4097;  // the id pass sees at most this many processes
+constexpr uint32_t kModuleNameBufferSize = 261;
+constexpr uint32_t kQueryAndRead = kProcessQueryInformation | kProcessVmRead;
+constexpr const char* kSystemItemName = "[System]";
+
+const TColumnKey<TqxProcessItem> kProcessColumns[] = {
+    {"PID", "PID", TColumnKind::Decimal, [](const TqxProcessItem& p) { return p.ProcessID; }, {}},
+    {"PPID", "PPID", TColumnKind::Decimal, [](const TqxProcessItem& p) { return p.ParentID; }, {}},
+    {"FILENAME", "Filename", TColumnKind::Text, {},
+     [](const TqxProcessItem& p) { return p.FilenameOnly(); }},
+    {"DESCRIPTION", "Description", TColumnKind::Text, {},
+     [](const TqxProcessItem& p) { return p.FileDescription; }},
+    {"VERSION", "Version", TColumnKind::Text, {},
+     [](const TqxProcessItem& p) { return p.FileVersion; }},
+    {"COMPANY", "Company", TColumnKind::Text, {},
+     [](const TqxProcessItem& p) { return p.FileCompany; }},
+    {"PATH", "Path", TColumnKind::Text, {},
+     [](const TqxProcessItem& p) { return p.DirectoryPart(); }},
+};
+
+std::string TrimControlAndBlanks(const std::string& text) {
+  size_t first = 0;
+  size_t last = text.size();
+  while (first < last && static_cast<uint8_t>(text[first]) <= 32) ++first;
+  while (last > first && static_cast<uint8_t>(text[last - 1]) <= 32) --last;
+  return text.substr(first, last - first);
+}
+
+}  // namespace
+
+TqxProcessItem::TqxProcessItem(TCollection& collection)
+    : TSystemLogItem(collection, "TqxProcessItem"),
+      owner_(static_cast<TqxProcessList&>(collection)) {}
+
+std::string TqxProcessItem::FilenameOnly() const {
+  if (Filename.find('\\') == std::string::npos) return Filename;
+  return SplitPath(owner_.Context().Sys, Filename).Name;
+}
+
+std::string TqxProcessItem::DirectoryPart() const {
+  return SplitPath(owner_.Context().Sys, Filename).Directory;
+}
+
+void TqxProcessItem::Assign(const TCollectionItem& source) {
+  const auto* other = dynamic_cast<const TqxProcessItem*>(&source);
+  if (other == nullptr) {
+    TSystemLogItem::Assign(source);
+    return;
+  }
+  DefaultHeapID = other->DefaultHeapID;
+  Filename = other->Filename;
+  GUIResourcesGDI = other->GUIResourcesGDI;
+  GUIResourcesUser = other->GUIResourcesUser;
+  ModuleID = other->ModuleID;
+  ProcessID = other->ProcessID;
+  ParentID = other->ParentID;
+  StateIndex = other->StateIndex;
+  Tag = other->Tag;
+  Threads = other->Threads;
+  Usage = other->Usage;
+  FileCompany = other->FileCompany;
+  FileDescription = other->FileDescription;
+  FileMD5 = other->FileMD5;
+  FileVersion = other->FileVersion;
+  FileHint = other->FileHint;
+}
+
+void TqxProcessItem::AddLogLines(TStringList& lines) {
+  lines.Add(Format("PID: %4d (%4d) %s", static_cast<int32_t>(ProcessID),
+                   static_cast<int32_t>(ParentID), Filename.c_str()));
+  if (Filesize > 0) lines.Add(Format(" size: %lld", static_cast<long long>(Filesize)));
+  if (!FileMD5.empty() && FileMD5 != kEmptyInputDigest)
+    lines.Add(Format("  MD5: %s", FileMD5.c_str()));
+}
+
+void TqxProcessItem::AddListEntry(TStringList& lines) {
+  TSystemLogItem::AddListEntry(lines);
+  lines.Add(CompleteFilename());
+}
+
+std::string TqxProcessItem::FormatHeader(const std::string& tmpl) {
+  return FormatHeaderFromKeys(kProcessColumns, tmpl);
+}
+
+std::string TqxProcessItem::FormatLine(const std::string& tmpl) const {
+  return FormatLineFromKeys(kProcessColumns, *this, tmpl);
+}
+
+TqxProcessList::TqxProcessList(TProcessContext& context)
+    : TSystemLogCollection(
+          context,
+          [](TCollection& owner) { return std::make_unique<TqxProcessItem>(owner); },
+          "TqxProcessList"),
+      context_(context) {}
+
+TqxProcessItem& TqxProcessList::FindOrAddProcess(uint32_t processId, bool& isNew) {
+  for (int i = 0; i < Count(); ++i) {
+    if (Items(i).ProcessID == processId) {
+      isNew = false;
+      return Items(i);
+    }
+  }
+  isNew = true;
+  auto& item = static_cast<TqxProcessItem&>(Add());
+  item.ProcessID = processId;
+  return item;
+}
+
+void TqxProcessList::Refresh() {
+  for (int i = 0; i < Count(); ++i) Items(i).StateIndex = 1;
+  IdPass();
+  if (SnapshotPassWanted()) {
+    try {
+      SnapshotPass();
+    } catch (const std::exception& error) {
+      // The refresh goes on without the snapshot's view; a debugger may want to know.
+      context_.Sys.OutputDebugStringA(error.what());
+    }
+  }
+  RemoveUnseen();
+}
+
+void TqxProcessList::IdPass() {
+  Os& os = context_.Sys;
+  std::vector<uint32_t> ids(kIdArrayEntries);
+  uint32_t bytesReturned = 0;
+  const uint32_t bytes = kIdArrayEntries * sizeof(uint32_t);
+  if (!os.EnumProcesses(ids.data(), bytes, &bytesReturned)) return;
+  const uint32_t count = std::min(bytesReturned, bytes) / sizeof(uint32_t);
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint32_t id = ids[i];
+    if (id == 0) continue;
+    const OsHandle process = os.OpenProcess(kQueryAndRead, false, id);
+    if (process == 0) continue;
+    char buffer[kModuleNameBufferSize] = {};
+    bool isNew = false;
+    TqxProcessItem* item;
+    if (os.GetModuleFileNameExA(process, 0, buffer, kModuleNameBufferSize) != 0) {
+      item = &FindOrAddProcess(id, isNew);
+      item->Filename = TextUpToZero(buffer, sizeof buffer);
+      item->ProcessID = id;
+    } else {
+      // Every process whose image cannot be named is folded into one item.
+      item = &FindOrAddProcess(0, isNew);
+      item->Filename = kSystemItemName;
+      item->ProcessID = 0;
+    }
+    item->DefaultHeapID = 0;
+    item->ModuleID = 0;
+    item->ParentID = 0;
+    item->Threads = 0;
+    item->Usage = 0;
+    item->StateIndex = 0;
+    if (isNew && OnProcessStarted) OnProcessStarted(*item);
+    os.CloseHandle(process);
+  }
+}
+
+bool TqxProcessList::SnapshotPassWanted() const {
+  // The id pass alone lacks parents and thread counts; the snapshot is also the
+  // only view of the processes the id pass cannot open.
+  return !context_.IsNT4OrLater() || AlwaysFullInformation ||
+         (context_.IsNT4OrLater() && context_.Wow64);
+}
+
+void TqxProcessList::SnapshotPass() {
+  Os& os = context_.Sys;
+  const OsHandle snapshot = os.CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
+  if (snapshot == kInvalidHandleValue) return;
+  const TScopedHandle closer(os, snapshot);
+  TProcessEntry32 entry;
+  entry.dwSize = sizeof(TProcessEntry32);
+  bool delivered = os.Process32First(snapshot, &entry);
+  while (delivered) {
+    bool isNew = false;
+    TqxProcessItem& item = FindOrAddProcess(entry.th32ProcessID, isNew);
+    if (item.Filename.empty()) item.Filename = TextUpToZero(entry.szExeFile, sizeof entry.szExeFile);
+    const std::string image = GetProcessImageName(os, entry.th32ProcessID);
+    item.DefaultHeapID = entry.th32DefaultHeapID;
+    item.ModuleID = entry.th32ModuleID;
+    item.ParentID = entry.th32ParentProcessID;
+    item.Threads = entry.cntThreads;
+    item.Usage = entry.cntUsage;
+    item.StateIndex = 0;
+    if (image.size() > item.Filename.size() && image.compare(1, 2, ":\\") == 0)
+      item.Filename = image;
+    delivered = os.Process32Next(snapshot, &entry);
+    if (isNew && OnProcessStarted) OnProcessStarted(item);
+  }
+}
+
+void TqxProcessList::RemoveUnseen() {
+  for (int i = Count() - 1; i >= 0; --i) {
+    TqxProcessItem& item = Items(i);
+    if (item.StateIndex != 1) continue;
+    if (OnProcessGone) OnProcessGone(item);
+    Delete(i);
+  }
+}
+
+void TqxProcessList::SelectAll() {
+  selection_.clear();
+  for (int i = 0; i < Count(); ++i) AddToSelection(Items(i));
+}
+
+int TqxProcessList::SelectByProcessID(uint32_t processId) {
+  selection_.clear();
+  for (int i = 0; i < Count(); ++i) {
+    if (Items(i).ProcessID == processId) {
+      AddToSelection(Items(i));
+      break;
+    }
+  }
+  return SelectedCount();
+}
+
+void TqxProcessList::LoadFromLogLines(const TStringList& lines) {
+  for (const std::string& line : lines) {
+    if (line.compare(0, 4, "PID:") != 0) continue;
+    std::string rest = line;
+    const size_t bracket = rest.find(')');
+    if (bracket != std::string::npos) rest.erase(0, bracket + 1);
+    auto& item = static_cast<TqxProcessItem&>(Add());
+    item.Filename = TrimControlAndBlanks(rest);
+  }
+}
+
+}  // namespace kvt

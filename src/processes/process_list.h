@@ -1,0 +1,94 @@
+#pragma once
+// The inventory of running processes: one item per process, merged from the
+// process-status id enumeration and the toolhelp snapshot, kept up to date by
+// Refresh, narrowed by the selectors.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "inventory/system_log.h"
+#include "processes/process_context.h"
+
+namespace kvt {
+
+class TqxProcessList;
+
+class TqxProcessItem : public TSystemLogItem {
+ public:
+  explicit TqxProcessItem(TCollection& collection);
+
+  TqxProcessList& Owner() const { return owner_; }
+
+  uint32_t DefaultHeapID = 0;
+  uint32_t GUIResourcesGDI = 0;
+  uint32_t GUIResourcesUser = 0;
+  uint32_t ModuleID = 0;
+  uint32_t ProcessID = 0;
+  uint32_t ParentID = 0;
+  int32_t StateIndex = 0;
+  uint32_t Threads = 0;
+  uint32_t Usage = 0;
+  std::string FileCompany;
+  std::string FileDescription;
+  std::string FileMD5;
+  std::string FileVersion;
+  std::string FileHint;
+  int32_t Tag = 0;
+  int32_t Tag2 = 0;
+
+  // The file name without its directory.
+  std::string FilenameOnly() const;
+  // The directory of Filename, up to and including its last backslash or colon.
+  std::string DirectoryPart() const;
+
+  void Assign(const TCollectionItem& source) override;
+  void AddLogLines(TStringList& lines) override;
+  void AddListEntry(TStringList& lines) override;
+
+  static std::string FormatHeader(const std::string& tmpl);
+  std::string FormatLine(const std::string& tmpl) const;
+
+ private:
+  TqxProcessList& owner_;
+};
+
+class TqxProcessList : public TSystemLogCollection {
+ public:
+  using TOnProcessEvent = std::function<void(TqxProcessItem& item)>;
+
+  explicit TqxProcessList(TProcessContext& context);
+
+  TqxProcessItem& Items(int index) const {
+    return static_cast<TqxProcessItem&>(TCollection::Items(index));
+  }
+  TProcessContext& ProcessContext() const { return context_; }
+
+  void Refresh();
+  TqxProcessItem& FindOrAddProcess(uint32_t processId, bool& isNew);
+
+  void SelectAll();
+  int SelectByProcessID(uint32_t processId);
+  void AddToSelection(TqxProcessItem& item) { selection_.push_back(&item); }
+  void ClearSelection() { selection_.clear(); }
+  int SelectedCount() const { return static_cast<int>(selection_.size()); }
+  TqxProcessItem& Selected(int index) const { return *selection_.at(static_cast<size_t>(index)); }
+
+  void LoadFromLogLines(const TStringList& lines) override;
+
+  bool ShowUnnamedHandles = true;
+  bool AlwaysFullInformation = false;
+  TOnProcessEvent OnProcessGone;
+  TOnProcessEvent OnProcessStarted;
+
+ private:
+  void IdPass();
+  void SnapshotPass();
+  void RemoveUnseen();
+  bool SnapshotPassWanted() const;
+
+  TProcessContext& context_;
+  std::vector<TqxProcessItem*> selection_;
+};
+
+}  // namespace kvt

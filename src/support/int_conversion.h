@@ -1,0 +1,14 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace kvt {
+
+// Reads Text as a signed 32-bit integer: optional leading blanks, an optional
+// sign, then decimal digits or hexadecimal digits after "$", "x", "X", "0x" or
+// "0X", and nothing after the digits. Hexadecimal keeps the bit pattern of at
+// most eight significant digits ("$FFFFFFFF" is -1). False when Text is no
+// such number; Value is then untouched.
+bool TryStrToInt(const std::string& text, int32_t& value);
+
+}  // namespace kvt

@@ -1,0 +1,23 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace kvt {
+
+// An ordered list of 8-bit texts, the carrier of log lines, snapshot lines and
+// version entries.
+class TStringList {
+ public:
+  void Add(const std::string& text) { items_.push_back(text); }
+  void Clear() { items_.clear(); }
+  int Count() const { return static_cast<int>(items_.size()); }
+  const std::string& operator[](int index) const { return items_.at(static_cast<size_t>(index)); }
+  std::string& operator[](int index) { return items_.at(static_cast<size_t>(index)); }
+  auto begin() const { return items_.begin(); }
+  auto end() const { return items_.end(); }
+
+ private:
+  std::vector<std::string> items_;
+};
+
+}  // namespace kvt

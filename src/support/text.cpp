@@ -1,0 +1,11 @@
+#include "support/text.h"
+
+namespace kvt {
+
+std::string TextUpToZero(const char* buffer, size_t size) {
+  size_t length = 0;
+  while (length < size && buffer[length] != '\0') ++length;
+  return std::string(buffer, length);
+}
+
+}  // namespace kvt

@@ -1,0 +1,164 @@
+#include "app/dispatcher.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_processes.h"
+
+namespace kvt {
+namespace {
+
+const std::string kBanner =
+    "kvtProc 0.1 - process management command line tool\r\n"
+    "Copyright (c) 2026 Halvorsk. All rights reserved.\r\n"
+    "Use /license to show license.\r\n"
+    "\r\n";
+const std::string kUsage =
+    "Usage: kvtProc <command> [parameters]\r\n"
+    "\r\n"
+    "Command:\r\n"
+    "  /list [pid or filename]     Lists running processes\r\n"
+    "  /kill <pid or filename>     Terminates running processes\r\n"
+    "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
+    "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
+    "\r\n";
+const std::string kListHead =
+    "Processes:\r\n"
+    "PID   Filename                   (PPID)  Description           Version           Company "
+    "                Path\r\n";
+
+class DispatcherTest : public ::testing::Test {
+ protected:
+  DispatcherTest() {
+    AddFakeProcess(os, 500, 4, "C:\\Windows\\system32\\services.exe");
+    AddFakeProcess(os, 612, 500, "C:\\Windows\\explorer.exe");
+  }
+  int Run(const std::string& commandLine) {
+    os.CommandLine = commandLine;
+    return RunProgram(os);
+  }
+  FakeOs os;
+};
+
+const std::string kServicesLine =
+    " 500  services.exe               (   4)                                                      "
+    "            C:\\Windows\\system32\\\r\n";
+const std::string kExplorerLine =
+    " 612  explorer.exe               ( 500)                                                      "
+    "            C:\\Windows\\\r\n";
+
+TEST_F(DispatcherTest, BareStartWritesBannerAndUsageOnly) {
+  EXPECT_EQ(Run("kvtProc.exe"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kUsage);
+  EXPECT_GT(os.CallCount("EnumProcesses"), 0u);  // the inventory is built all the same
+}
+
+TEST_F(DispatcherTest, HelpSwitchesInAnyCase) {
+  EXPECT_EQ(Run("kvtProc.exe /?"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kUsage);
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvtProc.exe -HELP"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kUsage);
+}
+
+TEST_F(DispatcherTest, ListAllAndOnce) {
+  EXPECT_EQ(Run("kvtProc.exe /LIST"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kServicesLine + kExplorerLine);
+  os.StdOut.clear();
+  // The second switch is also parameter 2, a file-name selector that matches nothing.
+  EXPECT_EQ(Run("kvtProc.exe -list /list"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kListHead);
+}
+
+TEST_F(DispatcherTest, ListByProcessIdInDecimalAndHex) {
+  Run("kvtProc.exe /list $264");
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kExplorerLine);
+  os.StdOut.clear();
+  Run("kvtProc.exe /list 0x1f4");
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kServicesLine);
+  os.StdOut.clear();
+  Run("kvtProc.exe /list 123");
+  EXPECT_EQ(os.StdOut, kBanner + kListHead);
+}
+
+TEST_F(DispatcherTest, NamesAndZeroAreFileNamePatterns) {
+  for (const char* line : {"kvtProc.exe /list 0", "kvtProc.exe /list 500abc",
+                           "kvtProc.exe /list /kill"}) {
+    os.StdOut.clear();
+    Run(line);
+    const std::string kill = std::string(line).find("/kill") != std::string::npos
+                                 ? "Trying to kill processes with filename \"/kill\"...\r\n"
+                                   "0 matches found:\r\n"
+                                 : "";
+    EXPECT_EQ(os.StdOut, kBanner + kListHead + kill) << line;
+  }
+}
+
+TEST_F(DispatcherTest, UnknownParametersWriteOnlyTheBanner) {
+  EXPECT_EQ(Run("kvtProc.exe /lists extra"), 0);
+  EXPECT_EQ(os.StdOut, kBanner);
+}
+
+TEST_F(DispatcherTest, KillByIdListsTerminatesAndReports) {
+  os.Processes.back().CanTerminate = true;
+  EXPECT_EQ(Run("kvtProc.exe /kill $264"), 0);
+  EXPECT_EQ(os.StdOut, kBanner +
+                           "Trying to kill process with PID 612...\r\n"
+                           "1 matches found:\r\n" +
+                           kListHead.substr(12) + kExplorerLine + "Terminated.\r\n");
+  EXPECT_FALSE(os.Processes.back().Alive);
+}
+
+TEST_F(DispatcherTest, KillWritesEverythingBeforeTheRequestGoesOut) {
+  size_t writtenBeforeTerminate = 0;
+  os.Processes.back().CanTerminate = false;
+  EXPECT_EQ(Run("kvtProc.exe /kill 612"), 0);
+  for (const std::string& call : os.Calls) {
+    if (call == "TerminateProcess") break;
+    if (call == "WriteStdOut") ++writtenBeforeTerminate;
+  }
+  EXPECT_GE(writtenBeforeTerminate, 1u);
+  const std::string before = os.StdOut.substr(0, os.StdOut.find("Error terminating process!"));
+  EXPECT_NE(before.find(kExplorerLine), std::string::npos);
+  EXPECT_NE(os.StdOut.find(kExplorerLine + "Error terminating process!\r\n"), std::string::npos);
+}
+
+TEST_F(DispatcherTest, KillWithoutSelectorTerminatesNothing) {
+  EXPECT_EQ(Run("kvtProc.exe /kill"), 0);
+  EXPECT_EQ(os.StdOut,
+            kBanner + "/kill needs a process id or a file name; nothing was terminated.\r\n");
+  EXPECT_EQ(os.CallCount("TerminateProcess"), 0u);
+}
+
+TEST_F(DispatcherTest, CommandsRunInTheFixedOrder) {
+  const std::string license =
+      "\r\n"
+      "kvtProc is made by Halvorsk, the makers of KVT HiveManager.\r\n"
+      "Find Halvorsk on the web at https://www.halvorsk.example/\r\n"
+      "\r\n"
+      "\r\n"
+      " \r\n"
+      " \r\n"
+      "You may use kvtProc free of charge as long as you are no competitor of Halvorsk and have "
+      "no commercial interest in its use.\r\n"
+      "\r\n"
+      "\r\n";
+  Run("kvtProc.exe /license x /list");  // x: a selector matching nothing
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + license);
+}
+
+TEST_F(DispatcherTest, UnhandledErrorFlushesReportsInOemAndExitsWithOne) {
+  os.StdOutFails = true;
+  os.OwnModuleFileName = "C:\\Tools\\kv\xE4tProc.exe";
+  EXPECT_EQ(Run("kvtProc.exe /list"), 1);
+  const std::string& report = os.StdErr;
+  EXPECT_EQ(report.rfind("Exception EWriteError in module kv\x84tProc.exe at ", 0), 0u) << report;
+  const size_t period = report.find(".\r\n");
+  ASSERT_NE(period, std::string::npos);
+  const std::string address = report.substr(report.find(" at ") + 4, period - report.find(" at ") - 4);
+  EXPECT_EQ(address.size(), 8u);
+  EXPECT_EQ(address.find_first_not_of("0123456789ABCDEF"), std::string::npos);
+  EXPECT_EQ(report.substr(period), ".\r\nWriting to standard output failed.\r\n\r\n");
+}
+
+}  // namespace
+}  // namespace kvt

@@ -1,0 +1,21 @@
+#pragma once
+// Shorthands for scripting processes on a FakeOs.
+#include <string>
+
+#include "os/fake/fake_os.h"
+
+namespace kvt {
+
+inline TFakeProcess& AddFakeProcess(FakeOs& os, uint32_t id, uint32_t parent,
+                                    const std::string& path) {
+  TFakeProcess process;
+  process.Id = id;
+  process.ParentId = parent;
+  process.ModulePath = path;
+  const size_t slash = path.find_last_of('\\');
+  process.ExeFile = slash == std::string::npos ? path : path.substr(slash + 1);
+  os.Processes.push_back(process);
+  return os.Processes.back();
+}
+
+}  // namespace kvt

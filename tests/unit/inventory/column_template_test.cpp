@@ -1,0 +1,48 @@
+#include "inventory/column_template.h"
+
+#include <gtest/gtest.h>
+
+namespace kvt {
+namespace {
+
+TEST(FillTextColumn, PadsCutsOrInsertsWhole) {
+  EXPECT_EQ(FillTextColumn("[<$K:5>]", "K", ""), "[     ]");
+  EXPECT_EQ(FillTextColumn("[<$K:5>]", "K", "ab"), "[ab   ]");
+  EXPECT_EQ(FillTextColumn("[<$K:5>]", "K", "abcdefg"), "[abcde]");
+  EXPECT_EQ(FillTextColumn("[<$K:*>]", "K", "abcdefg"), "[abcdefg]");
+  EXPECT_EQ(FillTextColumn("[<$K:*>]", "K", ""), "[]");
+  EXPECT_EQ(FillTextColumn("[<$K:$5>]", "K", "ab"), "[ab   ]");  // widths use the integer rules
+}
+
+TEST(FillNumberColumn, DecimalRightAlignedNeverCut) {
+  EXPECT_EQ(FillNumberColumn("<$PID:4>|", "PID", 7, false), "   7|");
+  EXPECT_EQ(FillNumberColumn("<$PID:4>|", "PID", 12345, false), "12345|");
+  EXPECT_EQ(FillNumberColumn("<$PID:*>|", "PID", 4294967295u, false), "4294967295|");
+}
+
+TEST(FillNumberColumn, HexIsAlwaysEightUpperCaseDigits) {
+  for (const char* tmpl : {"<$A:4>", "<$A:12>", "<$A:*>"})
+    EXPECT_EQ(FillNumberColumn(tmpl, "A", 255, true), "000000FF") << tmpl;
+  EXPECT_EQ(FillNumberColumn("<$A:8>", "A", 420, true), "000001A4");
+}
+
+TEST(ColumnTemplate, InvalidPlaceholdersStayVerbatim) {
+  for (const char* tmpl : {"<$PID:0>", "<$PID:>", "<$PID:4x>", "<$PID:4", "<$pid:4>", "no keys"})
+    EXPECT_EQ(FillNumberColumn(tmpl, "PID", 1, false), tmpl) << tmpl;
+  EXPECT_EQ(FillTextColumn("<$PPID:4>", "PID", "x"), "<$PPID:4>");
+}
+
+TEST(ColumnTemplate, OnlyTheFirstPlaceholderOfAKeyIsReplaced) {
+  EXPECT_EQ(FillNumberColumn("<$PID:4><$PID:4>", "PID", 1, false), "   1<$PID:4>");
+  // An invalid first placeholder blocks the key for this pass.
+  EXPECT_EQ(FillNumberColumn("<$PID:0> <$PID:4>", "PID", 1, false), "<$PID:0> <$PID:4>");
+}
+
+TEST(ColumnTemplate, LaterPassesSeeInsertedText) {
+  std::string line = FillTextColumn("<$DESCRIPTION:*> <$VERSION:3>", "DESCRIPTION", "<$VERSION:2>");
+  line = FillTextColumn(line, "VERSION", "1.0");
+  EXPECT_EQ(line, "1. <$VERSION:3>");
+}
+
+}  // namespace
+}  // namespace kvt

@@ -1,0 +1,253 @@
+#include "processes/process_list.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_processes.h"
+#include "support/errors.h"
+
+namespace kvt {
+namespace {
+
+class ProcessListTest : public ::testing::Test {
+ protected:
+  ProcessListTest() {
+    AddFakeProcess(os, 4, 0, "");  // opens, but its image cannot be named
+    os.Processes.back().ExeFile = "System";
+    AddFakeProcess(os, 500, 4, "C:\\Windows\\system32\\services.exe");
+    AddFakeProcess(os, 612, 500, "C:\\Windows\\explorer.exe");
+  }
+
+  std::vector<std::string> Names(const TqxProcessList& list) const {
+    std::vector<std::string> names;
+    for (int i = 0; i < list.Count(); ++i)
+      names.push_back(std::to_string(list.Items(i).ProcessID) + ":" + list.Items(i).Filename);
+    return names;
+  }
+
+  FakeOs os;
+};
+
+TEST_F(ProcessListTest, IdPassAloneOnNtWithoutFullInformation) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.Refresh();
+  EXPECT_EQ(os.CallCount("CreateToolhelp32Snapshot"), 0u);
+  EXPECT_EQ(Names(list),
+            (std::vector<std::string>{"0:[System]", "500:C:\\Windows\\system32\\services.exe",
+                                      "612:C:\\Windows\\explorer.exe"}));
+  EXPECT_EQ(list.Items(2).ParentID, 0u);  // parents come from the snapshot only
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+TEST_F(ProcessListTest, SnapshotPassRunsWhenForcedOrUnderWow64OrBeforeNt4) {
+  {
+    TProcessContext context(os);
+    TqxProcessList list(context);
+    list.AlwaysFullInformation = true;
+    list.Refresh();
+    EXPECT_EQ(list.Items(2).ParentID, 500u);
+    // The snapshot's entry for id 4 got its own item; the folded item keeps its name.
+    EXPECT_EQ(Names(list).back(), "4:System");
+  }
+  os.Wow64 = true;
+  {
+    TProcessContext context(os);
+    TqxProcessList list(context);
+    list.Refresh();
+    EXPECT_EQ(list.Items(2).ParentID, 500u);
+  }
+  os.Wow64 = false;
+  os.Version.dwMajorVersion = 3;
+  {
+    TProcessContext context(os);
+    TqxProcessList list(context);
+    list.Refresh();
+    EXPECT_EQ(list.Items(2).ParentID, 500u);
+  }
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+TEST_F(ProcessListTest, SnapshotFillsNamesAndUpgradesToLongerDrivePaths) {
+  AddFakeProcess(os, 700, 612, "");
+  os.Processes.back().ExeFile = "hidden.exe";
+  os.Processes.back().InIdList = false;
+  os.Processes.back().ImageDevicePath = "\\Device\\HarddiskVolume1\\Apps\\hidden.exe";
+  AddFakeProcess(os, 701, 612, "");
+  os.Processes.back().ExeFile = "nodrive.exe";
+  os.Processes.back().InIdList = false;
+  os.Processes.back().ImageDevicePath = "\\Device\\Unknown\\longer\\nodrive.exe";
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.AlwaysFullInformation = true;
+  list.Refresh();
+  bool isNew = true;
+  EXPECT_EQ(list.FindOrAddProcess(700, isNew).Filename, "C:\\Apps\\hidden.exe");
+  EXPECT_FALSE(isNew);
+  EXPECT_EQ(list.FindOrAddProcess(701, isNew).Filename, "nodrive.exe");
+}
+
+TEST_F(ProcessListTest, WithoutImageFileNameTheModuleFileNameIsUsed) {
+  os.ImageFileNameBound = false;
+  AddFakeProcess(os, 800, 1, "C:\\Long\\Path\\only.exe").InIdList = false;
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.AlwaysFullInformation = true;
+  list.Refresh();
+  bool isNew = false;
+  EXPECT_EQ(list.FindOrAddProcess(800, isNew).Filename, "C:\\Long\\Path\\only.exe");
+  EXPECT_EQ(os.CallCount("GetProcessImageFileNameA"), 0u);
+}
+
+TEST_F(ProcessListTest, EventsAndRemovalFromTheEnd) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  std::vector<uint32_t> started, gone;
+  list.OnProcessStarted = [&](TqxProcessItem& item) { started.push_back(item.ProcessID); };
+  list.OnProcessGone = [&](TqxProcessItem& item) { gone.push_back(item.ProcessID); };
+  list.Refresh();
+  EXPECT_EQ(started, (std::vector<uint32_t>{0, 500, 612}));
+  EXPECT_TRUE(gone.empty());
+
+  started.clear();
+  list.Refresh();  // nothing changed
+  EXPECT_TRUE(started.empty());
+  EXPECT_TRUE(gone.empty());
+  EXPECT_EQ(list.Count(), 3);
+
+  os.FindProcess(500)->Alive = false;
+  os.FindProcess(612)->Alive = false;
+  AddFakeProcess(os, 900, 1, "C:\\new.exe");
+  list.Refresh();
+  EXPECT_EQ(gone, (std::vector<uint32_t>{612, 500}));
+  EXPECT_EQ(started, (std::vector<uint32_t>{900}));
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"0:[System]", "900:C:\\new.exe"}));
+}
+
+TEST_F(ProcessListTest, KnownProcessesKeepTheirItemsAndGatheredFacts) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.Refresh();
+  TqxProcessItem* explorer = &list.Items(2);
+  explorer->FileDescription = "Shell";
+  AddFakeProcess(os, 100, 1, "C:\\first.exe");
+  std::swap(os.Processes.front(), os.Processes.back());  // new process enumerated first
+  list.Refresh();
+  EXPECT_EQ(&list.Items(2), explorer);
+  EXPECT_EQ(explorer->FileDescription, "Shell");
+  EXPECT_EQ(list.Items(3).ProcessID, 100u);  // new items are appended
+}
+
+TEST_F(ProcessListTest, FailingSourcesAddNothingAndRemoveEverything) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.AlwaysFullInformation = true;
+  list.Refresh();
+  os.EnumProcessesFails = true;
+  os.SnapshotFails = true;
+  list.Refresh();
+  EXPECT_EQ(list.Count(), 0);
+  os.EnumProcessesFails = false;
+  os.SnapshotFails = false;
+  os.ProcessStatusAvailable = false;
+  os.ToolhelpAvailable = false;  // a zero snapshot handle simply yields no entry
+  list.Refresh();
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(ProcessListTest, AnErrorInsideTheSnapshotPassGoesToTheDebugger) {
+  os.OnProcess32Next = [] { throw EError("snapshot broke"); };
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.AlwaysFullInformation = true;
+  list.Refresh();
+  EXPECT_EQ(os.DebugOutput, (std::vector<std::string>{"snapshot broke"}));
+  EXPECT_EQ(list.Count(), 4);  // three from the id pass, one from the first entry
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+  for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.Items(i).StateIndex, 0);
+}
+
+TEST_F(ProcessListTest, Selectors) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.SelectAll();
+  EXPECT_EQ(list.SelectedCount(), 0);
+  list.Refresh();
+  list.SelectAll();
+  ASSERT_EQ(list.SelectedCount(), 3);
+  EXPECT_EQ(list.Selected(2).ProcessID, 612u);
+  EXPECT_EQ(list.SelectByProcessID(500), 1);
+  EXPECT_EQ(list.Selected(0).ProcessID, 500u);
+  EXPECT_EQ(list.SelectByProcessID(123), 0);
+  EXPECT_EQ(list.SelectedCount(), 0);
+}
+
+TEST_F(ProcessListTest, ColumnsOfTheProcessTemplate) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.Refresh();
+  const std::string tmpl = "<$PID:4>  <$FILENAME:10>|<$PATH:*>";
+  EXPECT_EQ(TqxProcessItem::FormatHeader(tmpl), "PID   Filename  |Path");
+  EXPECT_EQ(list.Items(2).FormatLine(tmpl), " 612  explorer.e|C:\\Windows\\");
+  EXPECT_EQ(list.Items(0).FormatLine(tmpl), "   0  [System]  |");
+  list.Items(2).ProcessID = 123456;
+  EXPECT_EQ(list.Items(2).FormatLine("<$PID:4>  x"), "123456  x");
+}
+
+TEST_F(ProcessListTest, FileNamePartsNeverSplitADoubleByteCharacter) {
+  os.LeadBytes = {0x95};
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  auto& item = static_cast<TqxProcessItem&>(list.Add());
+  item.Filename = "C:\\\x95\\x.exe";  // 0x95 0x5C is one character
+  EXPECT_EQ(item.FilenameOnly(), "\x95\\x.exe");
+  EXPECT_EQ(item.DirectoryPart(), "C:\\");
+}
+
+TEST_F(ProcessListTest, LogLinesAndLoadingThemBack) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  auto& item = static_cast<TqxProcessItem&>(list.Add());
+  item.ProcessID = 42;
+  item.ParentID = 7;
+  item.Filename = "C:\\x (y).exe";
+  TStringList lines;
+  item.AddLogLines(lines);
+  item.Filesize = 5000000000LL;
+  item.FileMD5 = "D41D8CD98F00B204E9800998ECF8427E";
+  item.AddLogLines(lines);
+  item.FileMD5 = "0123456789ABCDEF0123456789ABCDEF";
+  item.AddLogLines(lines);
+  ASSERT_EQ(lines.Count(), 6);
+  EXPECT_EQ(lines[0], "PID:   42 (   7) C:\\x (y).exe");
+  EXPECT_EQ(lines[2], " size: 5000000000");
+  EXPECT_EQ(lines[5], "  MD5: 0123456789ABCDEF0123456789ABCDEF");
+
+  TStringList input;
+  input.Add("PID:   42 (   7)  C:\\a.exe \t");
+  input.Add("pid: 1 (2) lower.exe");
+  input.Add("PID:no-bracket.exe");
+  input.Add(" size: 12");
+  TqxProcessList loaded(context);
+  loaded.LoadFromLogLines(input);
+  ASSERT_EQ(loaded.Count(), 2);
+  EXPECT_EQ(loaded.Items(0).Filename, "C:\\a.exe");
+  EXPECT_EQ(loaded.Items(0).ProcessID, 0u);
+  EXPECT_EQ(loaded.Items(1).Filename, "PID:no-bracket.exe");
+}
+
+TEST_F(ProcessListTest, AssignCopiesTheProcessFieldsOnly) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  auto& source = static_cast<TqxProcessItem&>(list.Add());
+  source.ProcessID = 9;
+  source.FileHint = "hint";
+  source.Tag2 = 5;
+  auto& target = static_cast<TqxProcessItem&>(list.Add());
+  target.Assign(source);
+  EXPECT_EQ(target.ProcessID, 9u);
+  EXPECT_EQ(target.FileHint, "hint");
+  EXPECT_EQ(target.Tag2, 0);
+}
+
+}  // namespace
+}  // namespace kvt

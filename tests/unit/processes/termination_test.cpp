@@ -1,0 +1,50 @@
+#include "processes/termination.h"
+
+#include <gtest/gtest.h>
+
+#include "fake_processes.h"
+#include "processes/process_list.h"
+
+namespace kvt {
+namespace {
+
+class KillProcessTest : public ::testing::Test {
+ protected:
+  KillProcessTest() : context(os), list(context) {}
+  TqxProcessItem& Item(uint32_t id) {
+    auto& item = static_cast<TqxProcessItem&>(list.Add());
+    item.ProcessID = id;
+    return item;
+  }
+  FakeOs os;
+  TProcessContext context;
+  TqxProcessList list;
+};
+
+TEST_F(KillProcessTest, ProcessIdZeroMakesNoPlatformCall) {
+  os.Calls.clear();
+  EXPECT_FALSE(KillProcess(Item(0)));
+  EXPECT_TRUE(os.Calls.empty());
+}
+
+TEST_F(KillProcessTest, TerminatesAndClosesTheHandle) {
+  AddFakeProcess(os, 50, 1, "C:\\victim.exe");
+  TqxProcessItem& item = Item(50);
+  EXPECT_TRUE(KillProcess(item));
+  EXPECT_FALSE(os.Processes.back().Alive);
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+  EXPECT_EQ(list.Count(), 1);          // the item stays
+  EXPECT_FALSE(KillProcess(item));     // already ended
+}
+
+TEST_F(KillProcessTest, RefusedRequestsGiveFalse) {
+  AddFakeProcess(os, 60, 1, "C:\\a.exe").AllowedAccess = kProcessQueryInformation;
+  AddFakeProcess(os, 61, 1, "C:\\b.exe").CanTerminate = false;
+  EXPECT_FALSE(KillProcess(Item(60)));
+  EXPECT_FALSE(KillProcess(Item(61)));
+  EXPECT_TRUE(os.FindProcess(61) != nullptr);
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+}  // namespace
+}  // namespace kvt
