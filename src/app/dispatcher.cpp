@@ -59,7 +59,7 @@ void ReportUnhandledError(Os& os, const char* className, const std::string& mess
       Format("Exception %s in module %s at %08X.\r\n", className, module.c_str(),
              static_cast<uint32_t>(address)) +
       WithPeriod(message) + "\r\n\r\n";
-  const std::string oem = os.AnsiToOem(report);
+  const std::string oem = os.ConvertAnsiToOem(report);
   os.WriteStdErr(oem.data(), oem.size());
 }
 

@@ -88,7 +88,7 @@ class Os {
                              const char* b, int bLength) = 0;
   virtual bool IsDBCSLeadByte(uint8_t byte) = 0;
   // Converts 8-bit text from the ANSI to the OEM code page.
-  virtual std::string AnsiToOem(const std::string& text) = 0;
+  virtual std::string ConvertAnsiToOem(const std::string& text) = 0;
 
   // Standard streams and the debugger channel. A write returns false when it failed.
   virtual bool WriteStdOut(const char* data, size_t length) = 0;

@@ -218,8 +218,8 @@ int FakeOs::CompareStringA(uint32_t, uint32_t flags, const char* a, int aLength,
 
 bool FakeOs::IsDBCSLeadByte(uint8_t byte) { return LeadBytes.count(byte) != 0; }
 
-std::string FakeOs::AnsiToOem(const std::string& text) {
-  Calls.push_back("AnsiToOem");
+std::string FakeOs::ConvertAnsiToOem(const std::string& text) {
+  Calls.push_back("ConvertAnsiToOem");
   // The German umlauts of the Western ANSI page and where the OEM page keeps them.
   static const std::map<uint8_t, uint8_t> kAnsiToOem = {
       {0xE4, 0x84}, {0xF6, 0x94}, {0xFC, 0x81}, {0xC4, 0x8E}, {0xD6, 0x99}, {0xDC, 0x9A}};

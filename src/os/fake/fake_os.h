@@ -88,7 +88,7 @@ class FakeOs : public Os {
   int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
   bool IsDBCSLeadByte(uint8_t byte) override;
-  std::string AnsiToOem(const std::string& text) override;
+  std::string ConvertAnsiToOem(const std::string& text) override;
 
   bool WriteStdOut(const char* data, size_t length) override;
   bool WriteStdErr(const char* data, size_t length) override;

@@ -80,9 +80,9 @@ bool Win32Os::BindToolhelp() {
 
 bool Win32Os::GetVersionExA(TOsVersionInfo* info) {
   OSVERSIONINFOA version;
-  std::memcpy(&version, info, sizeof version);
+  std::memcpy(&version, static_cast<const void*>(info), sizeof version);
   const bool ok = ::GetVersionExA(&version) != 0;
-  std::memcpy(info, &version, sizeof version);
+  std::memcpy(static_cast<void*>(info), &version, sizeof version);
   return ok;
 }
 
@@ -174,7 +174,7 @@ int Win32Os::CompareStringA(uint32_t locale, uint32_t flags, const char* a, int 
 
 bool Win32Os::IsDBCSLeadByte(uint8_t byte) { return ::IsDBCSLeadByte(byte) != 0; }
 
-std::string Win32Os::AnsiToOem(const std::string& text) {
+std::string Win32Os::ConvertAnsiToOem(const std::string& text) {
   if (text.empty()) return text;
   const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
                                              nullptr, 0);

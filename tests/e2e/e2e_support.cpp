@@ -1,0 +1,116 @@
+#include "e2e_support.h"
+
+#include <cstdio>
+#include <stdexcept>
+#include <thread>
+
+namespace kvt_e2e {
+namespace {
+
+std::string ReadAll(HANDLE pipe) {
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+  return text;
+}
+
+PROCESS_INFORMATION Start(const std::string& commandLine, HANDLE stdOut, HANDLE stdErr) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  startup.hStdOutput = stdOut;
+  startup.hStdError = stdErr;
+  std::string line = commandLine;
+  PROCESS_INFORMATION info = {};
+  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                      &info))
+    throw std::runtime_error("CreateProcessA failed for " + commandLine);
+  return info;
+}
+
+void InheritablePipe(HANDLE& read, HANDLE& write) {
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, TRUE};
+  if (!CreatePipe(&read, &write, &attributes, 0)) throw std::runtime_error("CreatePipe failed");
+  SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+}
+
+}  // namespace
+
+std::string ExeDirectory() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string text(path);
+  return text.substr(0, text.find_last_of('\\') + 1);
+}
+
+TRunResult RunKvtProc(const std::string& arguments, HANDLE stdOut) {
+  HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+  if (stdOut == nullptr) InheritablePipe(outRead, outWrite);
+  InheritablePipe(errRead, errWrite);
+  const std::string commandLine = "\"" + ExeDirectory() + "kvtProc.exe\" " + arguments;
+  const PROCESS_INFORMATION info = Start(commandLine, stdOut ? stdOut : outWrite, errWrite);
+  if (outWrite) CloseHandle(outWrite);
+  CloseHandle(errWrite);
+
+  TRunResult result;
+  std::thread errReader([&] { result.Err = ReadAll(errRead); });
+  if (outRead) result.Out = ReadAll(outRead);
+  errReader.join();
+  WaitForSingleObject(info.hProcess, 30000);
+  GetExitCodeProcess(info.hProcess, &result.ExitCode);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  if (outRead) CloseHandle(outRead);
+  CloseHandle(errRead);
+  return result;
+}
+
+TChildProcess::TChildProcess(const std::string& exeName, const std::string& arguments)
+    : path_(ExeDirectory() + exeName) {
+  info_ = Start("\"" + path_ + "\" " + arguments, GetStdHandle(STD_OUTPUT_HANDLE),
+                GetStdHandle(STD_ERROR_HANDLE));
+  // Give the child time to be fully started, so that every view of the system
+  // sees it with its modules.
+  WaitForInputIdle(info_.hProcess, 2000);
+  Sleep(200);
+}
+
+TChildProcess::~TChildProcess() {
+  TerminateProcess(info_.hProcess, 0);
+  WaitForSingleObject(info_.hProcess, 5000);
+  CloseHandle(info_.hProcess);
+  CloseHandle(info_.hThread);
+}
+
+const char* const kBanner =
+    "kvtProc 0.1 - process management command line tool\r\n"
+    "Copyright (c) 2026 Halvorsk. All rights reserved.\r\n"
+    "Use /license to show license.\r\n"
+    "\r\n";
+
+const char* const kUsage =
+    "Usage: kvtProc <command> [parameters]\r\n"
+    "\r\n"
+    "Command:\r\n"
+    "  /list [pid or filename]     Lists running processes\r\n"
+    "  /kill <pid or filename>     Terminates running processes\r\n"
+    "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
+    "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
+    "\r\n";
+
+const char* const kProcessHeader =
+    "PID   Filename                   (PPID)  Description           Version           Company "
+    "                Path\r\n";
+
+std::string ProcessLine(DWORD pid, DWORD parentPid, const std::string& path) {
+  const size_t cut = path.find_last_of("\\:") + 1;
+  char line[1024];
+  std::snprintf(line, sizeof line, "%4lu  %-25.25s  (%4lu)  %-20s  %-16s  %-22s  %s\r\n",
+                static_cast<unsigned long>(pid), path.substr(cut).c_str(),
+                static_cast<unsigned long>(parentPid), "", "", "", path.substr(0, cut).c_str());
+  return line;
+}
+
+}  // namespace kvt_e2e

@@ -1,0 +1,49 @@
+#pragma once
+// Starting kvtProc.exe and test children from the end-to-end tests.
+#include <windows.h>
+
+#include <string>
+
+namespace kvt_e2e {
+
+// The folder of the running test program, with a trailing backslash; kvtProc.exe
+// and the test children are built beside it.
+std::string ExeDirectory();
+
+struct TRunResult {
+  DWORD ExitCode = 0xFFFFFFFF;
+  std::string Out;
+  std::string Err;
+};
+
+// Runs kvtProc.exe with Arguments and collects its standard output and error.
+// A non-null StdOut handle replaces the output pipe.
+TRunResult RunKvtProc(const std::string& arguments, HANDLE stdOut = nullptr);
+
+// A test child that runs until it is ended or the object is destroyed.
+class TChildProcess {
+ public:
+  explicit TChildProcess(const std::string& exeName = "kvt_test_child.exe",
+                         const std::string& arguments = "");
+  ~TChildProcess();
+  TChildProcess(const TChildProcess&) = delete;
+  TChildProcess& operator=(const TChildProcess&) = delete;
+
+  DWORD Pid() const { return info_.dwProcessId; }
+  HANDLE Handle() const { return info_.hProcess; }
+  std::string Path() const { return path_; }
+
+ private:
+  std::string path_;
+  PROCESS_INFORMATION info_ = {};
+};
+
+// The lines kvtProc writes before its results.
+extern const char* const kBanner;
+extern const char* const kUsage;
+extern const char* const kProcessHeader;
+
+// The /list line of a process without version information.
+std::string ProcessLine(DWORD pid, DWORD parentPid, const std::string& path);
+
+}  // namespace kvt_e2e

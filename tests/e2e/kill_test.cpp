@@ -1,0 +1,37 @@
+#include <gtest/gtest.h>
+
+#include "e2e_support.h"
+
+namespace kvt_e2e {
+namespace {
+
+TEST(Kill, ATestProcessByIdIsListedThenEnded) {
+  TChildProcess child;
+  const TRunResult run = RunKvtProc("/kill " + std::to_string(child.Pid()));
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_EQ(run.Out, std::string(kBanner) + "Trying to kill process with PID " +
+                         std::to_string(child.Pid()) + "...\r\n1 matches found:\r\n" +
+                         kProcessHeader +
+                         ProcessLine(child.Pid(), GetCurrentProcessId(), child.Path()) +
+                         "Terminated.\r\n");
+  EXPECT_EQ(WaitForSingleObject(child.Handle(), 5000), WAIT_OBJECT_0);
+}
+
+TEST(Kill, WithoutASelectorNothingIsTerminated) {
+  TChildProcess child;
+  const TRunResult run = RunKvtProc("/kill");
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_EQ(run.Out, std::string(kBanner) +
+                         "/kill needs a process id or a file name; nothing was terminated.\r\n");
+  EXPECT_EQ(WaitForSingleObject(child.Handle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+TEST(Kill, AnUnknownProcessIdMatchesNothing) {
+  const TRunResult run = RunKvtProc("/kill $7FFFFF00");
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_EQ(run.Out, std::string(kBanner) +
+                         "Trying to kill process with PID 2147483392...\r\n0 matches found:\r\n");
+}
+
+}  // namespace
+}  // namespace kvt_e2e
