@@ -73,16 +73,6 @@ TEST(CompareRuleEvaluateTest, JoinsFromLeftToRightWithoutPrecedence) {
   EXPECT_FALSE(rule.Evaluate("anything"));
 }
 
-TEST(CompareRuleEvaluateTest, ALeadingAndJoinMakesTheRuleFalse) {
-  // The result starts false, so a hand-built rule that ANDs its first term
-  // can never become true until an OR follows.
-  TCompareRule rule;
-  rule.Add({"x", false, rjAnd});
-  EXPECT_FALSE(rule.Evaluate("x"));
-  rule.Add({"y", false, rjOr});
-  EXPECT_TRUE(rule.Evaluate("y"));
-}
-
 TEST(CompareRuleTest, IndexesOutsideTheRuleRaiseTheListError) {
   TCompareRule rule;
   EXPECT_EQ(rule.Add({"a"}), 0);

@@ -70,17 +70,5 @@ TEST(WildcardMatchTest, ManyStarsTakeNoExponentialTime) {
   EXPECT_TRUE(WildcardMatch(std::string(5000, 'a') + "b", pattern + "*b"));
 }
 
-TEST(WildcardCompareTest, StarsAroundAPlainPartSearchForIt) {
-  EXPECT_TRUE(WildcardCompare("xpadx", "*pad*"));
-  EXPECT_TRUE(WildcardCompare("pad", "*pad*"));
-  EXPECT_FALSE(WildcardCompare("pa", "*pad*"));
-  EXPECT_FALSE(WildcardCompare("anything", "**"));  // the rules alone would match it
-  EXPECT_FALSE(WildcardCompare("", "**"));
-  EXPECT_TRUE(WildcardCompare("xabcx", "*a?c*"));  // a wildcard inside: the full matcher
-  EXPECT_TRUE(WildcardCompare("", ""));
-  EXPECT_FALSE(WildcardCompare("x", ""));
-  EXPECT_TRUE(WildcardCompare("", "*"));
-}
-
 }  // namespace
 }  // namespace kvt
