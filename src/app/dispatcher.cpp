@@ -23,7 +23,7 @@ void SelectProcesses(TqxProcessList& list, const TSelector& selector) {
   else if (selector.IsProcessId)
     list.SelectByProcessID(static_cast<uint32_t>(selector.ProcessId));
   else
-    list.ClearSelection();  // selection by file name is not available yet
+    list.SelectByFilename(selector.Text);
 }
 
 void RunCommands(Os& os, TConsoleOutput& out) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "inventory/column_keys.h"
+#include "matching/match_text.h"
 #include "os/scoped_handle.h"
 #include "processes/drive_paths.h"
 #include "support/format.h"
@@ -225,6 +226,14 @@ int TqxProcessList::SelectByProcessID(uint32_t processId) {
       break;
     }
   }
+  return SelectedCount();
+}
+
+int TqxProcessList::SelectByFilename(const std::string& pattern) {
+  ClearSelection();
+  for (int i = 0; i < Count(); ++i)
+    if (MatchText(context_.Sys, Items(i).FilenameOnly(), pattern, true, cmWildcard))
+      AddToSelection(Items(i));
   return SelectedCount();
 }
 

@@ -69,6 +69,9 @@ class TqxProcessList : public TSystemLogCollection {
 
   void SelectAll();
   int SelectByProcessID(uint32_t processId);
+  // Selects, in collection order, every item whose FilenameOnly matches Pattern:
+  // case ignored, wildcards unless a method tag starts the pattern.
+  int SelectByFilename(const std::string& pattern);
   void AddToSelection(TqxProcessItem& item) { selection_.push_back(&item); }
   void ClearSelection() { selection_.clear(); }
   int SelectedCount() const { return static_cast<int>(selection_.size()); }

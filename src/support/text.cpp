@@ -8,4 +8,10 @@ std::string TextUpToZero(const char* buffer, size_t size) {
   return std::string(buffer, length);
 }
 
+std::string AsciiUpperCase(std::string text) {
+  for (char& c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return text;
+}
+
 }  // namespace kvt

@@ -7,4 +7,8 @@ namespace kvt {
 // The text of a fixed-size platform buffer: up to its first zero byte, at most Size bytes.
 std::string TextUpToZero(const char* buffer, size_t size);
 
+// The letters a to z become A to Z; every other byte, letters of other scripts
+// included, stays as it is, so the result does not depend on any code page.
+std::string AsciiUpperCase(std::string text);
+
 }  // namespace kvt

@@ -93,6 +93,54 @@ TEST_F(DispatcherTest, NamesAndZeroAreFileNamePatterns) {
   }
 }
 
+TEST_F(DispatcherTest, ListByFileNameInAnyCaseAndByWildcard) {
+  Run("kvtProc.exe /list EXPLORER.EXE");
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kExplorerLine);
+  os.StdOut.clear();
+  Run("kvtProc.exe /list \"*R*.exe\"");
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kServicesLine + kExplorerLine);
+  os.StdOut.clear();
+  Run("kvtProc.exe /list <substr>plor");
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kExplorerLine);
+}
+
+TEST_F(DispatcherTest, KillByFileNameEndsEveryCopy) {
+  AddFakeProcess(os, 700, 612, "C:\\Apps\\child.exe");
+  AddFakeProcess(os, 701, 612, "C:\\Apps\\child.exe");
+  const auto line = [](const char* id) {
+    return std::string(id) +
+           "  child.exe                  ( 612)                                                 "
+           "                 C:\\Apps\\\r\n";
+  };
+  EXPECT_EQ(Run("kvtProc.exe /kill CHILD.exe"), 0);
+  EXPECT_EQ(os.StdOut, kBanner +
+                           "Trying to kill processes with filename \"CHILD.exe\"...\r\n"
+                           "2 matches found:\r\n" +
+                           kListHead.substr(12) + line(" 700") + "Terminated.\r\n" +
+                           line(" 701") + "Terminated.\r\n");
+  EXPECT_EQ(os.FindProcess(700), nullptr);  // only live processes are found
+  EXPECT_EQ(os.FindProcess(701), nullptr);
+  EXPECT_NE(os.FindProcess(612), nullptr);
+}
+
+TEST_F(DispatcherTest, BadRegularExpressionEndsTheRunWithAReport) {
+  EXPECT_EQ(Run("kvtProc.exe /kill \"<regexpr>(\" /list"), 1);
+  EXPECT_EQ(os.CallCount("TerminateProcess"), 0u);
+  EXPECT_EQ(os.StdOut, kBanner);  // written before the report
+  const std::string head = "Exception ERegExprError in module kvtProc.exe at ";
+  ASSERT_EQ(os.StdErr.compare(0, head.size(), head), 0) << os.StdErr;
+  const size_t message = os.StdErr.find(".\r\n") + 3;
+  EXPECT_EQ(message, head.size() + 8 + 3);
+  // The message is the engine's own; it only has to be there, and end the report.
+  EXPECT_GT(os.StdErr.size(), message + 5);
+  EXPECT_EQ(os.StdErr.substr(os.StdErr.size() - 5), ".\r\n\r\n");
+
+  os.StdOut.clear();
+  os.StdErr.clear();
+  EXPECT_EQ(Run("kvtProc.exe /list <regexpr>"), 1);
+  EXPECT_EQ(os.StdErr.substr(os.StdErr.find(".\r\n") + 3), "Empty regular expression.\r\n\r\n");
+}
+
 TEST_F(DispatcherTest, UnknownParametersWriteOnlyTheBanner) {
   EXPECT_EQ(Run("kvtProc.exe /lists extra"), 0);
   EXPECT_EQ(os.StdOut, kBanner);

@@ -181,6 +181,26 @@ TEST_F(ProcessListTest, Selectors) {
   EXPECT_EQ(list.SelectedCount(), 0);
 }
 
+TEST_F(ProcessListTest, SelectByFilenameKeepsCollectionOrder) {
+  AddFakeProcess(os, 700, 612, "C:\\Apps\\Child.exe");
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.Refresh();
+  const auto selectedIds = [&list] {
+    std::vector<uint32_t> ids;
+    for (int i = 0; i < list.SelectedCount(); ++i) ids.push_back(list.Selected(i).ProcessID);
+    return ids;
+  };
+  EXPECT_EQ(list.SelectByFilename("*.EXE"), 3);
+  EXPECT_EQ(selectedIds(), (std::vector<uint32_t>{500, 612, 700}));
+  // The name without its directory is compared, so no pattern reaches into the path.
+  EXPECT_EQ(list.SelectByFilename("*windows*"), 0);
+  EXPECT_EQ(list.SelectByFilename("[system]"), 1);
+  EXPECT_EQ(selectedIds(), (std::vector<uint32_t>{0}));
+  EXPECT_EQ(list.SelectByFilename("<bool>child or services"), 2);
+  EXPECT_EQ(selectedIds(), (std::vector<uint32_t>{500, 700}));
+}
+
 TEST_F(ProcessListTest, ColumnsOfTheProcessTemplate) {
   TProcessContext context(os);
   TqxProcessList list(context);

@@ -1,0 +1,54 @@
+#include "matching/regular_expression.h"
+
+#include <regex>
+
+#include "support/format.h"
+
+// The engine compiles and searches by recursion whose depth grows with the
+// number of automaton states, so the state limit is what keeps a short
+// expression such as "(a?){5000}" from overflowing the stack. It is set for
+// the whole build, since every unit that instantiates the engine must agree.
+#if !defined(_GLIBCXX_REGEX_STATE_LIMIT) || _GLIBCXX_REGEX_STATE_LIMIT > 2000
+#error "build with _GLIBCXX_REGEX_STATE_LIMIT of at most 2000"
+#endif
+
+namespace kvt {
+namespace {
+
+// Nesting depth, and with it the compiler's recursion, is bounded by the
+// length; file-name expressions are far shorter.
+constexpr size_t kMaxExpressionLength = 1024;
+
+std::regex Compile(const std::string& expression, bool ignoreCase) {
+  // __polynomial makes the engine run its automaton breadth-first, in time
+  // proportional to text length times states, instead of backtracking, which
+  // takes exponential time on expressions such as "(a*)*b".
+  auto flags = std::regex::ECMAScript | std::regex_constants::__polynomial;
+  if (ignoreCase) flags |= std::regex::icase;
+  try {
+    return std::regex(expression, flags);
+  } catch (const std::regex_error& error) {
+    throw ERegExprError(error.what());
+  }
+}
+
+}  // namespace
+
+bool RegularExpressionFinds(const std::string& text, const std::string& expression,
+                            bool ignoreCase) {
+  if (expression.empty()) throw ERegExprError("Empty regular expression");
+  if (expression.size() > kMaxExpressionLength)
+    throw ERegExprError(Format("Regular expression longer than %d characters",
+                               static_cast<int>(kMaxExpressionLength)));
+  // Compiled alone first, so that the expression is judged on its own and
+  // cannot close the group it is wrapped in below.
+  Compile(expression, ignoreCase);
+  // The engine's own search restarts the automaton at every text position,
+  // which is quadratic in the text; one anchored pass with a leading "any run"
+  // finds the same matches. Anchors and word boundaries still see the whole
+  // text, so "^" holds only at its start, as in a search.
+  const std::regex anywhere = Compile("[\\s\\S]*(?:" + expression + ")", ignoreCase);
+  return std::regex_search(text, anywhere, std::regex_constants::match_continuous);
+}
+
+}  // namespace kvt

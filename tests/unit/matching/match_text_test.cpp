@@ -1,0 +1,173 @@
+#include "matching/match_text.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "matching/regular_expression.h"
+#include "os/fake/fake_os.h"
+
+namespace kvt {
+namespace {
+
+class MatchTextTest : public ::testing::Test {
+ protected:
+  // The way the file-name selector asks: case ignored, wildcards by default.
+  bool Selects(const std::string& pattern, const std::string& name) {
+    return MatchText(os, name, pattern, true, cmWildcard);
+  }
+  bool By(TCompareMethod method, const std::string& text, const std::string& pattern,
+          bool ignoreCase = false) {
+    return MatchByMethod(os, text, pattern, method, ignoreCase);
+  }
+  FakeOs os;
+};
+
+TEST_F(MatchTextTest, PlainNamesMatchWholeNamesInAnyCase) {
+  EXPECT_TRUE(Selects("notepad.exe", "NOTEPAD.EXE"));
+  EXPECT_TRUE(Selects("notepad.exe", "Notepad.exe"));
+  EXPECT_FALSE(Selects("notepad.exe", "notepad.exe.bak"));
+  EXPECT_FALSE(Selects("notepad.exe", "my notepad.exe"));
+}
+
+TEST_F(MatchTextTest, WildcardPatterns) {
+  EXPECT_TRUE(Selects("note*", "notepad.exe"));
+  EXPECT_FALSE(Selects("note*", "denote.exe"));
+  EXPECT_TRUE(Selects("*pad*", "NotePad.exe"));
+  EXPECT_TRUE(Selects("*a?c*", "xabcx"));
+  EXPECT_TRUE(Selects("*a?c*", "abc"));
+  EXPECT_TRUE(Selects("a?c", "abc"));
+  EXPECT_FALSE(Selects("a?c", "ac"));
+  EXPECT_FALSE(Selects("**", "a"));
+  EXPECT_FALSE(Selects("**", ""));
+  EXPECT_TRUE(Selects("a**", "ab"));
+  EXPECT_FALSE(Selects("a**", "a"));
+  EXPECT_TRUE(Selects("a*", "a"));
+  EXPECT_TRUE(Selects("", ""));
+  EXPECT_FALSE(Selects("", "a"));
+}
+
+TEST_F(MatchTextTest, TagsOnlyExactAndOnlyAtTheStart) {
+  EXPECT_TRUE(Selects("<substr>pad", "notepad.exe"));
+  EXPECT_FALSE(Selects("<SUBSTR>pad", "notepad.exe"));  // no tag: a wildcard pattern
+  EXPECT_TRUE(Selects("<SUBSTR>pad", "<substr>PAD"));
+  EXPECT_FALSE(Selects("x<substr>pad", "notepad.exe"));
+  EXPECT_TRUE(Selects("<wc><bm>x", "<BM>X"));  // one tag is read, the next is text
+  EXPECT_TRUE(Selects("<bm>PAD", "notepad.exe"));
+  EXPECT_TRUE(Selects("<bool>svc AND NOT host", "mysvc.exe"));
+  EXPECT_FALSE(Selects("<bool>svc AND NOT host", "svchost.exe"));
+  EXPECT_TRUE(Selects("<regexpr>^n.*d\\.", "notepad.exe"));
+  EXPECT_TRUE(Selects("<wc>*.exe", "a.EXE"));
+  // The default method is the caller's.
+  EXPECT_TRUE(MatchText(os, "a*", "a*", false, cmEqual));
+  EXPECT_FALSE(MatchText(os, "ab", "a*", false, cmEqual));
+}
+
+TEST_F(MatchTextTest, TagAlonePatterns) {
+  for (const char* name : {"", "a.exe"}) {
+    EXPECT_FALSE(Selects("<substr>", name)) << name;
+    EXPECT_FALSE(Selects("<bool>", name)) << name;
+    EXPECT_TRUE(Selects("<bm>", name)) << name;
+  }
+  EXPECT_TRUE(Selects("<wc>", ""));
+  EXPECT_FALSE(Selects("<wc>", "a.exe"));
+  EXPECT_THROW(Selects("<regexpr>", "a.exe"), ERegExprError);
+}
+
+TEST_F(MatchTextTest, CaseFoldsAsciiLettersOnly) {
+  // 0xE4 and 0xC4 are a lower and an upper letter in the Western code pages.
+  for (const TCompareMethod method : {cmSubstring, cmWildcard, cmBoolRule, cmRegExpr,
+                                      cmBoyerMoore, cmEqual}) {
+    EXPECT_TRUE(By(method, "ABC", "abc", true)) << int(method);
+    EXPECT_FALSE(By(method, "ABC", "abc", false)) << int(method);
+    EXPECT_FALSE(By(method, "\xC4", "\xE4", true)) << int(method);
+    EXPECT_TRUE(By(method, "x\xC4", "X\xC4", true)) << int(method);
+  }
+}
+
+TEST_F(MatchTextTest, MethodsOutsideTheSixMatchNothing) {
+  EXPECT_FALSE(By(static_cast<TCompareMethod>(6), "a", "a"));
+  EXPECT_FALSE(By(static_cast<TCompareMethod>(255), "", ""));
+  EXPECT_FALSE(MatchText(os, "a", "a", false, static_cast<TCompareMethod>(6)));
+}
+
+TEST_F(MatchTextTest, SubstringNeverStartsInsideADoubleByteCharacter) {
+  EXPECT_FALSE(By(cmSubstring, "", "a"));
+  EXPECT_FALSE(By(cmSubstring, "a", ""));
+  EXPECT_TRUE(By(cmSubstring, "\x82\x41", "A"));  // a single-byte code page: two characters
+  os.LeadBytes = {0x82};
+  EXPECT_FALSE(By(cmSubstring, "\x82\x41", "A"));  // one character whose trail byte is "A"
+  EXPECT_TRUE(By(cmSubstring, "\x82\x41" "A", "A"));
+  EXPECT_TRUE(By(cmSubstring, "x\x82\x41", "\x82\x41"));
+  // Characters are read from the left: 82 82 | 82 41, and 82 82 | 41.
+  EXPECT_FALSE(By(cmSubstring, "\x82\x82\x82" "A", "A"));
+  EXPECT_TRUE(By(cmSubstring, "\x82\x82\x82" "A", "\x82" "A"));
+  EXPECT_FALSE(By(cmSubstring, "\x82\x82" "A", "\x82" "A"));
+  EXPECT_TRUE(By(cmSubstring, "\x82\x82" "A", "A"));
+}
+
+TEST_F(MatchTextTest, BoyerMooreFindsWhatAPlainSearchFinds) {
+  EXPECT_TRUE(By(cmBoyerMoore, "", ""));
+  EXPECT_FALSE(By(cmBoyerMoore, "ab", "abc"));
+  std::mt19937 random(7);
+  const auto randomString = [&](size_t maxLength) {
+    std::string s(random() % (maxLength + 1), ' ');
+    for (char& c : s) c = "abc"[random() % 3];
+    return s;
+  };
+  int found = 0;
+  for (int round = 0; round < 20000; ++round) {
+    const std::string text = randomString(12);
+    const std::string pattern = randomString(4);
+    const bool expected = text.find(pattern) != std::string::npos;
+    ASSERT_EQ(By(cmBoyerMoore, text, pattern), expected) << text << " / " << pattern;
+    found += expected;
+  }
+  EXPECT_GT(found, 5000);
+  EXPECT_LT(found, 15000);
+}
+
+TEST_F(MatchTextTest, EqualComparesWholeTexts) {
+  EXPECT_TRUE(By(cmEqual, "", ""));
+  EXPECT_TRUE(By(cmEqual, "a*", "a*"));
+  EXPECT_FALSE(By(cmEqual, "ab", "a"));
+}
+
+TEST_F(MatchTextTest, RegularExpressionsSearchAnywhereUnlessAnchored) {
+  EXPECT_TRUE(By(cmRegExpr, "notepad.exe", "pad"));
+  EXPECT_TRUE(By(cmRegExpr, "notepad.exe", "^note"));
+  EXPECT_FALSE(By(cmRegExpr, "notepad.exe", "^pad"));
+  EXPECT_TRUE(By(cmRegExpr, "notepad.exe", "exe$"));
+  EXPECT_FALSE(By(cmRegExpr, "notepad.exe", "pad$"));
+  EXPECT_FALSE(By(cmRegExpr, "notepad", "\\bpad"));
+  EXPECT_TRUE(By(cmRegExpr, "note pad", "\\bpad"));
+  EXPECT_TRUE(By(cmRegExpr, "xb", "^a|b$"));  // the alternation spans the whole expression
+  EXPECT_TRUE(By(cmRegExpr, "line1\nline2", "line2"));  // "." would stop at a line break
+}
+
+TEST_F(MatchTextTest, RegularExpressionErrors) {
+  EXPECT_THROW(By(cmRegExpr, "a", ""), ERegExprError);
+  EXPECT_THROW(By(cmRegExpr, "a", "("), ERegExprError);
+  EXPECT_THROW(By(cmRegExpr, "ab", "a)(?:b"), ERegExprError);  // cannot escape its group
+  EXPECT_THROW(By(cmRegExpr, "aa", "(a)\\1"), ERegExprError);  // no back-references
+  try {
+    By(cmRegExpr, "a", "[a");
+    ADD_FAILURE() << "no error";
+  } catch (const ERegExprError& error) {
+    EXPECT_STREQ(error.ClassName(), "ERegExprError");
+    EXPECT_GT(std::string(error.what()).size(), 0u);
+  }
+}
+
+TEST_F(MatchTextTest, RegularExpressionsCannotExhaustStackOrTime) {
+  // Each of these overflows the stack or runs for hours in a backtracking engine.
+  EXPECT_THROW(By(cmRegExpr, "aaaa", "(a?){5000}b"), ERegExprError);
+  EXPECT_THROW(By(cmRegExpr, "a", std::string(1025, 'a')), ERegExprError);
+  EXPECT_TRUE(By(cmRegExpr, std::string(1024, 'a'), std::string(1024, 'a')));
+  EXPECT_TRUE(By(cmRegExpr, "a", std::string(511, '(') + "a" + std::string(511, ')')));
+  EXPECT_FALSE(By(cmRegExpr, std::string(5000, 'a'), "(a*)*b"));
+  EXPECT_FALSE(By(cmRegExpr, std::string(20000, 'a'), "(a|b)*c"));
+}
+
+}  // namespace
+}  // namespace kvt
