@@ -33,5 +33,18 @@ TEST(Kill, AnUnknownProcessIdMatchesNothing) {
                          "Trying to kill process with PID 2147483392...\r\n0 matches found:\r\n");
 }
 
+TEST(Kill, ItselfLosesNoLineWrittenBefore) {
+  const TRunResult run = RunKvtProc("/kill kvtProc.exe");
+  EXPECT_EQ(run.ExitCode, 0u);
+  const std::string head = std::string(kBanner) +
+                           "Trying to kill processes with filename \"kvtProc.exe\"...\r\n"
+                           "1 matches found:\r\n" +
+                           kProcessHeader;
+  ASSERT_EQ(run.Out.rfind(head, 0), 0u) << run.Out;
+  const std::string own = run.Out.substr(head.size());
+  EXPECT_EQ(own.substr(4, 29), "  kvtProc.exe                ") << own;
+  EXPECT_EQ(own.find("\r\n"), own.size() - 2) << "nothing after its own line: " << own;
+}
+
 }  // namespace
 }  // namespace kvt_e2e
