@@ -84,26 +84,6 @@ TChildProcess::~TChildProcess() {
   CloseHandle(info_.hThread);
 }
 
-const char* const kBanner =
-    "kvtProc 0.1 - process management command line tool\r\n"
-    "Copyright (c) 2026 Halvorsk. All rights reserved.\r\n"
-    "Use /license to show license.\r\n"
-    "\r\n";
-
-const char* const kUsage =
-    "Usage: kvtProc <command> [parameters]\r\n"
-    "\r\n"
-    "Command:\r\n"
-    "  /list [pid or filename]     Lists running processes\r\n"
-    "  /kill <pid or filename>     Terminates running processes\r\n"
-    "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
-    "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
-    "\r\n";
-
-const char* const kProcessHeader =
-    "PID   Filename                   (PPID)  Description           Version           Company "
-    "                Path\r\n";
-
 std::string ProcessLine(DWORD pid, DWORD parentPid, const std::string& path) {
   const size_t cut = path.find_last_of("\\:") + 1;
   char line[1024];

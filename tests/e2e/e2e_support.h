@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "expected_texts.h"
+
 namespace kvt_e2e {
 
 // The folder of the running test program, with a trailing backslash; kvtProc.exe
@@ -38,10 +40,10 @@ class TChildProcess {
   PROCESS_INFORMATION info_ = {};
 };
 
-// The lines kvtProc writes before its results.
-extern const char* const kBanner;
-extern const char* const kUsage;
-extern const char* const kProcessHeader;
+using kvt_expected::kBanner;
+using kvt_expected::kLicense;
+using kvt_expected::kProcessHeader;
+using kvt_expected::kUsage;
 
 // The /list line of a process without version information.
 std::string ProcessLine(DWORD pid, DWORD parentPid, const std::string& path);

@@ -11,19 +11,6 @@
 namespace kvt_e2e {
 namespace {
 
-const std::string kLicense =
-    "\r\n"
-    "kvtProc is made by Halvorsk, the makers of KVT HiveManager.\r\n"
-    "Find Halvorsk on the web at https://www.halvorsk.example/\r\n"
-    "\r\n"
-    "\r\n"
-    " \r\n"
-    " \r\n"
-    "You may use kvtProc free of charge as long as you are no competitor of Halvorsk and have no "
-    "commercial interest in its use.\r\n"
-    "\r\n"
-    "\r\n";
-
 std::string ListOutput(const std::string& lines) {
   return std::string(kBanner) + "Processes:\r\n" + kProcessHeader + lines;
 }
@@ -127,7 +114,7 @@ TEST(License, ComesAfterTheList) {
   const TRunResult run = RunKvtProc("/license /list");
   EXPECT_EQ(run.ExitCode, 0u);
   // Parameter 2 "/list" is also the selector: a file name that matches nothing.
-  EXPECT_EQ(run.Out, ListOutput("") + kLicense);
+  EXPECT_EQ(run.Out, ListOutput("") + std::string(kLicense));
 }
 
 TEST(UnhandledError, AFailingStandardOutputEndsWithExitCodeOne) {

@@ -2,29 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "expected_texts.h"
 #include "fake_processes.h"
 
 namespace kvt {
 namespace {
 
-const std::string kBanner =
-    "kvtProc 0.1 - process management command line tool\r\n"
-    "Copyright (c) 2026 Halvorsk. All rights reserved.\r\n"
-    "Use /license to show license.\r\n"
-    "\r\n";
-const std::string kUsage =
-    "Usage: kvtProc <command> [parameters]\r\n"
-    "\r\n"
-    "Command:\r\n"
-    "  /list [pid or filename]     Lists running processes\r\n"
-    "  /kill <pid or filename>     Terminates running processes\r\n"
-    "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
-    "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
-    "\r\n";
-const std::string kListHead =
-    "Processes:\r\n"
-    "PID   Filename                   (PPID)  Description           Version           Company "
-    "                Path\r\n";
+const std::string kBanner = kvt_expected::kBanner;
+const std::string kUsage = kvt_expected::kUsage;
+const std::string kListHead = std::string("Processes:\r\n") + kvt_expected::kProcessHeader;
 
 class DispatcherTest : public ::testing::Test {
  protected:
@@ -178,18 +164,7 @@ TEST_F(DispatcherTest, KillWithoutSelectorTerminatesNothing) {
 }
 
 TEST_F(DispatcherTest, CommandsRunInTheFixedOrder) {
-  const std::string license =
-      "\r\n"
-      "kvtProc is made by Halvorsk, the makers of KVT HiveManager.\r\n"
-      "Find Halvorsk on the web at https://www.halvorsk.example/\r\n"
-      "\r\n"
-      "\r\n"
-      " \r\n"
-      " \r\n"
-      "You may use kvtProc free of charge as long as you are no competitor of Halvorsk and have "
-      "no commercial interest in its use.\r\n"
-      "\r\n"
-      "\r\n";
+  const std::string license = kvt_expected::kLicense;
   Run("kvtProc.exe /license x /list");  // x: a selector matching nothing
   EXPECT_EQ(os.StdOut, kBanner + kListHead + license);
 }

@@ -1,0 +1,39 @@
+#pragma once
+// kvtProc's fixed texts as a user sees them, written out independently of the
+// program's own tables; the unit and the end-to-end tests compare with these.
+namespace kvt_expected {
+
+constexpr const char* kBanner =
+    "kvtProc 0.1 - process management command line tool\r\n"
+    "Copyright (c) 2026 Halvorsk. All rights reserved.\r\n"
+    "Use /license to show license.\r\n"
+    "\r\n";
+
+constexpr const char* kUsage =
+    "Usage: kvtProc <command> [parameters]\r\n"
+    "\r\n"
+    "Command:\r\n"
+    "  /list [pid or filename]     Lists running processes\r\n"
+    "  /kill <pid or filename>     Terminates running processes\r\n"
+    "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
+    "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
+    "\r\n";
+
+constexpr const char* kLicense =
+    "\r\n"
+    "kvtProc is made by Halvorsk, the makers of KVT HiveManager.\r\n"
+    "Find Halvorsk on the web at https://www.halvorsk.example/\r\n"
+    "\r\n"
+    "\r\n"
+    " \r\n"
+    " \r\n"
+    "You may use kvtProc free of charge as long as you are no competitor of Halvorsk and have no "
+    "commercial interest in its use.\r\n"
+    "\r\n"
+    "\r\n";
+
+constexpr const char* kProcessHeader =
+    "PID   Filename                   (PPID)  Description           Version           Company "
+    "                Path\r\n";
+
+}  // namespace kvt_expected
