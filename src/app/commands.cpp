@@ -49,4 +49,20 @@ void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOut
   }
 }
 
+void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {
+  for (int i = 0; i < list.SelectedCount(); ++i) {
+    TqxProcessItem& item = list.Selected(i);
+    out.Line("Process:");
+    out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
+    out.Line(item.FormatLine(kProcessTemplate));
+    item.FillModuleList();
+    out.Line("");
+    out.Line("Modules:");
+    out.Line(TqxModuleItem::FormatHeader(kModuleTemplate));
+    for (int m = 0; m < item.ModuleList.Count(); ++m)
+      out.Line(item.ModuleList.Items(m).FormatLine(kModuleTemplate));
+    out.Line("");
+  }
+}
+
 }  // namespace kvt

@@ -20,5 +20,7 @@ TSelector ReadSelector(int parameterCount, const std::string& parameter2);
 
 void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
 void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOutput& out);
+// For each selected process: its process line, then its modules as loaded now.
+void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out);
 
 }  // namespace kvt

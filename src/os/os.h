@@ -47,6 +47,41 @@ struct TProcessEntry32 {
 };
 static_assert(sizeof(TProcessEntry32) == 296, "PROCESSENTRY32 layout");
 
+// Modules, files, shell folders and the registry: constants and records.
+constexpr uint32_t kTh32csSnapModule = 0x8;
+constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
+constexpr uint32_t kFileAttributeDirectory = 0x10;
+constexpr int kCsidlWindows = 36;
+constexpr int kCsidlSystem = 37;
+constexpr int kCsidlProgramFiles = 38;
+constexpr OsHandle kHkeyLocalMachine = 0x80000002u;
+constexpr uint32_t kKeyRead = 0x20019;
+constexpr uint32_t kKeyWow64_64Key = 0x0100;
+constexpr uint32_t kKeyWow64_32Key = 0x0200;
+constexpr uint32_t kRegSz = 1;
+constexpr int32_t kErrorSuccess = 0;
+constexpr int32_t kErrorFileNotFound = 2;
+constexpr int32_t kErrorInvalidHandle = 6;
+constexpr int32_t kErrorMoreData = 234;
+
+// MODULEENTRY32 (ANSI) of the 32-bit platform, 548 bytes.
+struct TModuleEntry32 {
+  uint32_t dwSize = 0;
+  uint32_t th32ModuleID = 0;
+  uint32_t th32ProcessID = 0;
+  uint32_t GlblcntUsage = 0;
+  uint32_t ProccntUsage = 0;
+  uint32_t modBaseAddr = 0;
+  uint32_t modBaseSize = 0;
+  uint32_t hModule = 0;
+  char szModule[256] = {};
+  char szExePath[260] = {};
+};
+static_assert(sizeof(TModuleEntry32) == 548, "MODULEENTRY32 layout");
+
+// A shell item-id list, owned by the caller until CoTaskMemFree.
+using OsItemIdList = uint32_t;
+
 // Entry points that are looked up by name and may be missing on a given system.
 enum class TOptionalEntry { GetProcessImageFileNameA };
 
@@ -78,6 +113,27 @@ class Os {
   virtual OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) = 0;
   virtual bool Process32First(OsHandle snapshot, TProcessEntry32* entry) = 0;
   virtual bool Process32Next(OsHandle snapshot, TProcessEntry32* entry) = 0;
+
+  // Modules, files, shell folders and the registry (module list, path normalisation).
+  // Module32First/Next are toolhelp (bound with it); EnumProcessModules is a
+  // process-status call (0 while its library cannot be loaded). Path of
+  // SHGetPathFromIDListA holds at least 260 bytes. Registry calls return a
+  // Win32 error code; Key is kHkeyLocalMachine or a key they opened.
+  virtual bool Module32First(OsHandle snapshot, TModuleEntry32* entry) = 0;
+  virtual bool Module32Next(OsHandle snapshot, TModuleEntry32* entry) = 0;
+  virtual bool EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
+                                  uint32_t* bytesNeeded) = 0;
+  virtual uint32_t GetFileAttributesA(const char* fileName) = 0;
+  virtual uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) = 0;
+  virtual uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) = 0;
+  virtual int32_t SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) = 0;
+  virtual bool SHGetPathFromIDListA(OsItemIdList idList, char* path) = 0;
+  virtual void CoTaskMemFree(OsItemIdList memory) = 0;
+  virtual int32_t RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options,
+                                uint32_t samDesired, OsHandle* result) = 0;
+  virtual int32_t RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type,
+                                   uint8_t* data, uint32_t* dataSize) = 0;
+  virtual int32_t RegCloseKey(OsHandle key) = 0;
 
   // Drives.
   virtual uint32_t GetLogicalDrives() = 0;

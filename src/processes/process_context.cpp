@@ -1,5 +1,7 @@
 #include "processes/process_context.h"
 
+#include "files/location_sources.h"
+
 namespace kvt {
 namespace {
 
@@ -10,7 +12,8 @@ bool QueryWow64(Os& os) {
 
 }  // namespace
 
-TProcessContext::TProcessContext(Os& os) : TInventoryContext(os), Wow64(QueryWow64(os)) {
+TProcessContext::TProcessContext(Os& os)
+    : TInventoryContext(os), Wow64(QueryWow64(os)), Locations(BuildLocationTable(os)) {
   Version.dwOSVersionInfoSize = sizeof(TOsVersionInfo);
   if (!os.GetVersionExA(&Version)) {
     Version = TOsVersionInfo{};

@@ -1,16 +1,20 @@
 #pragma once
 // Process-wide facts read once at start-up that the process inventory uses.
+#include "files/location_table.h"
 #include "inventory/inventory_context.h"
 #include "os/os.h"
 
 namespace kvt {
 
 struct TProcessContext : TInventoryContext {
-  // Reads the version record and the WOW64 state through Os.
+  // Reads the version record and the WOW64 state and builds the location
+  // table through Os.
   explicit TProcessContext(Os& os);
 
   TOsVersionInfo Version;
   bool Wow64 = false;
+  // Well-known directories for turning reported paths into drive paths.
+  TLocationTable Locations;
 
   // An NT-family platform with a major version above 3.
   bool IsNT4OrLater() const;

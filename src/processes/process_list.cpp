@@ -5,6 +5,7 @@
 #include "inventory/column_keys.h"
 #include "matching/match_text.h"
 #include "os/scoped_handle.h"
+#include "files/path_normaliser.h"
 #include "processes/drive_paths.h"
 #include "support/format.h"
 #include "support/path_parts.h"
@@ -45,6 +46,7 @@ std::string TrimControlAndBlanks(const std::string& text) {
 
 TqxProcessItem::TqxProcessItem(TCollection& collection)
     : TSystemLogItem(collection, "TqxProcessItem"),
+      ModuleList(*this, static_cast<TqxProcessList&>(collection).ProcessContext()),
       owner_(static_cast<TqxProcessList&>(collection)) {}
 
 std::string TqxProcessItem::FilenameOnly() const {
@@ -78,6 +80,11 @@ void TqxProcessItem::Assign(const TCollectionItem& source) {
   FileMD5 = other->FileMD5;
   FileVersion = other->FileVersion;
   FileHint = other->FileHint;
+}
+
+std::string TqxProcessItem::CompleteFilename() {
+  TProcessContext& context = owner_.ProcessContext();
+  return CachedCompleteFilename(completeFilename_, context.Sys, context.Locations, Filename);
 }
 
 void TqxProcessItem::AddLogLines(TStringList& lines) {

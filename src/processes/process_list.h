@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "inventory/system_log.h"
+#include "processes/module_list.h"
 #include "processes/process_context.h"
 
 namespace kvt {
@@ -24,6 +25,7 @@ class TqxProcessItem : public TSystemLogItem {
   uint32_t GUIResourcesGDI = 0;
   uint32_t GUIResourcesUser = 0;
   uint32_t ModuleID = 0;
+  TqxModuleList ModuleList;
   uint32_t ProcessID = 0;
   uint32_t ParentID = 0;
   int32_t StateIndex = 0;
@@ -42,7 +44,12 @@ class TqxProcessItem : public TSystemLogItem {
   // The directory of Filename, up to and including its last backslash or colon.
   std::string DirectoryPart() const;
 
+  // Replaces ModuleList's content with the modules the process has loaded now
+  // (module_list.cpp).
+  void FillModuleList();
+
   void Assign(const TCollectionItem& source) override;
+  std::string CompleteFilename() override;
   void AddLogLines(TStringList& lines) override;
   void AddListEntry(TStringList& lines) override;
 
@@ -51,6 +58,7 @@ class TqxProcessItem : public TSystemLogItem {
 
  private:
   TqxProcessList& owner_;
+  std::string completeFilename_;
 };
 
 class TqxProcessList : public TSystemLogCollection {

@@ -18,4 +18,14 @@ inline TFakeProcess& AddFakeProcess(FakeOs& os, uint32_t id, uint32_t parent,
   return os.Processes.back();
 }
 
+inline TFakeModule& AddFakeModule(TFakeProcess& process, const std::string& path, uint32_t base,
+                                  uint32_t size) {
+  TFakeModule module;
+  module.Path = path;
+  module.Base = base;
+  module.Size = size;
+  process.Modules.push_back(module);
+  return process.Modules.back();
+}
+
 }  // namespace kvt

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "support/text.h"
+
 namespace kvt {
 namespace {
 
@@ -12,6 +14,14 @@ char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 
 
 std::string Take(const char* text, int length) {
   return length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(length));
+}
+
+// GetWindowsDirectoryA and GetSystemDirectoryA: the length copied, or the size
+// needed when the buffer is too small, or 0 on failure.
+uint32_t CopyDirectory(const std::string& directory, char* buffer, uint32_t size) {
+  if (directory.empty()) return 0;
+  if (directory.size() >= size) return static_cast<uint32_t>(directory.size() + 1);
+  return CopyToBuffer(directory, buffer, size);
 }
 
 }  // namespace
@@ -94,7 +104,7 @@ OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
   Calls.push_back("OpenProcess");
   const TFakeProcess* process = FindProcess(processId);
   if (process == nullptr || (access & ~process->AllowedAccess) != 0) return 0;
-  THandle handle{THandle::Process, processId, access, {}, 0};
+  THandle handle{THandle::Process, processId, access, {}, 0, {}, 0};
   return NewHandle(std::move(handle));
 }
 
@@ -103,13 +113,23 @@ bool FakeOs::CloseHandle(OsHandle handle) {
   return handles_.erase(handle) == 1;
 }
 
-uint32_t FakeOs::GetModuleFileNameExA(OsHandle process, OsHandle, char* buffer, uint32_t size) {
+uint32_t FakeOs::GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
+                                      uint32_t size) {
   Calls.push_back("GetModuleFileNameExA");
   if (!ProcessStatusAvailable) return 0;
   const THandle* handle = Find(process, THandle::Process);
   const TFakeProcess* target = handle ? FindProcess(handle->ProcessId) : nullptr;
-  if (target == nullptr || target->ModulePath.empty()) return 0;
-  return CopyToBuffer(target->ModulePath, buffer, size);
+  if (target == nullptr) return 0;
+  if (module == 0) {
+    if (target->ModulePath.empty()) return 0;
+    return CopyToBuffer(target->ModulePath, buffer, size);
+  }
+  for (const auto& loaded : target->Modules) {
+    if (loaded.Base != module) continue;
+    if (loaded.NameFails) return 0;
+    return CopyToBuffer(loaded.StatusName.empty() ? loaded.Path : loaded.StatusName, buffer, size);
+  }
+  return 0;
 }
 
 uint32_t FakeOs::GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) {
@@ -138,11 +158,33 @@ bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
   return true;
 }
 
-OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t) {
+OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   Calls.push_back("CreateToolhelp32Snapshot");
   if (!ToolhelpAvailable) return 0;
   if (SnapshotFails) return kInvalidHandleValue;
-  THandle handle{THandle::Snapshot, 0, 0, {}, 0};
+  THandle handle{THandle::Snapshot, 0, 0, {}, 0, {}, 0};
+  if (flags & kTh32csSnapModule) {
+    // Process id 0 asks for the calling process, as on the platform.
+    const TFakeProcess* target = FindProcess(processId == 0 ? CurrentProcessId : processId);
+    if (target == nullptr || target->ModuleSnapshotFails) return kInvalidHandleValue;
+    for (const auto& module : target->Modules) {
+      if (!module.InSnapshot) continue;
+      TModuleEntry32 entry;
+      entry.dwSize = sizeof entry;
+      entry.th32ModuleID = module.ModuleId;
+      entry.th32ProcessID = target->Id;
+      entry.GlblcntUsage = module.GlobalUsage;
+      entry.ProccntUsage = module.ProcessUsage;
+      entry.modBaseAddr = module.Base;
+      entry.modBaseSize = module.Size;
+      entry.hModule = module.Base;
+      const size_t slash = module.Path.find_last_of('\\');
+      CopyToBuffer(slash == std::string::npos ? module.Path : module.Path.substr(slash + 1),
+                   entry.szModule, sizeof entry.szModule);
+      CopyToBuffer(module.Path, entry.szExePath, sizeof entry.szExePath);
+      handle.Modules.push_back(entry);
+    }
+  }
   if (flags & kTh32csSnapProcess) {
     for (const auto& process : Processes) {
       if (!process.Alive || !process.InSnapshot) continue;
@@ -179,6 +221,178 @@ bool FakeOs::Process32Next(OsHandle snapshot, TProcessEntry32* entry) {
   Calls.push_back("Process32Next");
   if (OnProcess32Next) OnProcess32Next();
   return NextEntry(snapshot, entry);
+}
+
+bool FakeOs::NextModule(OsHandle snapshot, TModuleEntry32* entry) {
+  THandle* handle = Find(snapshot, THandle::Snapshot);
+  if (handle == nullptr || entry->dwSize != sizeof(TModuleEntry32)) return false;
+  if (handle->ModuleCursor >= handle->Modules.size()) return false;
+  *entry = handle->Modules[handle->ModuleCursor++];
+  return true;
+}
+
+bool FakeOs::Module32First(OsHandle snapshot, TModuleEntry32* entry) {
+  Calls.push_back("Module32First");
+  if (THandle* handle = Find(snapshot, THandle::Snapshot)) handle->ModuleCursor = 0;
+  return NextModule(snapshot, entry);
+}
+
+bool FakeOs::Module32Next(OsHandle snapshot, TModuleEntry32* entry) {
+  Calls.push_back("Module32Next");
+  return NextModule(snapshot, entry);
+}
+
+bool FakeOs::EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
+                                uint32_t* bytesNeeded) {
+  Calls.push_back("EnumProcessModules");
+  if (!ProcessStatusAvailable) return false;
+  const THandle* handle = Find(process, THandle::Process);
+  if (handle == nullptr || (handle->Access & (kProcessQueryInformation | kProcessVmRead)) !=
+                               (kProcessQueryInformation | kProcessVmRead))
+    return false;
+  const TFakeProcess* target = FindProcess(handle->ProcessId);
+  if (target == nullptr || target->EnumModulesFails) return false;
+  uint32_t needed = 0;
+  for (const auto& module : target->Modules) {
+    if (!module.InModuleList) continue;
+    if (needed + sizeof(uint32_t) <= bytes) modules[needed / sizeof(uint32_t)] = module.Base;
+    needed += sizeof(uint32_t);
+  }
+  *bytesNeeded = needed;
+  return true;
+}
+
+std::string FakeOs::FileKey(const std::string& path) const {
+  std::string full;
+  if (path.size() >= 2 && path[1] == ':')
+    full = path;
+  else if (!path.empty() && path[0] == '\\')
+    full = CurrentDirectory.substr(0, 2) + path;
+  else
+    full = CurrentDirectory + "\\" + path;
+  std::string key;
+  for (char c : full)
+    if (c != '\\' || key.empty() || key.back() != '\\') key += AsciiUpper(c);
+  if (key.size() > 3 && key.back() == '\\') key.pop_back();
+  return key;
+}
+
+void FakeOs::SetAttributes(const std::string& path, uint32_t attributes) {
+  files_[FileKey(path)] = attributes;
+}
+
+uint32_t FakeOs::GetFileAttributesA(const char* fileName) {
+  Calls.push_back("GetFileAttributesA");
+  std::string path(fileName);
+  // The platform also opens its own native form of a drive path.
+  if (path.compare(0, 4, "\\??\\") == 0) path.erase(0, 4);
+  if (path.empty()) return kInvalidFileAttributes;
+  const auto found = files_.find(FileKey(path));
+  return found == files_.end() ? kInvalidFileAttributes : found->second;
+}
+
+uint32_t FakeOs::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+  Calls.push_back("GetWindowsDirectoryA");
+  return CopyDirectory(WindowsDirectory, buffer, size);
+}
+
+uint32_t FakeOs::GetSystemDirectoryA(char* buffer, uint32_t size) {
+  Calls.push_back("GetSystemDirectoryA");
+  return CopyDirectory(SystemDirectory, buffer, size);
+}
+
+int32_t FakeOs::SHGetSpecialFolderLocation(OsHandle, int folder, OsItemIdList* idList) {
+  Calls.push_back("SHGetSpecialFolderLocation");
+  if (ShellFolders.count(folder) == 0) return static_cast<int32_t>(0x80004005u);  // E_FAIL
+  *idList = nextIdList_;
+  nextIdList_ += 0x10;
+  idLists_[*idList] = folder;
+  return 0;
+}
+
+bool FakeOs::SHGetPathFromIDListA(OsItemIdList idList, char* path) {
+  Calls.push_back("SHGetPathFromIDListA");
+  const auto list = idLists_.find(idList);
+  if (list == idLists_.end()) return false;
+  const auto folder = ShellFolders.find(list->second);
+  if (folder == ShellFolders.end() || folder->second.empty()) return false;
+  CopyToBuffer(folder->second, path, 260);
+  return true;
+}
+
+void FakeOs::CoTaskMemFree(OsItemIdList memory) {
+  Calls.push_back("CoTaskMemFree");
+  idLists_.erase(memory);
+}
+
+void FakeOs::SetRegistryValue(bool view64, const std::string& key, const std::string& name,
+                              uint32_t type, const std::string& data) {
+  View(view64)[AsciiUpperCase(key)][AsciiUpperCase(name)] = TRegistryValue{type, data};
+}
+
+void FakeOs::AddRegistryKey(bool view64, const std::string& key) {
+  View(view64)[AsciiUpperCase(key)];
+}
+
+bool FakeOs::KeyExists(const TOpenKey& key) {
+  const TRegistryView& view = View(key.View64);
+  for (auto below = view.lower_bound(key.Path);
+       below != view.end() && below->first.compare(0, key.Path.size(), key.Path) == 0; ++below)
+    if (below->first.size() == key.Path.size() || below->first[key.Path.size()] == '\\')
+      return true;
+  return false;
+}
+
+int32_t FakeOs::RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t, uint32_t samDesired,
+                              OsHandle* result) {
+  Calls.push_back("RegOpenKeyExA");
+  TOpenKey parent{true, ""};
+  if (key == kHkeyLocalMachine) {
+    // Without a view flag the 32-bit program sees the 32-bit view.
+    parent.View64 = (samDesired & kKeyWow64_64Key) != 0;
+  } else {
+    const auto found = keys_.find(key);
+    if (found == keys_.end()) return kErrorInvalidHandle;
+    parent = found->second;
+  }
+  const std::string name = AsciiUpperCase(subKey != nullptr ? subKey : "");
+  // Names are relative to their root: an empty component means no such key.
+  if (!name.empty() && (name.front() == '\\' || name.back() == '\\'))
+    return kErrorFileNotFound;
+  TOpenKey opened{parent.View64, parent.Path.empty() ? name
+                                 : name.empty()      ? parent.Path
+                                                     : parent.Path + "\\" + name};
+  if (!opened.Path.empty() && !KeyExists(opened)) return kErrorFileNotFound;
+  *result = nextKey_;
+  nextKey_ += 4;
+  keys_[*result] = opened;
+  return kErrorSuccess;
+}
+
+int32_t FakeOs::RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type,
+                                 uint8_t* data, uint32_t* dataSize) {
+  Calls.push_back("RegQueryValueExA");
+  const auto open = keys_.find(key);
+  if (open == keys_.end()) return kErrorInvalidHandle;
+  const TRegistryView& view = View(open->second.View64);
+  const auto values = view.find(open->second.Path);
+  if (values == view.end()) return kErrorFileNotFound;
+  const auto value = values->second.find(AsciiUpperCase(valueName != nullptr ? valueName : ""));
+  if (value == values->second.end()) return kErrorFileNotFound;
+  if (type != nullptr) *type = value->second.Type;
+  if (dataSize == nullptr) return kErrorSuccess;
+  const uint32_t needed = static_cast<uint32_t>(value->second.Data.size());
+  const uint32_t room = *dataSize;
+  *dataSize = needed;
+  if (data == nullptr) return kErrorSuccess;
+  if (room < needed) return kErrorMoreData;
+  std::memcpy(data, value->second.Data.data(), needed);
+  return kErrorSuccess;
+}
+
+int32_t FakeOs::RegCloseKey(OsHandle key) {
+  Calls.push_back("RegCloseKey");
+  return keys_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
 }
 
 uint32_t FakeOs::GetLogicalDrives() {

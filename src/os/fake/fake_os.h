@@ -12,6 +12,20 @@
 
 namespace kvt {
 
+// A module loaded into a fake process; its handle is its base address, as on the platform.
+struct TFakeModule {
+  std::string Path;        // the module snapshot's szExePath
+  std::string StatusName;  // GetModuleFileNameExA for its handle; empty: Path
+  uint32_t Base = 0;
+  uint32_t Size = 0;
+  uint32_t ModuleId = 1;
+  uint32_t GlobalUsage = 0xFFFF;
+  uint32_t ProcessUsage = 0xFFFF;
+  bool InSnapshot = true;     // reported by the module snapshot
+  bool InModuleList = true;   // reported by EnumProcessModules
+  bool NameFails = false;     // GetModuleFileNameExA fails for its handle
+};
+
 struct TFakeProcess {
   uint32_t Id = 0;
   uint32_t ParentId = 0;
@@ -27,6 +41,9 @@ struct TFakeProcess {
   uint32_t Usage = 0;
   uint32_t DefaultHeapId = 0;
   uint32_t ModuleId = 0;
+  std::vector<TFakeModule> Modules;
+  bool ModuleSnapshotFails = false;
+  bool EnumModulesFails = false;
 };
 
 class FakeOs : public Os {
@@ -52,6 +69,24 @@ class FakeOs : public Os {
   uint32_t CurrentProcessId = 100;
   std::set<uint8_t> LeadBytes;  // lead bytes of the ANSI code page (none: single-byte)
   bool StdOutFails = false;
+  // Files and directories: GetFileAttributesA resolves a relative path against
+  // CurrentDirectory, takes a run of backslashes as one and ignores case.
+  std::string CurrentDirectory = "C:\\Tools";
+  std::string WindowsDirectory = "C:\\WINDOWS";          // empty: the call fails
+  std::string SystemDirectory = "C:\\WINDOWS\\system32";  // empty: the call fails
+  std::map<int, std::string> ShellFolders;  // by CSIDL; an empty path has no file-system path
+  void AddFile(const std::string& path) { SetAttributes(path, 0x20); }
+  void AddDirectory(const std::string& path) { SetAttributes(path, kFileAttributeDirectory); }
+  // Registry values under HKEY_LOCAL_MACHINE by view; key names without a
+  // leading backslash, key and value names ignore case. A key exists when it
+  // or a key below it holds a value, or when it was added as a key.
+  void SetRegistryValue(bool view64, const std::string& key, const std::string& name,
+                        uint32_t type, const std::string& data);
+  void SetRegistryString(bool view64, const std::string& key, const std::string& name,
+                         const std::string& value) {
+    SetRegistryValue(view64, key, name, kRegSz, value + '\0');
+  }
+  void AddRegistryKey(bool view64, const std::string& key);
 
   // What the program did.
   std::string StdOut;
@@ -59,6 +94,8 @@ class FakeOs : public Os {
   std::vector<std::string> DebugOutput;
   std::vector<std::string> Calls;
   size_t OpenHandleCount() const { return handles_.size(); }
+  size_t OpenKeyCount() const { return keys_.size(); }
+  size_t OpenIdListCount() const { return idLists_.size(); }
   size_t CallCount(const std::string& name) const;
   TFakeProcess* FindProcess(uint32_t id);
 
@@ -82,6 +119,22 @@ class FakeOs : public Os {
   bool Process32First(OsHandle snapshot, TProcessEntry32* entry) override;
   bool Process32Next(OsHandle snapshot, TProcessEntry32* entry) override;
 
+  bool Module32First(OsHandle snapshot, TModuleEntry32* entry) override;
+  bool Module32Next(OsHandle snapshot, TModuleEntry32* entry) override;
+  bool EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
+                          uint32_t* bytesNeeded) override;
+  uint32_t GetFileAttributesA(const char* fileName) override;
+  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
+  int32_t SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) override;
+  bool SHGetPathFromIDListA(OsItemIdList idList, char* path) override;
+  void CoTaskMemFree(OsItemIdList memory) override;
+  int32_t RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options, uint32_t samDesired,
+                        OsHandle* result) override;
+  int32_t RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type, uint8_t* data,
+                           uint32_t* dataSize) override;
+  int32_t RegCloseKey(OsHandle key) override;
+
   uint32_t GetLogicalDrives() override;
   uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
 
@@ -101,13 +154,37 @@ class FakeOs : public Os {
     uint32_t Access = 0;
     std::vector<TProcessEntry32> Entries;  // a snapshot's view
     size_t Cursor = 0;
+    std::vector<TModuleEntry32> Modules;  // a module snapshot's view
+    size_t ModuleCursor = 0;
   };
+  struct TRegistryValue {
+    uint32_t Type;
+    std::string Data;
+  };
+  using TRegistryKey = std::map<std::string, TRegistryValue>;  // by upper-cased value name
+  using TRegistryView = std::map<std::string, TRegistryKey>;   // by upper-cased key path
   OsHandle NewHandle(THandle handle);
   THandle* Find(OsHandle handle, THandle::Kind kind);
   bool NextEntry(OsHandle snapshot, TProcessEntry32* entry);
+  bool NextModule(OsHandle snapshot, TModuleEntry32* entry);
+  void SetAttributes(const std::string& path, uint32_t attributes);
+  std::string FileKey(const std::string& path) const;
+  TRegistryView& View(bool view64) { return view64 ? registry64_ : registry32_; }
 
   std::map<OsHandle, THandle> handles_;
   OsHandle nextHandle_ = 0x100;
+  std::map<std::string, uint32_t> files_;  // attributes by FileKey
+  std::map<OsItemIdList, int> idLists_;    // CSIDL of each list not yet freed
+  OsItemIdList nextIdList_ = 0x10000;
+  TRegistryView registry64_;
+  TRegistryView registry32_;
+  struct TOpenKey {
+    bool View64;
+    std::string Path;  // upper-cased, without leading or trailing backslash
+  };
+  bool KeyExists(const TOpenKey& key);
+  std::map<OsHandle, TOpenKey> keys_;
+  OsHandle nextKey_ = 0x200;
 };
 
 // Copies Text into a platform buffer the way the ANSI calls do: cut to Size - 1

@@ -1,6 +1,7 @@
 #include "os/win32/win32_os.h"
 
 #include <windows.h>
+#include <shlobj.h>
 #include <tlhelp32.h>
 
 #include <cstddef>
@@ -14,6 +15,9 @@ static_assert(sizeof(PROCESSENTRY32) == sizeof(TProcessEntry32), "PROCESSENTRY32
 static_assert(offsetof(PROCESSENTRY32, szExeFile) == offsetof(TProcessEntry32, szExeFile),
               "PROCESSENTRY32 layout");
 static_assert(sizeof(OSVERSIONINFOA) == sizeof(TOsVersionInfo), "OSVERSIONINFOA layout");
+static_assert(sizeof(MODULEENTRY32) == sizeof(TModuleEntry32), "MODULEENTRY32 layout");
+static_assert(offsetof(MODULEENTRY32, szExePath) == offsetof(TModuleEntry32, szExePath),
+              "MODULEENTRY32 layout");
 
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
@@ -21,10 +25,16 @@ using GetProcessImageFileNameAFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD);
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
 using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
+using Module32Fn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
+using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 
 HANDLE ToHandle(OsHandle handle) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)); }
 OsHandle FromHandle(HANDLE handle) {
   return static_cast<OsHandle>(reinterpret_cast<uintptr_t>(handle));
+}
+HKEY ToKey(OsHandle key) { return reinterpret_cast<HKEY>(static_cast<uintptr_t>(key)); }
+PIDLIST_ABSOLUTE ToIdList(OsItemIdList list) {
+  return reinterpret_cast<PIDLIST_ABSOLUTE>(static_cast<uintptr_t>(list));
 }
 
 template <typename Fn>
@@ -64,6 +74,7 @@ bool Win32Os::BindProcessStatus() {
   if (reinterpret_cast<uintptr_t>(library) < 32) return false;  // tried again on the next use
   enumProcesses_ = Lookup(library, "EnumProcesses");
   getModuleFileNameExA_ = Lookup(library, "GetModuleFileNameExA");
+  enumProcessModules_ = Lookup(library, "EnumProcessModules");
   return enumProcesses_ != nullptr;
 }
 
@@ -74,6 +85,8 @@ bool Win32Os::BindToolhelp() {
   if (snapshot == nullptr) return false;
   process32First_ = Lookup(kernel, "Process32First");
   process32Next_ = Lookup(kernel, "Process32Next");
+  module32First_ = Lookup(kernel, "Module32First");
+  module32Next_ = Lookup(kernel, "Module32Next");
   createToolhelp32Snapshot_ = snapshot;
   return true;
 }
@@ -160,6 +173,75 @@ bool Win32Os::Process32Next(OsHandle snapshot, TProcessEntry32* entry) {
   return As<Process32Fn>(process32Next_)(ToHandle(snapshot),
                                          reinterpret_cast<PROCESSENTRY32*>(entry)) != 0;
 }
+
+bool Win32Os::Module32First(OsHandle snapshot, TModuleEntry32* entry) {
+  if (!BindToolhelp() || module32First_ == nullptr) return false;
+  return As<Module32Fn>(module32First_)(ToHandle(snapshot),
+                                        reinterpret_cast<MODULEENTRY32*>(entry)) != 0;
+}
+
+bool Win32Os::Module32Next(OsHandle snapshot, TModuleEntry32* entry) {
+  if (!BindToolhelp() || module32Next_ == nullptr) return false;
+  return As<Module32Fn>(module32Next_)(ToHandle(snapshot),
+                                       reinterpret_cast<MODULEENTRY32*>(entry)) != 0;
+}
+
+bool Win32Os::EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
+                                 uint32_t* bytesNeeded) {
+  if (!BindProcessStatus() || enumProcessModules_ == nullptr) return false;
+  DWORD needed = 0;
+  const BOOL ok = As<EnumProcessModulesFn>(enumProcessModules_)(
+      ToHandle(process), reinterpret_cast<HMODULE*>(modules), bytes, &needed);
+  *bytesNeeded = needed;
+  return ok != 0;
+}
+
+uint32_t Win32Os::GetFileAttributesA(const char* fileName) {
+  return ::GetFileAttributesA(fileName);
+}
+
+uint32_t Win32Os::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+  return ::GetWindowsDirectoryA(buffer, size);
+}
+
+uint32_t Win32Os::GetSystemDirectoryA(char* buffer, uint32_t size) {
+  return ::GetSystemDirectoryA(buffer, size);
+}
+
+int32_t Win32Os::SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) {
+  PIDLIST_ABSOLUTE list = nullptr;
+  const HRESULT result = ::SHGetSpecialFolderLocation(
+      reinterpret_cast<HWND>(static_cast<uintptr_t>(owner)), folder, &list);
+  if (SUCCEEDED(result)) *idList = static_cast<OsItemIdList>(reinterpret_cast<uintptr_t>(list));
+  return result;
+}
+
+bool Win32Os::SHGetPathFromIDListA(OsItemIdList idList, char* path) {
+  return ::SHGetPathFromIDListA(ToIdList(idList), path) != 0;
+}
+
+void Win32Os::CoTaskMemFree(OsItemIdList memory) { ::CoTaskMemFree(ToIdList(memory)); }
+
+int32_t Win32Os::RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options,
+                               uint32_t samDesired, OsHandle* result) {
+  HKEY opened = nullptr;
+  const LONG status = ::RegOpenKeyExA(ToKey(key), subKey, options, samDesired, &opened);
+  if (status == ERROR_SUCCESS) *result = static_cast<OsHandle>(reinterpret_cast<uintptr_t>(opened));
+  return status;
+}
+
+int32_t Win32Os::RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type,
+                                  uint8_t* data, uint32_t* dataSize) {
+  DWORD valueType = 0;
+  DWORD size = dataSize != nullptr ? *dataSize : 0;
+  const LONG status = ::RegQueryValueExA(ToKey(key), valueName, nullptr, &valueType, data,
+                                         dataSize != nullptr ? &size : nullptr);
+  if (type != nullptr) *type = valueType;
+  if (dataSize != nullptr) *dataSize = size;
+  return status;
+}
+
+int32_t Win32Os::RegCloseKey(OsHandle key) { return ::RegCloseKey(ToKey(key)); }
 
 uint32_t Win32Os::GetLogicalDrives() { return ::GetLogicalDrives(); }
 

@@ -31,6 +31,22 @@ class Win32Os : public Os {
   bool Process32First(OsHandle snapshot, TProcessEntry32* entry) override;
   bool Process32Next(OsHandle snapshot, TProcessEntry32* entry) override;
 
+  bool Module32First(OsHandle snapshot, TModuleEntry32* entry) override;
+  bool Module32Next(OsHandle snapshot, TModuleEntry32* entry) override;
+  bool EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
+                          uint32_t* bytesNeeded) override;
+  uint32_t GetFileAttributesA(const char* fileName) override;
+  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
+  int32_t SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) override;
+  bool SHGetPathFromIDListA(OsItemIdList idList, char* path) override;
+  void CoTaskMemFree(OsItemIdList memory) override;
+  int32_t RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options, uint32_t samDesired,
+                        OsHandle* result) override;
+  int32_t RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type, uint8_t* data,
+                           uint32_t* dataSize) override;
+  int32_t RegCloseKey(OsHandle key) override;
+
   uint32_t GetLogicalDrives() override;
   uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
 
@@ -50,9 +66,12 @@ class Win32Os : public Os {
   // Addresses of the optional entry points; null while unbound.
   void* enumProcesses_ = nullptr;
   void* getModuleFileNameExA_ = nullptr;
+  void* enumProcessModules_ = nullptr;
   void* createToolhelp32Snapshot_ = nullptr;
   void* process32First_ = nullptr;
   void* process32Next_ = nullptr;
+  void* module32First_ = nullptr;
+  void* module32Next_ = nullptr;
   void* getProcessImageFileNameA_ = nullptr;
   void* isWow64Process_ = nullptr;
 };

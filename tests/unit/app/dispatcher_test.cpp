@@ -169,6 +169,59 @@ TEST_F(DispatcherTest, CommandsRunInTheFixedOrder) {
   EXPECT_EQ(os.StdOut, kBanner + kListHead + license);
 }
 
+const std::string kModulesHead =
+    "\r\n"
+    "Modules:\r\n"
+    "MID   Filename                   (PID )  Address   Size      Path\r\n";
+
+std::string ProcessBlock(const std::string& line) {
+  return "Process:\r\n" + kListHead.substr(12) + line;
+}
+
+TEST_F(DispatcherTest, ModulesOfTheSelectedProcessesInSelectionOrder) {
+  AddFakeModule(os.Processes[0], "C:\\Windows\\system32\\services.exe", 0x1000000, 0x1C000)
+      .ModuleId = 1;
+  AddFakeModule(os.Processes[1], "C:\\Windows\\explorer.exe", 0x400000, 0xFF000).ModuleId = 2;
+  AddFakeModule(os.Processes[1], "C:\\Windows\\system32\\ntdll.dll", 0x7C900000, 0xAF000)
+      .ModuleId = 3;
+  AddFakeModule(os.Processes[1], "shell32.dll", 0x7CA00000, 0x817000).InSnapshot = false;
+  EXPECT_EQ(Run("kvtProc.exe /modules"), 0);
+  EXPECT_EQ(os.StdOut,
+            kBanner + ProcessBlock(kServicesLine) + kModulesHead +
+                "   1  services.exe               ( 500)  01000000  0001C000  "
+                "C:\\Windows\\system32\\\r\n"
+                "\r\n" +
+                ProcessBlock(kExplorerLine) + kModulesHead +
+                "   2  explorer.exe               ( 612)  00400000  000FF000  C:\\Windows\\\r\n"
+                "   3  ntdll.dll                  ( 612)  7C900000  000AF000  "
+                "C:\\Windows\\system32\\\r\n"
+                "   0  shell32.dll                (   0)  00000000  00000000  \r\n"
+                "\r\n");
+}
+
+TEST_F(DispatcherTest, ModulesOfAnEmptySelectionWriteNothing) {
+  EXPECT_EQ(Run("kvtProc.exe /modules 123"), 0);
+  EXPECT_EQ(os.StdOut, kBanner);
+}
+
+TEST_F(DispatcherTest, AProcessWhoseModulesCannotBeReadStillGetsItsBlock) {
+  os.Processes[1].ModuleSnapshotFails = true;
+  os.Processes[1].EnumModulesFails = true;
+  EXPECT_EQ(Run("kvtProc.exe /modules 612 /list"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kExplorerLine + ProcessBlock(kExplorerLine) +
+                           kModulesHead + "\r\n");
+}
+
+TEST_F(DispatcherTest, ModulesComeAfterKillAndListWhatTheEndedProcessStillYields) {
+  AddFakeModule(os.Processes[1], "C:\\Windows\\explorer.exe", 0x400000, 0xFF000);
+  EXPECT_EQ(Run("kvtProc.exe /modules 612 /kill"), 0);
+  EXPECT_EQ(os.StdOut, kBanner +
+                           "Trying to kill process with PID 612...\r\n"
+                           "1 matches found:\r\n" +
+                           kListHead.substr(12) + kExplorerLine + "Terminated.\r\n" +
+                           ProcessBlock(kExplorerLine) + kModulesHead + "\r\n");
+}
+
 TEST_F(DispatcherTest, UnhandledErrorFlushesReportsInOemAndExitsWithOne) {
   os.StdOutFails = true;
   os.OwnModuleFileName = "C:\\Tools\\kv\xE4tProc.exe";

@@ -1,0 +1,123 @@
+#include "files/location_sources.h"
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "os/os.h"
+#include "support/registry.h"
+#include "support/text.h"
+
+namespace kvt {
+namespace {
+
+constexpr uint32_t kDirectoryBufferSize = 511;
+constexpr uint32_t kShellPathBufferSize = 261;
+constexpr const char* kCurrentVersionKey = "Microsoft\\Windows\\CurrentVersion\\";
+constexpr const char* kProgramFilesDir = "ProgramFilesDir";
+
+using TPairs = std::vector<std::pair<std::string, std::string>>;
+
+std::string ShellFolderPath(Os& os, int folder) {
+  OsItemIdList idList = 0;
+  if (os.SHGetSpecialFolderLocation(0, folder, &idList) < 0 || idList == 0) return "";
+  char path[kShellPathBufferSize] = {};
+  const bool found = os.SHGetPathFromIDListA(idList, path);
+  os.CoTaskMemFree(idList);
+  return found ? TextUpToZero(path, sizeof path) : "";
+}
+
+// A directory call's text; a result that does not fit the buffer counts as failure.
+std::string DirectoryText(uint32_t (Os::*call)(char*, uint32_t), Os& os) {
+  char buffer[kDirectoryBufferSize] = {};
+  const uint32_t length = (os.*call)(buffer, kDirectoryBufferSize);
+  return length > 0 && length < kDirectoryBufferSize ? TextUpToZero(buffer, length) : "";
+}
+
+std::string RegistryString(Os& os, const std::string& key, const char* name, uint32_t view) {
+  std::string value;
+  ReadRegistryString(os, key, name, view, value);
+  return value;
+}
+
+// Each macro's first source is a shell folder; the second comes in when it gives nothing.
+struct TMacroSource {
+  const char* Macro;
+  int Folder;
+  std::function<std::string(Os&)> Fallback;
+};
+
+const TMacroSource kMacroSources[] = {
+    {kWinDirMacro, kCsidlWindows,
+     [](Os& os) { return DirectoryText(&Os::GetWindowsDirectoryA, os); }},
+    {kSysDirMacro, kCsidlSystem,
+     [](Os& os) { return DirectoryText(&Os::GetSystemDirectoryA, os); }},
+    {kProgramFilesMacro, kCsidlProgramFiles,
+     [](Os& os) {
+       return RegistryString(os, std::string("\\SOFTWARE\\") + kCurrentVersionKey,
+                             kProgramFilesDir, kKeyWow64_32Key);
+     }},
+};
+
+// Tried in this order, through the 32-bit view, while a macro's first pair is still empty.
+struct TRegistryFallback {
+  const char* Macro;
+  const char* Key;
+  const char* Name;
+};
+
+const TRegistryFallback kRegistryFallbacks[] = {
+    {kWinDirMacro, "\\Software\\Microsoft\\Windows NT\\CurrentVersion\\", "SystemRoot"},
+    {kWinDirMacro, "\\Software\\Microsoft\\Windows NT\\CurrentVersion\\", "PathName"},
+    {kWinDirMacro, "\\Software\\Microsoft\\Windows\\CurrentVersion\\", "SystemRoot"},
+    {kSysDirMacro, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\", "WinDir"},
+    {kSysDirMacro, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Setup\\", "SysDir"},
+    {kSysDirMacro, "\\Software\\Microsoft\\Windows\\CurrentVersion\\Installer\\",
+     "InstallerLocation"},
+};
+
+std::string* FirstValue(TPairs& pairs, const char* macro) {
+  for (auto& pair : pairs)
+    if (pair.first == macro) return &pair.second;
+  return nullptr;
+}
+
+// One pass appends a pair per macro to the working list, then lets the
+// registry's program-files directory of View and the registry fallbacks
+// correct the first pair of their macro.
+void ReadPass(Os& os, uint32_t view, TPairs& pairs) {
+  for (const auto& source : kMacroSources) {
+    std::string value = ShellFolderPath(os, source.Folder);
+    if (value.empty()) value = source.Fallback(os);
+    pairs.emplace_back(source.Macro, value);
+  }
+
+  // A 32-bit program on a 64-bit system finds the 32-bit programs' settings below Wow6432Node.
+  std::string software = "\\Software\\";
+  if (view == kKeyWow64_32Key && RegistryKeyExists(os, "\\Software\\Wow6432Node\\", view))
+    software = "\\Software\\Wow6432Node\\";
+  std::string programFiles;
+  if (ReadRegistryString(os, software + kCurrentVersionKey, kProgramFilesDir, view, programFiles))
+    *FirstValue(pairs, kProgramFilesMacro) = CleanDirectoryValue(programFiles);
+
+  for (const auto& fallback : kRegistryFallbacks) {
+    std::string& value = *FirstValue(pairs, fallback.Macro);
+    if (value.empty()) ReadRegistryString(os, fallback.Key, fallback.Name, kKeyWow64_32Key, value);
+  }
+}
+
+}  // namespace
+
+TLocationTable BuildLocationTable(Os& os) {
+  TLocationTable table(os);
+  TPairs pairs;
+  for (const uint32_t view : {kKeyWow64_64Key, kKeyWow64_32Key}) {
+    ReadPass(os, view, pairs);
+    for (const auto& pair : pairs) table.Add(pair.first, pair.second);
+  }
+  table.WindowsDirectory = DirectoryText(&Os::GetWindowsDirectoryA, os);
+  return table;
+}
+
+}  // namespace kvt

@@ -1,0 +1,25 @@
+#pragma once
+// Turning the forms in which the platform names an executable or library
+// ("\??\C:\...", "\SystemRoot\System32\...", "%SystemRoot%\...", bare names,
+// host command lines) into an ordinary drive path.
+#include <string>
+
+#include "files/location_table.h"
+
+namespace kvt {
+
+class Os;
+
+// Attributes are reported for Path and they are not those of a directory.
+bool FileExists(Os& os, const std::string& path);
+
+// Path unchanged when it names an existing file; else the existing file it
+// stands for, preferring the Windows drive; else the cleanest text derived from it.
+std::string NormalisePath(Os& os, const TLocationTable& table, const std::string& path);
+
+// The CompleteFilename of process and module items: Filename normalised on
+// first use and kept in Cache; an empty result is computed again next time.
+const std::string& CachedCompleteFilename(std::string& cache, Os& os, const TLocationTable& table,
+                                          const std::string& filename);
+
+}  // namespace kvt

@@ -1,0 +1,144 @@
+#include "processes/module_list.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "files/path_normaliser.h"
+#include "inventory/column_keys.h"
+#include "os/scoped_handle.h"
+#include "processes/process_list.h"
+#include "support/path_parts.h"
+#include "support/text.h"
+
+namespace kvt {
+namespace {
+
+constexpr uint32_t kModuleHandleEntries = 4097;  // handles beyond these are not looked at
+constexpr uint32_t kModuleNameBufferSize = 260;
+constexpr uint32_t kQueryAndRead = kProcessQueryInformation | kProcessVmRead;
+
+const TColumnKey<TqxModuleItem> kModuleColumns[] = {
+    {"PID", "PID", TColumnKind::Decimal, [](const TqxModuleItem& m) { return m.ProcessID; }, {}},
+    {"MID", "MID", TColumnKind::Decimal, [](const TqxModuleItem& m) { return m.ModuleID; }, {}},
+    {"ADDR", "Address", TColumnKind::Hex, [](const TqxModuleItem& m) { return m.ModuleBaseAddr; },
+     {}},
+    {"SIZE", "Size", TColumnKind::Hex, [](const TqxModuleItem& m) { return m.ModuleBaseSize; },
+     {}},
+    {"FILENAME", "Filename", TColumnKind::Text, {},
+     [](const TqxModuleItem& m) { return m.FilenamePart(); }},
+    {"PATH", "Path", TColumnKind::Text, {},
+     [](const TqxModuleItem& m) { return m.DirectoryPart(); }},
+};
+
+void AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
+  // For id 0 the platform would snapshot the calling process, this program,
+  // and list its modules under the idle process or "[System]".
+  if (processId == 0) return;
+  const OsHandle snapshot = os.CreateToolhelp32Snapshot(kTh32csSnapModule, processId);
+  if (snapshot == kInvalidHandleValue) return;
+  const TScopedHandle closer(os, snapshot);
+  TModuleEntry32 entry;
+  entry.dwSize = sizeof(TModuleEntry32);
+  for (bool delivered = os.Module32First(snapshot, &entry); delivered;
+       delivered = os.Module32Next(snapshot, &entry)) {
+    TqxModuleItem& item = list.Add();
+    item.ModuleID = entry.th32ModuleID;
+    item.ProcessID = entry.th32ProcessID;
+    item.GlobalCountUsage = entry.GlblcntUsage;
+    item.ProcessCountUsage = entry.ProccntUsage;
+    item.ModuleBaseAddr = entry.modBaseAddr;
+    item.ModuleBaseSize = entry.modBaseSize;
+    item.ModuleHandle = entry.hModule;
+    item.Filename = TextUpToZero(entry.szExePath, sizeof entry.szExePath);
+  }
+}
+
+// Adds the modules the snapshot did not report; the test is exact, so a name
+// that differs only in case is listed again.
+void AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
+  const OsHandle process = os.OpenProcess(kQueryAndRead, false, processId);
+  if (process == 0) return;
+  const TScopedHandle closer(os, process);
+  std::vector<uint32_t> modules(kModuleHandleEntries);
+  uint32_t needed = 0;
+  if (!os.EnumProcessModules(process, modules.data(), kModuleHandleEntries * sizeof(uint32_t),
+                             &needed) ||
+      needed < sizeof(uint32_t))
+    return;
+  const uint32_t count = std::min<uint32_t>(needed / sizeof(uint32_t), kModuleHandleEntries);
+  for (uint32_t i = 0; i < count; ++i) {
+    char name[kModuleNameBufferSize] = {};
+    if (os.GetModuleFileNameExA(process, modules[i], name, kModuleNameBufferSize) == 0) continue;
+    const std::string filename = TextUpToZero(name, sizeof name);
+    if (list.IndexOfFilename(filename) != -1) continue;
+    TqxModuleItem& item = list.Add();
+    item.ModuleHandle = modules[i];
+    item.Filename = filename;
+  }
+}
+
+}  // namespace
+
+TqxModuleItem::TqxModuleItem(TCollection& collection)
+    : TSystemLogItem(collection, "TqxModuleItem") {}
+
+TProcessContext& TqxModuleItem::Context() const {
+  return static_cast<TqxModuleList&>(Collection()).ProcessContext();
+}
+
+std::string TqxModuleItem::FilenamePart() const { return SplitPath(Context().Sys, Filename).Name; }
+
+std::string TqxModuleItem::DirectoryPart() const {
+  return SplitPath(Context().Sys, Filename).Directory;
+}
+
+void TqxModuleItem::Assign(const TCollectionItem& source) {
+  const auto* other = dynamic_cast<const TqxModuleItem*>(&source);
+  if (other == nullptr) {
+    TSystemLogItem::Assign(source);
+    return;
+  }
+  ModuleID = other->ModuleID;
+  ProcessID = other->ProcessID;
+  GlobalCountUsage = other->GlobalCountUsage;
+  ProcessCountUsage = other->ProcessCountUsage;
+  ModuleBaseAddr = other->ModuleBaseAddr;
+  ModuleBaseSize = other->ModuleBaseSize;
+  ModuleHandle = other->ModuleHandle;
+  Filename = other->Filename;
+}
+
+std::string TqxModuleItem::CompleteFilename() {
+  TProcessContext& context = Context();
+  return CachedCompleteFilename(completeFilename_, context.Sys, context.Locations, Filename);
+}
+
+std::string TqxModuleItem::FormatHeader(const std::string& tmpl) {
+  return FormatHeaderFromKeys(kModuleColumns, tmpl);
+}
+
+std::string TqxModuleItem::FormatLine(const std::string& tmpl) const {
+  return FormatLineFromKeys(kModuleColumns, *this, tmpl);
+}
+
+TqxModuleList::TqxModuleList(TqxProcessItem& owner, TProcessContext& context)
+    : TSystemLogCollection(
+          context, [](TCollection& list) { return std::make_unique<TqxModuleItem>(list); },
+          "TqxModuleList"),
+      owner_(owner),
+      context_(context) {}
+
+int TqxModuleList::IndexOfFilename(const std::string& filename) const {
+  for (int i = 0; i < Count(); ++i)
+    if (Items(i).Filename == filename) return i;
+  return -1;
+}
+
+void TqxProcessItem::FillModuleList() {
+  Os& os = Owner().Context().Sys;
+  ModuleList.Clear();
+  AddSnapshotModules(ModuleList, os, ProcessID);
+  AddEnumeratedModules(ModuleList, os, ProcessID);
+}
+
+}  // namespace kvt
