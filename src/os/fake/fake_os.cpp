@@ -16,6 +16,14 @@ std::string Take(const char* text, int length) {
   return length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(length));
 }
 
+// A snapshot's next record, handed out only when the caller set the size field right.
+template <typename TEntry>
+bool TakeEntry(const std::vector<TEntry>& entries, size_t& cursor, TEntry* entry) {
+  if (entry->dwSize != sizeof(TEntry) || cursor >= entries.size()) return false;
+  *entry = entries[cursor++];
+  return true;
+}
+
 // GetWindowsDirectoryA and GetSystemDirectoryA: the length copied, or the size
 // needed when the buffer is too small, or 0 on failure.
 uint32_t CopyDirectory(const std::string& directory, char* buffer, uint32_t size) {
@@ -203,43 +211,33 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   return NewHandle(std::move(handle));
 }
 
-bool FakeOs::NextEntry(OsHandle snapshot, TProcessEntry32* entry) {
-  THandle* handle = Find(snapshot, THandle::Snapshot);
-  if (handle == nullptr || entry->dwSize != sizeof(TProcessEntry32)) return false;
-  if (handle->Cursor >= handle->Entries.size()) return false;
-  *entry = handle->Entries[handle->Cursor++];
-  return true;
-}
-
 bool FakeOs::Process32First(OsHandle snapshot, TProcessEntry32* entry) {
   Calls.push_back("Process32First");
-  if (THandle* handle = Find(snapshot, THandle::Snapshot)) handle->Cursor = 0;
-  return NextEntry(snapshot, entry);
+  THandle* handle = Find(snapshot, THandle::Snapshot);
+  if (handle == nullptr) return false;
+  handle->Cursor = 0;
+  return TakeEntry(handle->Entries, handle->Cursor, entry);
 }
 
 bool FakeOs::Process32Next(OsHandle snapshot, TProcessEntry32* entry) {
   Calls.push_back("Process32Next");
   if (OnProcess32Next) OnProcess32Next();
-  return NextEntry(snapshot, entry);
-}
-
-bool FakeOs::NextModule(OsHandle snapshot, TModuleEntry32* entry) {
   THandle* handle = Find(snapshot, THandle::Snapshot);
-  if (handle == nullptr || entry->dwSize != sizeof(TModuleEntry32)) return false;
-  if (handle->ModuleCursor >= handle->Modules.size()) return false;
-  *entry = handle->Modules[handle->ModuleCursor++];
-  return true;
+  return handle != nullptr && TakeEntry(handle->Entries, handle->Cursor, entry);
 }
 
 bool FakeOs::Module32First(OsHandle snapshot, TModuleEntry32* entry) {
   Calls.push_back("Module32First");
-  if (THandle* handle = Find(snapshot, THandle::Snapshot)) handle->ModuleCursor = 0;
-  return NextModule(snapshot, entry);
+  THandle* handle = Find(snapshot, THandle::Snapshot);
+  if (handle == nullptr) return false;
+  handle->ModuleCursor = 0;
+  return TakeEntry(handle->Modules, handle->ModuleCursor, entry);
 }
 
 bool FakeOs::Module32Next(OsHandle snapshot, TModuleEntry32* entry) {
   Calls.push_back("Module32Next");
-  return NextModule(snapshot, entry);
+  THandle* handle = Find(snapshot, THandle::Snapshot);
+  return handle != nullptr && TakeEntry(handle->Modules, handle->ModuleCursor, entry);
 }
 
 bool FakeOs::EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,

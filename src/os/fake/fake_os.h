@@ -165,8 +165,6 @@ class FakeOs : public Os {
   using TRegistryView = std::map<std::string, TRegistryKey>;   // by upper-cased key path
   OsHandle NewHandle(THandle handle);
   THandle* Find(OsHandle handle, THandle::Kind kind);
-  bool NextEntry(OsHandle snapshot, TProcessEntry32* entry);
-  bool NextModule(OsHandle snapshot, TModuleEntry32* entry);
   void SetAttributes(const std::string& path, uint32_t attributes);
   std::string FileKey(const std::string& path) const;
   TRegistryView& View(bool view64) { return view64 ? registry64_ : registry32_; }
