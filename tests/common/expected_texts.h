@@ -36,4 +36,7 @@ constexpr const char* kProcessHeader =
     "PID   Filename                   (PPID)  Description           Version           Company "
     "                Path\r\n";
 
+constexpr const char* kModuleHeader =
+    "MID   Filename                   (PID )  Address   Size      Path\r\n";
+
 }  // namespace kvt_expected

@@ -42,6 +42,7 @@ class TChildProcess {
 
 using kvt_expected::kBanner;
 using kvt_expected::kLicense;
+using kvt_expected::kModuleHeader;
 using kvt_expected::kProcessHeader;
 using kvt_expected::kUsage;
 
