@@ -169,13 +169,10 @@ TEST_F(DispatcherTest, CommandsRunInTheFixedOrder) {
   EXPECT_EQ(os.StdOut, kBanner + kListHead + license);
 }
 
-const std::string kModulesHead =
-    "\r\n"
-    "Modules:\r\n"
-    "MID   Filename                   (PID )  Address   Size      Path\r\n";
+const std::string kModulesHead = std::string("\r\nModules:\r\n") + kvt_expected::kModuleHeader;
 
 std::string ProcessBlock(const std::string& line) {
-  return "Process:\r\n" + kListHead.substr(12) + line;
+  return "Process:\r\n" + std::string(kvt_expected::kProcessHeader) + line;
 }
 
 TEST_F(DispatcherTest, ModulesOfTheSelectedProcessesInSelectionOrder) {
