@@ -2,10 +2,10 @@
 
 #include <vector>
 
+#include "files/path_normaliser.h"
 #include "inventory/column_keys.h"
 #include "matching/match_text.h"
 #include "os/scoped_handle.h"
-#include "files/path_normaliser.h"
 #include "processes/drive_paths.h"
 #include "support/format.h"
 #include "support/path_parts.h"

@@ -70,16 +70,6 @@ TEST(LocationTableTest, TheLastEntryNamingAMacroIsExpandedFirst) {
   EXPECT_EQ(Expand(table, "<$SYSDIR>|<$WINDIR>"), (std::vector<std::string>{"S|W2", "S|W1"}));
 }
 
-TEST(LocationTableTest, AMacroWithAnEmptySetRemovesTheText) {
-  FakeOs os;
-  TLocationTable table(os);
-  table.Add(kWinDirMacro, "C:\\WINDOWS");
-  table.Add(kSysDirMacro, "C:\\WINDOWS\\system32");
-  EXPECT_EQ(Expand(table, "<$SYSDIR>\\x"), (std::vector<std::string>{"C:\\WINDOWS\\system32\\x"}));
-  TLocationTable empty(os);
-  EXPECT_EQ(Expand(empty, "<$WINDIR>\\x"), (std::vector<std::string>{"<$WINDIR>\\x"}));
-}
-
 TEST(LocationTableTest, ADirectoryThatNamesItsOwnMacroDoesNotExpandForEver) {
   FakeOs os;
   TLocationTable table(os);
