@@ -29,12 +29,6 @@ std::vector<std::string> Entries(const TStringList& list) {
   return std::vector<std::string>(list.begin(), list.end());
 }
 
-TEST(TranslationKey, LanguageThenCodePageInUpperCaseHex) {
-  EXPECT_EQ(TranslationKey(0x04E40409), "040904E4");
-  EXPECT_EQ(TranslationKey(0x0000ABCD), "ABCD0000");
-  EXPECT_EQ(TranslationKey(0x04B0000A), "000A04B0");
-}
-
 TEST(ReadVersionInfo, TwelveEntriesInKeyOrderWithValuesAsStored) {
   TRecordingOs os;
   os.File("C:\\app.exe").Bytes = PeFileWithStrings({{"CompanyName", "  Maker  "},

@@ -148,13 +148,5 @@ TEST_F(RecordFactsTest, MatchesTriesTheDigestLast) {
   EXPECT_EQ(os.CallCount("CreateFileA"), 1u);  // the stored digest serves every later test
 }
 
-TEST_F(RecordFactsTest, TwoRecordsOfOneFileShareTheDigest) {
-  TInventoryContext context(os);
-  TSystemLogItem& first = NewItem(context, "C:\\app.exe");
-  TSystemLogItem& second = NewItem(context, "C:\\APP.EXE");
-  EXPECT_EQ(first.MD5(), second.MD5());
-  EXPECT_EQ(os.CallCount("CreateFileA"), 1u);
-}
-
 }  // namespace
 }  // namespace kvt

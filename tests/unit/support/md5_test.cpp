@@ -24,13 +24,6 @@ TEST(MD5, TheTestSuiteOfItsDefinition) {
             "57edf4a22be3c955ac49da2e2107b67a");
 }
 
-TEST(MD5, PaddingAtTheBlockBoundaries) {
-  // 55 bytes still take the length in the same block, 56 need a second one.
-  EXPECT_EQ(Md5Hex(std::string(55, 'a')), "ef1772b6dff9a122358552954ad0df65");
-  EXPECT_EQ(Md5Hex(std::string(56, 'a')), "3b0c8ac703f828b04c6c197006d17218");
-  EXPECT_EQ(Md5Hex(std::string(64, 'a')), "014842d480b571495a4a0363793f7367");
-}
-
 TEST(MD5, PiecesOfAnySizeGiveTheDigestOfTheWhole) {
   std::string message;
   for (int i = 0; i < 300; ++i) message += static_cast<char>(i * 7 + 3);
