@@ -31,11 +31,12 @@ bool InsideBlock(const std::vector<uint8_t>& block, const void* value, size_t& a
   return true;
 }
 
-}  // namespace
-
+// Four upper-case hexadecimal digits of the language, then four of the code page.
 std::string TranslationKey(uint32_t translation) {
   return Format("%04X%04X", translation & 0xFFFF, translation >> 16);
 }
+
+}  // namespace
 
 std::string QueryVersionValue(Os& os, const std::string& key, const std::vector<uint8_t>& block,
                               uint32_t translation) {

@@ -24,7 +24,4 @@ bool ReadVersionInfo(Os& os, const std::string& fileName, int translationIndex,
 std::string QueryVersionValue(Os& os, const std::string& key, const std::vector<uint8_t>& block,
                               uint32_t translation);
 
-// Four upper-case hexadecimal digits of the language, then four of the code page.
-std::string TranslationKey(uint32_t translation);
-
 }  // namespace kvt
