@@ -36,6 +36,7 @@ void RunCommands(Os& os, TConsoleOutput& out) {
   TqxProcessList list(context);
   list.AlwaysFullInformation = true;
   list.Refresh();
+  list.ReadFullInformation();
 
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);

@@ -1,13 +1,28 @@
 #pragma once
 // What inventory records reach beyond themselves: the operating system and the
 // process-wide tables built at start-up.
+#include <string>
+
+#include "inventory/file_digest.h"
+#include "os/os.h"
+
 namespace kvt {
 
-class Os;
-
 struct TInventoryContext {
-  explicit TInventoryContext(Os& os) : Sys(os) {}
+  // Reads the version record and probes the drive letters through Os.
+  explicit TInventoryContext(Os& os);
   Os& Sys;
+
+  TOsVersionInfo Version;
+  // Letters of the drives whose volumes answered at start-up, in ascending order.
+  std::string ReadyVolumes;
+  TFileDigestCache FileDigestCache;
+
+  // An NT-family platform with a major version above 3.
+  bool IsNT4OrLater() const;
+  // Others may read, write and (where the platform knows it) delete the file
+  // while it is open here.
+  uint32_t ShareAll() const;
 };
 
 }  // namespace kvt

@@ -1,6 +1,12 @@
 #include "inventory/system_log.h"
 
 #include <cstring>
+#include <exception>
+
+#include "inventory/file_digest.h"
+#include "inventory/file_size.h"
+#include "inventory/ready_volumes.h"
+#include "support/text.h"
 
 namespace kvt {
 
@@ -26,6 +32,48 @@ TSystemLogItem::TSystemLogItem(TCollection& collection, const char* classTag)
     : TCollectionItem(collection), ClassTag(classTag) {}
 
 std::string TSystemLogItem::LASSH() const { return kEmptyInputDigest; }
+
+int64_t TSystemLogItem::Filesize() {
+  const std::string name = CompleteFilename();
+  if (md5_.empty()) {
+    TInventoryContext& context = Owner().Context();
+    filesize_ = VolumeReady(context.ReadyVolumes, name) ? QueryFileSize(context.Sys, name) : 0;
+  }
+  return filesize_;
+}
+
+std::string TSystemLogItem::MD5() {
+  const std::string name = CompleteFilename();
+  if (md5_.empty()) {
+    TInventoryContext& context = Owner().Context();
+    try {
+      md5_ = VolumeReady(context.ReadyVolumes, name) ? CachedMD5OfFile(context, name)
+                                                      : kEmptyInputDigest;
+    } catch (const std::exception&) {
+      // A file that could not be read through is never tried again this run.
+      md5_ = kDigestFailure;
+    }
+  }
+  return AsciiUpperCase(md5_);
+}
+
+bool TSystemLogItem::Matches(const std::string& pattern, TCompareMethod method) {
+  // In this order: the digest is computed, and cached, only when none of the
+  // cheaper texts matched.
+  using TCandidate = std::string (*)(TSystemLogItem&);
+  static const TCandidate kCandidates[] = {
+      [](TSystemLogItem& record) { return record.CompleteFilename(); },
+      [](TSystemLogItem& record) { return record.Filename; },
+      [](TSystemLogItem& record) { return record.LocationPath(); },
+      [](TSystemLogItem& record) { return record.MakroLocationPath(); },
+      [](TSystemLogItem& record) { return record.MD5(); },
+      [](TSystemLogItem& record) { return record.LASSH(); },
+  };
+  Os& os = Owner().Context().Sys;
+  for (TCandidate candidate : kCandidates)
+    if (MatchByMethod(os, candidate(*this), pattern, method, true)) return true;
+  return false;
+}
 
 TSystemLogCollection& TSystemLogItem::Owner() const {
   return static_cast<TSystemLogCollection&>(Collection());

@@ -7,6 +7,7 @@
 
 #include "inventory/collection.h"
 #include "inventory/inventory_context.h"
+#include "matching/match_text.h"
 #include "support/string_list.h"
 
 namespace kvt {
@@ -43,9 +44,18 @@ class TSystemLogItem : public TCollectionItem {
   TSystemLogLegitStatus Legit = llsUnknown;
   TSystemLogTargetOS TargetOS = winBit32;
   std::string Filename;
-  std::string MD5;
-  int64_t Filesize = 0;
   const std::string ClassTag;
+
+  // The file's size: queried anew on every read while no digest is stored,
+  // 0 for a file not on a ready volume.
+  int64_t Filesize();
+  int64_t StoredFilesize() const { return filesize_; }
+  void SetFilesize(int64_t size) { filesize_ = size; }
+  // The file's digest in upper case, computed (through the run's cache) on
+  // the first read; "N/A" once computing it failed.
+  std::string MD5();
+  const std::string& StoredMD5() const { return md5_; }
+  void SetMD5(const std::string& digest) { md5_ = digest; }
 
   virtual bool IsHarmless() const { return Legit == llsGood; }
   virtual bool IsActive() const { return true; }
@@ -59,11 +69,19 @@ class TSystemLogItem : public TCollectionItem {
   virtual void AddSectionLines(TStringList&) {}
   virtual void AddLogLines(TStringList&) {}
   virtual void AddListEntry(TStringList&) {}
+  // Whether Pattern matches, under Method and case ignored, any of the texts
+  // that name the record: its file names and locations first, its digest last.
+  virtual bool Matches(const std::string& pattern, TCompareMethod method);
 
   TSystemLogCollection& Owner() const;
 
   static constexpr const char* kUndefinedLocation = "<undefined>";
   static constexpr const char* kEmptyInputDigest = "D41D8CD98F00B204E9800998ECF8427E";
+  static constexpr const char* kDigestFailure = "n/a";
+
+ private:
+  std::string md5_;
+  int64_t filesize_ = 0;
 };
 
 class TSystemLogCollection : public TInterfacedCollection {

@@ -79,6 +79,17 @@ struct TModuleEntry32 {
 };
 static_assert(sizeof(TModuleEntry32) == 548, "MODULEENTRY32 layout");
 
+// Reading files, volumes and version resources: constants.
+constexpr uint32_t kGenericRead = 0x80000000u;
+constexpr uint32_t kFileShareRead = 0x1;
+constexpr uint32_t kFileShareWrite = 0x2;
+constexpr uint32_t kFileShareDelete = 0x4;
+constexpr uint32_t kOpenExisting = 3;
+constexpr uint32_t kFileAttributeArchive = 0x20;
+constexpr uint32_t kFileAttributeNormal = 0x80;
+constexpr uint32_t kFileFlagSequentialScan = 0x08000000u;
+constexpr uint32_t kRegDword = 4;
+
 // A shell item-id list, owned by the caller until CoTaskMemFree.
 using OsItemIdList = uint32_t;
 
@@ -138,6 +149,25 @@ class Os {
   // Drives.
   virtual uint32_t GetLogicalDrives() = 0;
   virtual uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) = 0;
+
+  // Files, volumes and version resources: what a record learns about its file.
+  // No security attributes and no template file are ever passed.
+  virtual OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+                               uint32_t creationDisposition, uint32_t flagsAndAttributes) = 0;
+  virtual uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) = 0;
+  virtual bool ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead,
+                        uint32_t* bytesRead) = 0;
+  virtual bool GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+                                     uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
+                                     uint32_t* maximumComponentLength,
+                                     uint32_t* fileSystemFlags, char* fileSystemNameBuffer,
+                                     uint32_t fileSystemNameSize) = 0;
+  virtual uint32_t GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) = 0;
+  virtual bool GetFileVersionInfoA(const char* fileName, uint32_t handle, uint32_t size,
+                                   void* data) = 0;
+  // Value points into Block; Length is the value's length as the block states it.
+  virtual bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                              uint32_t* length) = 0;
 
   // Text.
   virtual int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength,

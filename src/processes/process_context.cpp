@@ -13,16 +13,6 @@ bool QueryWow64(Os& os) {
 }  // namespace
 
 TProcessContext::TProcessContext(Os& os)
-    : TInventoryContext(os), Wow64(QueryWow64(os)), Locations(BuildLocationTable(os)) {
-  Version.dwOSVersionInfoSize = sizeof(TOsVersionInfo);
-  if (!os.GetVersionExA(&Version)) {
-    Version = TOsVersionInfo{};
-    Version.dwOSVersionInfoSize = sizeof(TOsVersionInfo);
-  }
-}
-
-bool TProcessContext::IsNT4OrLater() const {
-  return Version.dwPlatformId == kVerPlatformWin32Nt && Version.dwMajorVersion > 3;
-}
+    : TInventoryContext(os), Wow64(QueryWow64(os)), Locations(BuildLocationTable(os)) {}
 
 }  // namespace kvt

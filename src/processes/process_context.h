@@ -7,17 +7,12 @@
 namespace kvt {
 
 struct TProcessContext : TInventoryContext {
-  // Reads the version record and the WOW64 state and builds the location
-  // table through Os.
+  // Reads the WOW64 state and builds the location table through Os.
   explicit TProcessContext(Os& os);
 
-  TOsVersionInfo Version;
   bool Wow64 = false;
   // Well-known directories for turning reported paths into drive paths.
   TLocationTable Locations;
-
-  // An NT-family platform with a major version above 3.
-  bool IsNT4OrLater() const;
 };
 
 }  // namespace kvt

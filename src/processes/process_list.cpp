@@ -90,7 +90,8 @@ std::string TqxProcessItem::CompleteFilename() {
 void TqxProcessItem::AddLogLines(TStringList& lines) {
   lines.Add(Format("PID: %4d (%4d) %s", static_cast<int32_t>(ProcessID),
                    static_cast<int32_t>(ParentID), Filename.c_str()));
-  if (Filesize > 0) lines.Add(Format(" size: %lld", static_cast<long long>(Filesize)));
+  if (StoredFilesize() > 0)
+    lines.Add(Format(" size: %lld", static_cast<long long>(StoredFilesize())));
   if (!FileMD5.empty() && FileMD5 != kEmptyInputDigest)
     lines.Add(Format("  MD5: %s", FileMD5.c_str()));
 }

@@ -73,6 +73,9 @@ class TqxProcessList : public TSystemLogCollection {
   TProcessContext& ProcessContext() const { return context_; }
 
   void Refresh();
+  // Adds what only each item's executable can tell: digest, size, and the
+  // entries of its version resource. Work already done for an item is kept.
+  void ReadFullInformation();
   TqxProcessItem& FindOrAddProcess(uint32_t processId, bool& isNew);
 
   void SelectAll();

@@ -5,7 +5,7 @@
 namespace kvt {
 
 // An ordered list of 8-bit texts, the carrier of log lines, snapshot lines and
-// version entries.
+// version entries. Entries of the form name=value can be looked up by name.
 class TStringList {
  public:
   void Add(const std::string& text) { items_.push_back(text); }
@@ -15,6 +15,13 @@ class TStringList {
   std::string& operator[](int index) { return items_.at(static_cast<size_t>(index)); }
   auto begin() const { return items_.begin(); }
   auto end() const { return items_.end(); }
+
+  // The text before the entry's first "="; empty when it has none.
+  std::string Names(int index) const;
+  // The text after the entry's first "="; empty when it has none.
+  std::string ValueFromIndex(int index) const;
+  // The value of the first entry whose name equals Name, case ignored; empty when none does.
+  std::string Values(const std::string& name) const;
 
  private:
   std::vector<std::string> items_;

@@ -14,4 +14,8 @@ std::string AsciiUpperCase(std::string text) {
   return text;
 }
 
+bool SameTextAscii(const std::string& a, const std::string& b) {
+  return a.size() == b.size() && AsciiUpperCase(a) == AsciiUpperCase(b);
+}
+
 }  // namespace kvt

@@ -10,5 +10,7 @@ std::string TextUpToZero(const char* buffer, size_t size);
 // The letters a to z become A to Z; every other byte, letters of other scripts
 // included, stays as it is, so the result does not depend on any code page.
 std::string AsciiUpperCase(std::string text);
+// Equal when AsciiUpperCase makes them equal.
+bool SameTextAscii(const std::string& a, const std::string& b);
 
 }  // namespace kvt

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "os/portable/version_block.h"
 #include "support/text.h"
 
 namespace kvt {
@@ -112,7 +113,10 @@ OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
   Calls.push_back("OpenProcess");
   const TFakeProcess* process = FindProcess(processId);
   if (process == nullptr || (access & ~process->AllowedAccess) != 0) return 0;
-  THandle handle{THandle::Process, processId, access, {}, 0, {}, 0};
+  THandle handle;
+  handle.Type = THandle::Process;
+  handle.ProcessId = processId;
+  handle.Access = access;
   return NewHandle(std::move(handle));
 }
 
@@ -170,7 +174,8 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   Calls.push_back("CreateToolhelp32Snapshot");
   if (!ToolhelpAvailable) return 0;
   if (SnapshotFails) return kInvalidHandleValue;
-  THandle handle{THandle::Snapshot, 0, 0, {}, 0, {}, 0};
+  THandle handle;
+  handle.Type = THandle::Snapshot;
   if (flags & kTh32csSnapModule) {
     // Process id 0 asks for the calling process, as on the platform.
     const TFakeProcess* target = FindProcess(processId == 0 ? CurrentProcessId : processId);
@@ -275,18 +280,21 @@ std::string FakeOs::FileKey(const std::string& path) const {
   return key;
 }
 
-void FakeOs::SetAttributes(const std::string& path, uint32_t attributes) {
-  files_[FileKey(path)] = attributes;
+TFakeFile& FakeOs::File(const std::string& path) { return files_[FileKey(path)]; }
+
+TFakeFile* FakeOs::FindFile(const std::string& fileName) {
+  std::string path(fileName);
+  // The platform also opens its own native form of a drive path.
+  if (path.compare(0, 4, "\\??\\") == 0) path.erase(0, 4);
+  if (path.empty()) return nullptr;
+  const auto found = files_.find(FileKey(path));
+  return found == files_.end() ? nullptr : &found->second;
 }
 
 uint32_t FakeOs::GetFileAttributesA(const char* fileName) {
   Calls.push_back("GetFileAttributesA");
-  std::string path(fileName);
-  // The platform also opens its own native form of a drive path.
-  if (path.compare(0, 4, "\\??\\") == 0) path.erase(0, 4);
-  if (path.empty()) return kInvalidFileAttributes;
-  const auto found = files_.find(FileKey(path));
-  return found == files_.end() ? kInvalidFileAttributes : found->second;
+  const TFakeFile* file = FindFile(fileName);
+  return file ? file->Attributes : kInvalidFileAttributes;
 }
 
 uint32_t FakeOs::GetWindowsDirectoryA(char* buffer, uint32_t size) {
@@ -413,6 +421,95 @@ uint32_t FakeOs::QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t 
   CopyToBuffer(found->second, buffer, size);
   buffer[found->second.size() + 1] = '\0';
   return static_cast<uint32_t>(found->second.size() + 2);
+}
+
+OsHandle FakeOs::CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+                             uint32_t creationDisposition, uint32_t flagsAndAttributes) {
+  Calls.push_back("CreateFileA");
+  CreateFileCalls.push_back(
+      {fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes});
+  const TFakeFile* file = FindFile(fileName);
+  // Only existing files are modelled, and only for reading.
+  if (file == nullptr || file->OpenFails || (file->Attributes & kFileAttributeDirectory) ||
+      desiredAccess != kGenericRead || creationDisposition != kOpenExisting)
+    return kInvalidHandleValue;
+  THandle handle;
+  handle.Type = THandle::File;
+  handle.Access = desiredAccess;
+  handle.Path = fileName;
+  return NewHandle(std::move(handle));
+}
+
+uint32_t FakeOs::GetFileSize(OsHandle file, uint32_t* fileSizeHigh) {
+  Calls.push_back("GetFileSize");
+  const THandle* handle = Find(file, THandle::File);
+  const TFakeFile* target = handle ? FindFile(handle->Path) : nullptr;
+  if (target == nullptr) return 0xFFFFFFFFu;
+  const uint64_t size = target->ReportedSize >= 0 ? static_cast<uint64_t>(target->ReportedSize)
+                                                  : target->Bytes.size();
+  if (fileSizeHigh != nullptr) *fileSizeHigh = static_cast<uint32_t>(size >> 32);
+  return static_cast<uint32_t>(size);
+}
+
+bool FakeOs::ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead) {
+  Calls.push_back("ReadFile");
+  *bytesRead = 0;
+  THandle* handle = Find(file, THandle::File);
+  const TFakeFile* target = handle ? FindFile(handle->Path) : nullptr;
+  if (target == nullptr) return false;
+  if (target->ReadFailsAt >= 0 &&
+      handle->Position + bytesToRead > static_cast<uint64_t>(target->ReadFailsAt))
+    return false;
+  const uint64_t size = target->Bytes.size();
+  const uint64_t count = handle->Position >= size
+                             ? 0
+                             : std::min<uint64_t>(bytesToRead, size - handle->Position);
+  std::memcpy(buffer, target->Bytes.data() + handle->Position, count);
+  handle->Position += count;
+  *bytesRead = static_cast<uint32_t>(count);
+  return true;
+}
+
+bool FakeOs::GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+                                   uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
+                                   uint32_t* maximumComponentLength, uint32_t* fileSystemFlags,
+                                   char* fileSystemNameBuffer, uint32_t fileSystemNameSize) {
+  Calls.push_back("GetVolumeInformationA");
+  const std::string root(rootPathName);
+  if (root.size() != 3 || root.compare(1, 2, ":\\") != 0) return false;
+  const char letter = AsciiUpper(root[0]);
+  if (letter < 'A' || letter > 'Z' || (GetLogicalDrives() & (1u << (letter - 'A'))) == 0 ||
+      DrivesWithoutVolume.count(letter))
+    return false;
+  if (volumeNameBuffer) CopyToBuffer("FAKE", volumeNameBuffer, volumeNameSize);
+  if (volumeSerialNumber) *volumeSerialNumber = 0x1234ABCDu;
+  if (maximumComponentLength) *maximumComponentLength = 255;
+  if (fileSystemFlags) *fileSystemFlags = 0;
+  if (fileSystemNameBuffer) CopyToBuffer("NTFS", fileSystemNameBuffer, fileSystemNameSize);
+  return true;
+}
+
+uint32_t FakeOs::GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) {
+  Calls.push_back("GetFileVersionInfoSizeA");
+  *handle = 0;
+  const TFakeFile* file = FindFile(fileName);
+  if (file == nullptr || file->OpenFails) return 0;
+  return PortableFileVersionInfoSize(reinterpret_cast<const uint8_t*>(file->Bytes.data()),
+                                     file->Bytes.size());
+}
+
+bool FakeOs::GetFileVersionInfoA(const char* fileName, uint32_t, uint32_t size, void* data) {
+  Calls.push_back("GetFileVersionInfoA");
+  const TFakeFile* file = FindFile(fileName);
+  if (file == nullptr || file->OpenFails) return false;
+  return PortableFileVersionInfo(reinterpret_cast<const uint8_t*>(file->Bytes.data()),
+                                 file->Bytes.size(), size, data);
+}
+
+bool FakeOs::VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                            uint32_t* length) {
+  Calls.push_back("VerQueryValueA");
+  return QueryVersionBlock(block, subBlock, value, length);
 }
 
 int FakeOs::CompareStringA(uint32_t, uint32_t flags, const char* a, int aLength, const char* b,

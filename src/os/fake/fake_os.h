@@ -46,6 +46,22 @@ struct TFakeProcess {
   bool EnumModulesFails = false;
 };
 
+struct TFakeFile {
+  std::string Bytes;
+  uint32_t Attributes = kFileAttributeArchive;
+  bool OpenFails = false;     // CreateFileA refuses it: locked, or no rights
+  int64_t ReportedSize = -1;  // GetFileSize's answer when it is not the count of Bytes
+  int64_t ReadFailsAt = -1;   // a ReadFile that would reach this offset fails
+};
+
+struct TCreateFileCall {
+  std::string FileName;
+  uint32_t DesiredAccess = 0;
+  uint32_t ShareMode = 0;
+  uint32_t CreationDisposition = 0;
+  uint32_t FlagsAndAttributes = 0;
+};
+
 class FakeOs : public Os {
  public:
   FakeOs();
@@ -75,8 +91,13 @@ class FakeOs : public Os {
   std::string WindowsDirectory = "C:\\WINDOWS";          // empty: the call fails
   std::string SystemDirectory = "C:\\WINDOWS\\system32";  // empty: the call fails
   std::map<int, std::string> ShellFolders;  // by CSIDL; an empty path has no file-system path
-  void AddFile(const std::string& path) { SetAttributes(path, 0x20); }
-  void AddDirectory(const std::string& path) { SetAttributes(path, kFileAttributeDirectory); }
+  void AddFile(const std::string& path) { File(path).Attributes = kFileAttributeArchive; }
+  void AddDirectory(const std::string& path) { File(path).Attributes = kFileAttributeDirectory; }
+  // The file or directory at Path, made (as a file) when there is none; the
+  // same path rules apply. A test scripts its bytes and failures here.
+  TFakeFile& File(const std::string& path);
+  // Present drives whose volume does not answer (no medium).
+  std::set<char> DrivesWithoutVolume;
   // Registry values under HKEY_LOCAL_MACHINE by view; key names without a
   // leading backslash, key and value names ignore case. A key exists when it
   // or a key below it holds a value, or when it was added as a key.
@@ -93,6 +114,7 @@ class FakeOs : public Os {
   std::string StdErr;
   std::vector<std::string> DebugOutput;
   std::vector<std::string> Calls;
+  std::vector<TCreateFileCall> CreateFileCalls;
   size_t OpenHandleCount() const { return handles_.size(); }
   size_t OpenKeyCount() const { return keys_.size(); }
   size_t OpenIdListCount() const { return idLists_.size(); }
@@ -138,6 +160,20 @@ class FakeOs : public Os {
   uint32_t GetLogicalDrives() override;
   uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
 
+  OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+                       uint32_t creationDisposition, uint32_t flagsAndAttributes) override;
+  uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) override;
+  bool ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead) override;
+  bool GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+                             uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
+                             uint32_t* maximumComponentLength, uint32_t* fileSystemFlags,
+                             char* fileSystemNameBuffer, uint32_t fileSystemNameSize) override;
+  uint32_t GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) override;
+  bool GetFileVersionInfoA(const char* fileName, uint32_t handle, uint32_t size,
+                           void* data) override;
+  bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                      uint32_t* length) override;
+
   int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
   bool IsDBCSLeadByte(uint8_t byte) override;
@@ -149,13 +185,15 @@ class FakeOs : public Os {
 
  private:
   struct THandle {
-    enum Kind { Process, Snapshot } Type;
+    enum Kind { Process, Snapshot, File } Type = Process;
     uint32_t ProcessId = 0;
     uint32_t Access = 0;
     std::vector<TProcessEntry32> Entries;  // a snapshot's view
     size_t Cursor = 0;
     std::vector<TModuleEntry32> Modules;  // a module snapshot's view
     size_t ModuleCursor = 0;
+    std::string Path;       // a file's, as opened
+    uint64_t Position = 0;  // a file's
   };
   struct TRegistryValue {
     uint32_t Type;
@@ -165,13 +203,13 @@ class FakeOs : public Os {
   using TRegistryView = std::map<std::string, TRegistryKey>;   // by upper-cased key path
   OsHandle NewHandle(THandle handle);
   THandle* Find(OsHandle handle, THandle::Kind kind);
-  void SetAttributes(const std::string& path, uint32_t attributes);
   std::string FileKey(const std::string& path) const;
   TRegistryView& View(bool view64) { return view64 ? registry64_ : registry32_; }
+  TFakeFile* FindFile(const std::string& path);
 
   std::map<OsHandle, THandle> handles_;
   OsHandle nextHandle_ = 0x100;
-  std::map<std::string, uint32_t> files_;  // attributes by FileKey
+  std::map<std::string, TFakeFile> files_;  // by FileKey
   std::map<OsItemIdList, int> idLists_;    // CSIDL of each list not yet freed
   OsItemIdList nextIdList_ = 0x10000;
   TRegistryView registry64_;

@@ -196,10 +196,6 @@ bool Win32Os::EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t b
   return ok != 0;
 }
 
-uint32_t Win32Os::GetFileAttributesA(const char* fileName) {
-  return ::GetFileAttributesA(fileName);
-}
-
 uint32_t Win32Os::GetWindowsDirectoryA(char* buffer, uint32_t size) {
   return ::GetWindowsDirectoryA(buffer, size);
 }
@@ -247,6 +243,71 @@ uint32_t Win32Os::GetLogicalDrives() { return ::GetLogicalDrives(); }
 
 uint32_t Win32Os::QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) {
   return ::QueryDosDeviceA(deviceName, buffer, size);
+}
+
+uint32_t Win32Os::GetFileAttributesA(const char* fileName) {
+  return ::GetFileAttributesA(fileName);
+}
+
+OsHandle Win32Os::CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+                              uint32_t creationDisposition, uint32_t flagsAndAttributes) {
+  return FromHandle(::CreateFileA(fileName, desiredAccess, shareMode, nullptr, creationDisposition,
+                                  flagsAndAttributes, nullptr));
+}
+
+uint32_t Win32Os::GetFileSize(OsHandle file, uint32_t* fileSizeHigh) {
+  DWORD high = 0;
+  const DWORD low = ::GetFileSize(ToHandle(file), &high);
+  if (fileSizeHigh != nullptr) *fileSizeHigh = high;
+  return low;
+}
+
+bool Win32Os::ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead) {
+  DWORD read = 0;
+  const BOOL ok = ::ReadFile(ToHandle(file), buffer, bytesToRead, &read, nullptr);
+  *bytesRead = read;
+  return ok != 0;
+}
+
+bool Win32Os::GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+                                    uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
+                                    uint32_t* maximumComponentLength, uint32_t* fileSystemFlags,
+                                    char* fileSystemNameBuffer, uint32_t fileSystemNameSize) {
+  DWORD serial = 0, componentLength = 0, flags = 0;
+  // A drive without a medium must answer with an error, not with a dialog that
+  // waits for a user who may not be there.
+  const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  const BOOL ok = ::GetVolumeInformationA(
+      rootPathName, volumeNameBuffer, volumeNameSize, volumeSerialNumber ? &serial : nullptr,
+      maximumComponentLength ? &componentLength : nullptr, fileSystemFlags ? &flags : nullptr,
+      fileSystemNameBuffer, fileSystemNameSize);
+  SetErrorMode(oldMode);
+  if (volumeSerialNumber) *volumeSerialNumber = serial;
+  if (maximumComponentLength) *maximumComponentLength = componentLength;
+  if (fileSystemFlags) *fileSystemFlags = flags;
+  return ok != 0;
+}
+
+uint32_t Win32Os::GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) {
+  DWORD value = 0;
+  const DWORD size = ::GetFileVersionInfoSizeA(fileName, &value);
+  *handle = value;
+  return size;
+}
+
+bool Win32Os::GetFileVersionInfoA(const char* fileName, uint32_t handle, uint32_t size,
+                                  void* data) {
+  return ::GetFileVersionInfoA(fileName, handle, size, data) != 0;
+}
+
+bool Win32Os::VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                             uint32_t* length) {
+  void* found = nullptr;
+  UINT bytes = 0;
+  const BOOL ok = ::VerQueryValueA(block, subBlock, &found, &bytes);
+  *value = found;
+  *length = bytes;
+  return ok != 0;
 }
 
 int Win32Os::CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength,

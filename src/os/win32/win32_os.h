@@ -50,6 +50,20 @@ class Win32Os : public Os {
   uint32_t GetLogicalDrives() override;
   uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
 
+  OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+                       uint32_t creationDisposition, uint32_t flagsAndAttributes) override;
+  uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) override;
+  bool ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead) override;
+  bool GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+                             uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
+                             uint32_t* maximumComponentLength, uint32_t* fileSystemFlags,
+                             char* fileSystemNameBuffer, uint32_t fileSystemNameSize) override;
+  uint32_t GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) override;
+  bool GetFileVersionInfoA(const char* fileName, uint32_t handle, uint32_t size,
+                           void* data) override;
+  bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+                      uint32_t* length) override;
+
   int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
   bool IsDBCSLeadByte(uint8_t byte) override;

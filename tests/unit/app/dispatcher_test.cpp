@@ -4,6 +4,7 @@
 
 #include "expected_texts.h"
 #include "fake_processes.h"
+#include "version_resource_builder.h"
 
 namespace kvt {
 namespace {
@@ -53,6 +54,17 @@ TEST_F(DispatcherTest, ListAllAndOnce) {
   // The second switch is also parameter 2, a file-name selector that matches nothing.
   EXPECT_EQ(Run("kvtProc.exe -list /list"), 0);
   EXPECT_EQ(os.StdOut, kBanner + kListHead);
+}
+
+TEST_F(DispatcherTest, ListShowsTheVersionResourceOfEveryExecutable) {
+  os.File("C:\\Windows\\explorer.exe").Bytes =
+      PeFileWithStrings({{"FileDescription", "Desktop shell with taskbar"},
+                         {"FileVersion", "6.0.2900.5512 (sp3.080413-2105)"},
+                         {"CompanyName", "Example Systems Corporation"}});
+  EXPECT_EQ(Run("kvtProc.exe /list 612"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kListHead +
+                           " 612  explorer.exe               ( 500)  Desktop shell with t  "
+                           "6.0.2900.5512 (s  Example Systems Corpor  C:\\Windows\\\r\n");
 }
 
 TEST_F(DispatcherTest, ListByProcessIdInDecimalAndHex) {

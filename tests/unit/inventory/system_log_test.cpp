@@ -64,5 +64,89 @@ TEST(InterfacedCollection, AnswersOnlyTheBaseInterface) {
   EXPECT_EQ(object, nullptr);
 }
 
+class RecordFactsTest : public ::testing::Test {
+ protected:
+  RecordFactsTest() {
+    os.DriveDevices['D'] = "\\Device\\CdRom0";
+    os.DrivesWithoutVolume = {'D'};
+    os.File("C:\\app.exe").Bytes = "abc";
+    os.File("D:\\app.exe").Bytes = "abc";
+  }
+  TSystemLogItem& NewItem(TInventoryContext& context, const std::string& name) {
+    lists.push_back(std::make_unique<TSystemLogCollection>(
+        context, [](TCollection& o) { return std::make_unique<TPlainItem>(o); }, "TPlainList"));
+    TSystemLogItem& item = lists.back()->Add();
+    item.Filename = name;
+    return item;
+  }
+  FakeOs os;
+  std::vector<std::unique_ptr<TSystemLogCollection>> lists;
+};
+
+TEST_F(RecordFactsTest, DigestOnceInUpperCaseAndSizeFrozenOnceItIsStored) {
+  TInventoryContext context(os);
+  TSystemLogItem& item = NewItem(context, "c:\\APP.exe");
+  EXPECT_EQ(item.Filesize(), 3);
+  os.File("C:\\app.exe").Bytes = "abcd";
+  EXPECT_EQ(item.Filesize(), 4);  // no digest yet: asked again
+  EXPECT_EQ(item.MD5(), "E2FC714C4727EE9395F324CD2E7F331F");
+  EXPECT_EQ(item.MD5(), "E2FC714C4727EE9395F324CD2E7F331F");
+  EXPECT_EQ(os.CallCount("ReadFile"), 1u);
+  os.File("C:\\app.exe").Bytes = "abcde";
+  EXPECT_EQ(item.Filesize(), 4);
+  item.SetMD5("abc");
+  EXPECT_EQ(item.MD5(), "ABC");
+  EXPECT_EQ(item.StoredMD5(), "abc");
+}
+
+TEST_F(RecordFactsTest, NothingIsTouchedOffTheReadyVolumes) {
+  TInventoryContext context(os);
+  for (const char* name : {"D:\\app.exe", "", "\\\\server\\share\\app.exe", "\\??\\C:\\app.exe"}) {
+    TSystemLogItem& item = NewItem(context, name);
+    EXPECT_EQ(item.Filesize(), 0) << name;
+    EXPECT_EQ(item.MD5(), TSystemLogItem::kEmptyInputDigest) << name;
+  }
+  EXPECT_EQ(os.CallCount("CreateFileA"), 0u);
+  EXPECT_EQ(os.CallCount("GetFileAttributesA"), 0u);
+}
+
+TEST_F(RecordFactsTest, AFailedDigestIsNotAvailableForTheRestOfTheRun) {
+  os.File("C:\\bad.exe").Bytes = std::string(100, 'x');
+  os.File("C:\\bad.exe").ReadFailsAt = 50;
+  TInventoryContext context(os);
+  TSystemLogItem& item = NewItem(context, "C:\\bad.exe");
+  EXPECT_EQ(item.MD5(), "N/A");
+  os.File("C:\\bad.exe").ReadFailsAt = -1;
+  EXPECT_EQ(item.MD5(), "N/A");
+  EXPECT_EQ(os.CallCount("CreateFileA"), 1u);
+  EXPECT_EQ(item.StoredMD5(), "n/a");
+}
+
+// A record whose complete name is not its stored one, as process items have.
+class TRenamedItem : public TSystemLogItem {
+ public:
+  explicit TRenamedItem(TCollection& owner) : TSystemLogItem(owner, "TRenamedItem") {}
+  std::string CompleteFilename() override { return "C:\\Apps\\app.exe"; }
+};
+
+TEST_F(RecordFactsTest, MatchesTriesTheDigestLast) {
+  os.File("C:\\Apps\\app.exe").Bytes = "abc";
+  TInventoryContext context(os);
+  TSystemLogCollection list(
+      context, [](TCollection& o) { return std::make_unique<TRenamedItem>(o); }, "TList");
+  TSystemLogItem& item = list.Add();
+  item.Filename = "\\??\\C:\\Apps\\app.exe";
+  EXPECT_TRUE(item.Matches("*\\APP.EXE", cmWildcard));
+  EXPECT_TRUE(item.Matches("\\??\\c:\\apps\\app.exe", cmEqual));
+  EXPECT_TRUE(item.Matches("<UNDEFINED>", cmEqual));
+  EXPECT_EQ(os.CallCount("CreateFileA"), 0u);
+
+  EXPECT_TRUE(item.Matches("900150983cd24fb0d6963f7d28e17f72", cmEqual));
+  EXPECT_EQ(os.CallCount("CreateFileA"), 1u);
+  EXPECT_TRUE(item.Matches("D41D8CD98F00B204E9800998ECF8427E", cmEqual));  // the constant LASSH
+  EXPECT_FALSE(item.Matches("other.exe", cmEqual));
+  EXPECT_EQ(os.CallCount("CreateFileA"), 1u);  // the stored digest serves every later test
+}
+
 }  // namespace
 }  // namespace kvt

@@ -232,7 +232,7 @@ TEST_F(ProcessListTest, LogLinesAndLoadingThemBack) {
   item.Filename = "C:\\x (y).exe";
   TStringList lines;
   item.AddLogLines(lines);
-  item.Filesize = 5000000000LL;
+  item.SetFilesize(5000000000LL);
   item.FileMD5 = "D41D8CD98F00B204E9800998ECF8427E";
   item.AddLogLines(lines);
   item.FileMD5 = "0123456789ABCDEF0123456789ABCDEF";

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+
+#include "fake_processes.h"
+#include "processes/process_list.h"
+#include "version_resource_builder.h"
+
+namespace kvt {
+namespace {
+
+class FullInformationTest : public ::testing::Test {
+ protected:
+  FullInformationTest() {
+    os.DriveDevices['D'] = "\\Device\\CdRom0";
+    os.DrivesWithoutVolume = {'D'};
+  }
+  TqxProcessItem& Item(TqxProcessList& list, const std::string& filename) {
+    auto& item = static_cast<TqxProcessItem&>(list.Add());
+    item.Filename = filename;
+    return item;
+  }
+  FakeOs os;
+};
+
+TEST_F(FullInformationTest, DigestSizeAndVersionEntries) {
+  os.File("C:\\app.exe").Bytes = PeFileWithStrings(
+      {{"CompanyName", "Maker"}, {"FileDescription", "A tool"}, {"FileVersion", "2.0"}});
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  TqxProcessItem& item = Item(list, "C:\\app.exe");
+  list.ReadFullInformation();
+  const std::string bytes = os.File("C:\\app.exe").Bytes;
+  EXPECT_EQ(item.FileMD5.size(), 32u);
+  EXPECT_EQ(item.FileMD5.find_first_of("abcdef"), std::string::npos);
+  EXPECT_EQ(item.StoredFilesize(), static_cast<int64_t>(bytes.size()));
+  EXPECT_EQ(item.FileCompany, "Maker");
+  EXPECT_EQ(item.FileDescription, "A tool");
+  EXPECT_EQ(item.FileVersion, "2.0");
+  EXPECT_EQ(item.FileHint,
+            "FileVersion: 2.0\r\nCompanyName: Maker\r\nInternalName: \r\nComments: \r\n"
+            "LegalCopyright: \r\nLegalTrademarks: \r\nOriginalFilename: \r\nProductName: \r\n"
+            "ProductVersion: \r\nFileDescription: A tool\r\nPrivateBuild: \r\n"
+            "SpecialBuild: \r\n");
+
+  TStringList lines;
+  item.AddLogLines(lines);
+  ASSERT_EQ(lines.Count(), 3);
+  EXPECT_EQ(lines[1], " size: " + std::to_string(bytes.size()));
+  EXPECT_EQ(lines[2], "  MD5: " + item.FileMD5);
+
+  // A second call finds the work done: nothing is hashed or read again.
+  os.Calls.clear();
+  list.ReadFullInformation();
+  EXPECT_EQ(os.CallCount("ReadFile"), 0u);
+  EXPECT_EQ(os.CallCount("GetFileVersionInfoSizeA"), 0u);
+}
+
+TEST_F(FullInformationTest, EmptyInputDigestIsNoDigest) {
+  os.File("C:\\empty.exe").Bytes = "";
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  TqxProcessItem& empty = Item(list, "C:\\empty.exe");
+  TqxProcessItem& system = Item(list, "[System]");
+  TqxProcessItem& preset = Item(list, "C:\\empty.exe");
+  preset.FileMD5 = "D41D8CD98F00B204E9800998ECF8427E";  // emptied on every call
+  list.ReadFullInformation();
+  for (TqxProcessItem* item : {&empty, &system, &preset}) {
+    EXPECT_EQ(item->FileMD5, "");
+    EXPECT_EQ(item->StoredFilesize(), 0);
+    EXPECT_EQ(item->FileHint, "");
+    TStringList lines;
+    item->AddLogLines(lines);
+    EXPECT_EQ(lines.Count(), 1);
+  }
+}
+
+TEST_F(FullInformationTest, TwoProcessesOfOneExecutableShareTheDigest) {
+  os.File("C:\\app.exe").Bytes = "abc";
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  Item(list, "C:\\app.exe");
+  Item(list, "c:\\App.exe");
+  list.ReadFullInformation();
+  EXPECT_EQ(list.Items(0).FileMD5, "900150983CD24FB0D6963F7D28E17F72");
+  EXPECT_EQ(list.Items(1).FileMD5, list.Items(0).FileMD5);
+  EXPECT_EQ(os.CallCount("ReadFile"), 1u);
+}
+
+TEST_F(FullInformationTest, SizeFallbackOffTheReadyVolumes) {
+  const struct {
+    int64_t Size;
+    int64_t Expected;
+  } cases[] = {{5, 5},
+               {(int64_t{1} << 32) + 7, (int64_t{1} << 32) + 7},
+               {int64_t{1} << 32, 0},           // low part 0: no size
+               {0xFFFFFFFFll, 0},               // low part all ones: no size
+               {(int64_t{2} << 32) - 1, 0}};
+  for (const auto& test : cases) {
+    os.File("D:\\tool.exe").ReportedSize = test.Size;
+    TProcessContext context(os);
+    TqxProcessList list(context);
+    TqxProcessItem& item = Item(list, "D:\\tool.exe");
+    os.CreateFileCalls.clear();
+    list.ReadFullInformation();
+    EXPECT_EQ(item.StoredFilesize(), test.Expected) << test.Size;
+    ASSERT_FALSE(os.CreateFileCalls.empty());
+    EXPECT_EQ(os.CreateFileCalls.back().ShareMode,
+              kFileShareRead | kFileShareWrite | kFileShareDelete);
+  }
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+TEST_F(FullInformationTest, WithoutVersionResourceTheFieldsStayEmptyAndAreReadAgain) {
+  os.File("C:\\plain.exe").Bytes = BuildPeFile("");
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  TqxProcessItem& item = Item(list, "C:\\plain.exe");
+  item.FileCompany = "stale";
+  list.ReadFullInformation();
+  EXPECT_EQ(item.FileCompany, "");
+  EXPECT_EQ(item.FileHint, "");
+  os.File("C:\\plain.exe").Bytes = PeFileWithStrings({{"CompanyName", "Later"}});
+  list.ReadFullInformation();
+  EXPECT_EQ(item.FileCompany, "Later");
+}
+
+TEST_F(FullInformationTest, AnUnreadableExecutableDoesNotStopTheOthers) {
+  os.File("C:\\bad.exe").Bytes = std::string(100, 'x');
+  os.File("C:\\bad.exe").ReadFailsAt = 10;
+  os.File("C:\\good.exe").Bytes = "abc";
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  TqxProcessItem& bad = Item(list, "C:\\bad.exe");
+  TqxProcessItem& good = Item(list, "C:\\good.exe");
+  list.ReadFullInformation();
+  EXPECT_EQ(bad.FileMD5, "");
+  EXPECT_EQ(bad.StoredFilesize(), 100);
+  EXPECT_EQ(good.FileMD5, "900150983CD24FB0D6963F7D28E17F72");
+}
+
+}  // namespace
+}  // namespace kvt
