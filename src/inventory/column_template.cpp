@@ -6,6 +6,8 @@
 namespace kvt {
 namespace {
 
+constexpr int32_t kMaxColumnWidth = 4096;
+
 struct TPlaceholder {
   size_t Position = 0;  // of the "<"
   size_t Length = 0;    // including the closing ">"
@@ -27,6 +29,9 @@ bool FindPlaceholder(const std::string& line, const std::string& key, TPlacehold
   if (!TryStrToInt(width, number)) number = 0;
   const bool star = width == "*";
   if (number == 0 && !star) return false;
+  // No console line is that wide: such a width is a broken template, and taking
+  // it literally would allocate gigabytes. It stays as written, like width 0.
+  if (number > kMaxColumnWidth) return false;
   found.Position = position;
   found.Length = close - position + 1;
   found.Star = star;

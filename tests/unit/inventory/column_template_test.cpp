@@ -30,6 +30,8 @@ TEST(ColumnTemplate, InvalidPlaceholdersStayVerbatim) {
   for (const char* tmpl : {"<$PID:0>", "<$PID:>", "<$PID:4x>", "<$PID:4", "<$pid:4>", "no keys"})
     EXPECT_EQ(FillNumberColumn(tmpl, "PID", 1, false), tmpl) << tmpl;
   EXPECT_EQ(FillTextColumn("<$PPID:4>", "PID", "x"), "<$PPID:4>");
+  EXPECT_EQ(FillTextColumn("<$K:$55555555>", "K", "x"), "<$K:$55555555>");
+  EXPECT_EQ(FillTextColumn("<$K:4096>", "K", "x").size(), 4096u);
 }
 
 TEST(ColumnTemplate, OnlyTheFirstPlaceholderOfAKeyIsReplaced) {
