@@ -22,6 +22,10 @@ class TStringList {
   std::string ValueFromIndex(int index) const;
   // The value of the first entry whose name equals Name, case ignored; empty when none does.
   std::string Values(const std::string& name) const;
+  // The entries joined with commas; an entry holding a blank, a control
+  // character, a comma or a double quote is quoted, so the line splits back
+  // into the same entries. One empty entry gives "" to tell it from no entry.
+  std::string CommaText() const;
 
  private:
   std::vector<std::string> items_;
