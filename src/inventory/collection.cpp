@@ -23,8 +23,15 @@ TCollectionItem& TCollection::Items(int index) const {
 }
 
 void TCollection::Delete(int index) {
-  Items(index);  // range check
+  Deleting(Items(index));  // range-checked
   items_.erase(items_.begin() + index);
+}
+
+void TCollection::Clear() {
+  while (!items_.empty()) {
+    Deleting(*items_.back());
+    items_.pop_back();
+  }
 }
 
 int TCollection::IndexOf(const TCollectionItem& item) const {

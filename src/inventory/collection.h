@@ -44,8 +44,13 @@ class TCollection {
   // Raises the list-index error for an index outside 0 to Count - 1.
   TCollectionItem& Items(int index) const;
   void Delete(int index);
-  void Clear() { items_.clear(); }
+  void Clear();
   int IndexOf(const TCollectionItem& item) const;
+
+ protected:
+  // Called just before Item is freed, so that holders of references to it
+  // (a selection) can let go.
+  virtual void Deleting(TCollectionItem&) {}
 
  private:
   TItemFactory itemClass_;

@@ -1,5 +1,6 @@
 #include "processes/process_list.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "files/path_normaliser.h"
@@ -254,6 +255,10 @@ void TqxProcessList::LoadFromLogLines(const TStringList& lines) {
     auto& item = static_cast<TqxProcessItem&>(Add());
     item.Filename = TrimControlAndBlanks(rest);
   }
+}
+
+void TqxProcessList::Deleting(TCollectionItem& item) {
+  selection_.erase(std::remove(selection_.begin(), selection_.end(), &item), selection_.end());
 }
 
 }  // namespace kvt

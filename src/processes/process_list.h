@@ -95,6 +95,10 @@ class TqxProcessList : public TSystemLogCollection {
   TOnProcessEvent OnProcessGone;
   TOnProcessEvent OnProcessStarted;
 
+ protected:
+  // A freed item leaves the selection with it.
+  void Deleting(TCollectionItem& item) override;
+
  private:
   void IdPass();
   void SnapshotPass();

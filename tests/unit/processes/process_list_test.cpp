@@ -201,6 +201,19 @@ TEST_F(ProcessListTest, SelectByFilenameKeepsCollectionOrder) {
   EXPECT_EQ(selectedIds(), (std::vector<uint32_t>{500, 700}));
 }
 
+TEST_F(ProcessListTest, FreedItemsLeaveTheSelection) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.Refresh();
+  list.SelectAll();
+  os.FindProcess(500)->Alive = false;
+  list.Refresh();
+  ASSERT_EQ(list.SelectedCount(), 2);
+  EXPECT_EQ(list.Selected(1).ProcessID, 612u);
+  list.Reset();
+  EXPECT_EQ(list.SelectedCount(), 0);
+}
+
 TEST_F(ProcessListTest, ColumnsOfTheProcessTemplate) {
   TProcessContext context(os);
   TqxProcessList list(context);
