@@ -7,7 +7,9 @@
 
 #include "inventory/collection.h"
 #include "inventory/inventory_context.h"
+#include "inventory/xml_document.h"
 #include "matching/match_text.h"
+#include "support/stream.h"
 #include "support/string_list.h"
 
 namespace kvt {
@@ -73,6 +75,18 @@ class TSystemLogItem : public TCollectionItem {
   // that name the record: its file names and locations first, its digest last.
   virtual bool Matches(const std::string& pattern, TCompareMethod method);
 
+  // Snapshots and export. A record passes the filter unless SkipHarmless is
+  // set and it is harmless, or OnlyActive is set and it is not active.
+  bool PassesFilter(bool skipHarmless, bool onlyActive) const;
+  void FilteredSnapshotFields(TStringList& list, bool skipHarmless, bool onlyActive);
+  void FilteredSectionLines(TStringList& list, bool skipHarmless, bool onlyActive);
+  void FilteredLogLines(TStringList& list, bool skipHarmless, bool onlyActive);
+  void FilteredListEntry(TStringList& list, bool skipHarmless, bool onlyActive);
+  // The record's own element below Parent, or none when the filter drops it.
+  virtual TXmlElement SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive);
+  virtual bool LoadFromXml(TXmlElement) { return true; }
+  virtual void SaveToStream(TStream&, bool) {}
+
   TSystemLogCollection& Owner() const;
 
   static constexpr const char* kUndefinedLocation = "<undefined>";
@@ -97,6 +111,25 @@ class TSystemLogCollection : public TInterfacedCollection {
   virtual void Reset() { Clear(); }
   virtual void LoadFromLogLines(const TStringList&) {}
 
+  // Snapshots and export: one pass over the records in index order each.
+  // A snapshot line per record, also for a record the filter drops (an empty
+  // line then), so line I always belongs to record I.
+  virtual void AddSnapshotLines(TStringList& list, bool skipHarmless, bool onlyActive);
+  // "[I]" per record, followed by the section lines of a record that passes.
+  virtual void AddSections(TStringList& list, bool skipHarmless, bool onlyActive);
+  virtual void AddLogLines(TStringList& list, bool skipHarmless, bool onlyActive);
+  virtual void AddListEntries(TStringList& list, bool skipHarmless, bool onlyActive);
+  // A record that fails leaves what it wrote and an error comment line.
+  virtual void SaveToStream(TStream& stream, bool flag);
+  virtual TXmlElement SaveToXml(TXmlDocument& document);
+  virtual TXmlElement AddFromXml(TXmlDocument& document);
+  virtual TXmlElement LoadFromXml(TXmlDocument& document);
+  // Built on first read and kept unchanged for the collection's life.
+  const TStringList& SnapShot();
+  std::unique_ptr<TStringList> BuildSnapShot();
+  // "Vantora/" + ClassTag, created with the root when absent.
+  TXmlElement XmlClassElement(TXmlDocument& document);
+
   TInventoryContext& Context() const { return context_; }
 
   TSystemLogTargetOS TargetOS = winBit32;
@@ -106,6 +139,7 @@ class TSystemLogCollection : public TInterfacedCollection {
 
  private:
   TInventoryContext& context_;
+  std::unique_ptr<TStringList> snapShot_;
 };
 
 }  // namespace kvt

@@ -1,0 +1,166 @@
+#include "inventory/xml_document.h"
+
+#include <pugixml.hpp>
+
+namespace kvt {
+namespace {
+
+constexpr const char* kSecondRoot = "More than one root node is not allowed";
+
+std::vector<std::string> PathNames(const std::string& path) {
+  std::vector<std::string> names;
+  size_t start = 0;
+  for (;;) {
+    const size_t slash = path.find('/', start);
+    names.push_back(path.substr(start, slash - start));
+    if (slash == std::string::npos) return names;
+    start = slash + 1;
+  }
+}
+
+// Only elements count: a declaration or processing instruction has a name too.
+pugi::xml_node ChildElement(const pugi::xml_node& parent, const std::string& name) {
+  for (pugi::xml_node child : parent.children())
+    if (child.type() == pugi::node_element && name == child.name()) return child;
+  return pugi::xml_node();
+}
+
+size_t RootElementCount(const pugi::xml_document& document) {
+  size_t count = 0;
+  for (pugi::xml_node child : document.children())
+    if (child.type() == pugi::node_element) ++count;
+  return count;
+}
+
+// The writer adds no name checks of its own; a name that breaks the markup
+// would give a document that cannot be read back.
+bool IsElementName(const std::string& name) {
+  if (name.empty()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    const bool letter = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_';
+    const bool later = (c >= '0' && c <= '9') || c == '-' || c == '.';
+    if (!letter && !(i > 0 && later)) return false;
+  }
+  return true;
+}
+
+pugi::xml_node AppendElement(pugi::xml_node& parent, const std::string& name) {
+  if (!IsElementName(name)) throw EXmlError("Not an XML element name: " + name);
+  pugi::xml_node child = parent.append_child(name.c_str());
+  if (!child) throw EXmlError("No memory for the XML element " + name);
+  return child;
+}
+
+// Indentation costs depth characters per line, so a deep tree would grow the
+// text quadratically; past this depth the document is written unindented.
+constexpr size_t kMaxIndentedDepth = 64;
+
+bool DeeperThan(const pugi::xml_node& top, size_t limit) {
+  size_t depth = 0;
+  pugi::xml_node node = top.first_child();
+  while (node) {
+    if (node.first_child()) {
+      if (++depth > limit) return true;
+      node = node.first_child();
+      continue;
+    }
+    while (!node.next_sibling() && node != top) {
+      node = node.parent();
+      --depth;
+    }
+    if (node == top) break;
+    node = node.next_sibling();
+  }
+  return false;
+}
+
+class TStringWriter : public pugi::xml_writer {
+ public:
+  explicit TStringWriter(std::string& text) : text_(text) {}
+  void write(const void* data, size_t size) override {
+    text_.append(static_cast<const char*>(data), size);
+  }
+
+ private:
+  std::string& text_;
+};
+
+}  // namespace
+
+std::string TXmlElement::Name() const { return pugi::xml_node(node_).name(); }
+
+TXmlElement TXmlElement::AppendChild(const std::string& name) const {
+  pugi::xml_node parent(node_);
+  return TXmlElement(AppendElement(parent, name).internal_object());
+}
+
+std::vector<TXmlElement> TXmlElement::Children() const {
+  std::vector<TXmlElement> children;
+  for (pugi::xml_node child : pugi::xml_node(node_).children())
+    if (child.type() == pugi::node_element) children.push_back(TXmlElement(child.internal_object()));
+  return children;
+}
+
+TXmlDocument::TXmlDocument() : document_(std::make_unique<pugi::xml_document>()) {
+  SetEncoding("utf-8");
+}
+
+TXmlDocument::~TXmlDocument() = default;
+
+void TXmlDocument::LoadFromBuffer(const char* data, size_t size) {
+  auto loaded = std::make_unique<pugi::xml_document>();
+  const pugi::xml_parse_result result =
+      loaded->load_buffer(data, size, pugi::parse_default | pugi::parse_declaration);
+  if (!result)
+    throw EXmlError(std::string(result.description()) + " at offset " +
+                    std::to_string(result.offset));
+  // The parser takes a forest of top-level elements; a document has one root.
+  if (RootElementCount(*loaded) > 1) throw EXmlError(kSecondRoot);
+  document_ = std::move(loaded);
+}
+
+std::string TXmlDocument::SaveToText() const {
+  std::string text;
+  TStringWriter writer(text);
+  const bool indent = !DeeperThan(*document_, kMaxIndentedDepth);
+  document_->save(writer, "  ", indent ? pugi::format_default : pugi::format_raw);
+  return text;
+}
+
+void TXmlDocument::SetEncoding(const std::string& encoding) {
+  pugi::xml_node declaration = document_->first_child();
+  if (declaration.type() != pugi::node_declaration) {
+    declaration = document_->prepend_child(pugi::node_declaration);
+    if (!declaration) throw EXmlError("No memory for the XML declaration");
+    declaration.append_attribute("version") = "1.0";
+  }
+  pugi::xml_attribute attribute = declaration.attribute("encoding");
+  if (!attribute) attribute = declaration.append_attribute("encoding");
+  if (!attribute.set_value(encoding.c_str()))
+    throw EXmlError("No memory for the XML declaration");
+}
+
+TXmlElement TXmlDocument::FindElement(const std::string& path) const {
+  pugi::xml_node node = *document_;
+  for (const std::string& name : PathNames(path)) {
+    node = ChildElement(node, name);
+    if (!node) return TXmlElement();
+  }
+  return TXmlElement(node.internal_object());
+}
+
+TXmlElement TXmlDocument::CreateElement(const std::string& path) {
+  pugi::xml_node node = *document_;
+  for (const std::string& name : PathNames(path)) {
+    pugi::xml_node child = ChildElement(node, name);
+    if (!child) {
+      if (node == *document_ && document_->document_element()) throw EXmlError(kSecondRoot);
+      child = AppendElement(node, name);
+    }
+    node = child;
+  }
+  return TXmlElement(node.internal_object());
+}
+
+}  // namespace kvt

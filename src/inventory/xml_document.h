@@ -1,0 +1,74 @@
+#pragma once
+// The XML document of an inventory export: a tree of named elements found and
+// created by "/"-separated paths from the root. The parser behind it stays in
+// xml_document.cpp; callers see only these two classes and EXmlError.
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "support/errors.h"
+
+namespace pugi {
+class xml_document;
+struct xml_node_struct;
+}  // namespace pugi
+
+namespace kvt {
+
+// A document that cannot be read, or an element the document cannot take.
+class EXmlError : public EError {
+ public:
+  using EError::EError;
+  const char* ClassName() const override { return "EXmlError"; }
+};
+
+// One element of a TXmlDocument, valid while the document lives and the
+// element is not removed. A default-made element stands for "none".
+class TXmlElement {
+ public:
+  TXmlElement() = default;
+  explicit operator bool() const { return node_ != nullptr; }
+  bool operator==(const TXmlElement& other) const { return node_ == other.node_; }
+
+  std::string Name() const;
+  // Appends a new element named Name at the end of this element's children.
+  TXmlElement AppendChild(const std::string& name) const;
+  // The child elements in document order; text and other nodes are left out.
+  std::vector<TXmlElement> Children() const;
+
+ private:
+  friend class TXmlDocument;
+  explicit TXmlElement(pugi::xml_node_struct* node) : node_(node) {}
+  pugi::xml_node_struct* node_ = nullptr;
+};
+
+class TXmlDocument {
+ public:
+  // A new document is empty and declares the encoding "utf-8".
+  TXmlDocument();
+  ~TXmlDocument();
+  TXmlDocument(const TXmlDocument&) = delete;
+  TXmlDocument& operator=(const TXmlDocument&) = delete;
+
+  // Replaces the document with the one in Data. Data comes from outside: a
+  // document that is not well-formed, or has no or several root elements,
+  // raises EXmlError and leaves this document as it was.
+  void LoadFromBuffer(const char* data, size_t size);
+  // The document as text, with its declaration.
+  std::string SaveToText() const;
+
+  // Sets the encoding named in the document's declaration, adding one if needed.
+  void SetEncoding(const std::string& encoding);
+
+  // The element at Path, whose first name is the root element's; none if absent.
+  TXmlElement FindElement(const std::string& path) const;
+  // The element at Path, created with every missing element on the way. A
+  // document whose root has another name cannot take it: EXmlError.
+  TXmlElement CreateElement(const std::string& path);
+
+ private:
+  std::unique_ptr<pugi::xml_document> document_;
+};
+
+}  // namespace kvt
