@@ -5,6 +5,7 @@
 namespace kvt {
 namespace {
 
+constexpr const char* kUtf8 = "utf-8";
 constexpr const char* kSecondRoot = "More than one root node is not allowed";
 
 std::vector<std::string> PathNames(const std::string& path) {
@@ -48,7 +49,7 @@ bool IsElementName(const std::string& name) {
 pugi::xml_node AppendElement(pugi::xml_node& parent, const std::string& name) {
   if (!IsElementName(name)) throw EXmlError("Not an XML element name: " + name);
   pugi::xml_node child = parent.append_child(name.c_str());
-  if (!child) throw EXmlError("No memory for the XML element " + name);
+  if (!child) throw EXmlError("Cannot add the XML element " + name);
   return child;
 }
 
@@ -73,6 +74,18 @@ bool DeeperThan(const pugi::xml_node& top, size_t limit) {
     node = node.next_sibling();
   }
   return false;
+}
+
+void DeclareEncoding(pugi::xml_document& document, const std::string& encoding) {
+  pugi::xml_node declaration = document.first_child();
+  if (declaration.type() != pugi::node_declaration) {
+    declaration = document.prepend_child(pugi::node_declaration);
+    if (!declaration) throw EXmlError("Cannot add the XML declaration");
+    declaration.append_attribute("version") = "1.0";
+  }
+  pugi::xml_attribute attribute = declaration.attribute("encoding");
+  if (!attribute) attribute = declaration.append_attribute("encoding");
+  if (!attribute.set_value(encoding.c_str())) throw EXmlError("Cannot add the XML declaration");
 }
 
 class TStringWriter : public pugi::xml_writer {
@@ -103,7 +116,7 @@ std::vector<TXmlElement> TXmlElement::Children() const {
 }
 
 TXmlDocument::TXmlDocument() : document_(std::make_unique<pugi::xml_document>()) {
-  SetEncoding("utf-8");
+  SetEncoding(kUtf8);
 }
 
 TXmlDocument::~TXmlDocument() = default;
@@ -117,6 +130,8 @@ void TXmlDocument::LoadFromBuffer(const char* data, size_t size) {
                     std::to_string(result.offset));
   // The parser takes a forest of top-level elements; a document has one root.
   if (RootElementCount(*loaded) > 1) throw EXmlError(kSecondRoot);
+  // The parser converted the text to UTF-8, which is also how it is written.
+  DeclareEncoding(*loaded, kUtf8);
   document_ = std::move(loaded);
 }
 
@@ -129,16 +144,7 @@ std::string TXmlDocument::SaveToText() const {
 }
 
 void TXmlDocument::SetEncoding(const std::string& encoding) {
-  pugi::xml_node declaration = document_->first_child();
-  if (declaration.type() != pugi::node_declaration) {
-    declaration = document_->prepend_child(pugi::node_declaration);
-    if (!declaration) throw EXmlError("No memory for the XML declaration");
-    declaration.append_attribute("version") = "1.0";
-  }
-  pugi::xml_attribute attribute = declaration.attribute("encoding");
-  if (!attribute) attribute = declaration.append_attribute("encoding");
-  if (!attribute.set_value(encoding.c_str()))
-    throw EXmlError("No memory for the XML declaration");
+  DeclareEncoding(*document_, encoding);
 }
 
 TXmlElement TXmlDocument::FindElement(const std::string& path) const {

@@ -53,9 +53,10 @@ class TXmlDocument {
 
   // Replaces the document with the one in Data. Data comes from outside: a
   // document that is not well-formed, or has no or several root elements,
-  // raises EXmlError and leaves this document as it was.
+  // raises EXmlError and leaves this document as it was. A loaded document
+  // declares "utf-8", whatever its text was in: that is how it is written.
   void LoadFromBuffer(const char* data, size_t size);
-  // The document as text, with its declaration.
+  // The document as UTF-8 text, with its declaration.
   std::string SaveToText() const;
 
   // Sets the encoding named in the document's declaration, adding one if needed.

@@ -168,6 +168,14 @@ TEST(XmlDocument, HostileButWellFormedDocumentsStaySmallAndShallow) {
   EXPECT_NE(text.find("<Vantora><TScriptedList><a><a>"), std::string::npos);
 }
 
+TEST(XmlDocument, ALoadedDocumentDeclaresTheEncodingItIsWrittenIn) {
+  TXmlDocument document;
+  Load(document, "<?xml version=\"1.0\" encoding=\"iso-8859-1\"?><Vantora><\xE4/></Vantora>");
+  EXPECT_EQ(document.FindElement("Vantora/\xC3\xA4").Name(), "\xC3\xA4");
+  EXPECT_EQ(document.SaveToText(),
+            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Vantora>\n  <\xC3\xA4 />\n</Vantora>\n");
+}
+
 TEST(XmlDocument, ElementNamesThatWouldBreakTheMarkupAreRefused) {
   TXmlDocument document;
   EXPECT_THROW(document.CreateElement("Vantora/a b"), EXmlError);
