@@ -8,6 +8,16 @@ namespace {
 
 std::vector<std::string> Lines(const TStringList& list) { return {list.begin(), list.end()}; }
 
+std::vector<std::string> ChildNames(const TXmlElement& element) {
+  std::vector<std::string> names;
+  for (const TXmlElement& child : element.Children()) names.push_back(child.Name());
+  return names;
+}
+
+void Load(TXmlDocument& document, const std::string& text) {
+  document.LoadFromBuffer(text.data(), text.size());
+}
+
 class ExportTest : public ::testing::Test {
  protected:
   ExportTest() {
@@ -118,6 +128,105 @@ TEST(ProcessExport, LogLinesAndListEntriesOfProcesses) {
   list.AddListEntries(lines, false, true);
   ASSERT_EQ(lines.Count(), 3);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(lines[i], list.Items(i).CompleteFilename());
+}
+
+class XmlExportTest : public ::testing::Test {
+ protected:
+  XmlExportTest() {
+    AddSampleProcesses(os);
+    processes.Refresh();
+    AddSampleRecords(records);
+  }
+
+  FakeOs os;
+  TProcessContext context{os};
+  TqxProcessList processes{context};
+  TScriptedList records{context};
+};
+
+TEST_F(XmlExportTest, TwoCollectionsShareOneRoot) {
+  TXmlDocument document;
+  const TXmlElement processElement = processes.SaveToXml(document);
+  records.SaveToXml(document);
+  EXPECT_EQ(processElement.Name(), "TqxProcessList");
+  EXPECT_TRUE(processElement == document.FindElement("Vantora/TqxProcessList"));
+  EXPECT_EQ(ChildNames(document.FindElement("Vantora")),
+            (std::vector<std::string>{"TqxProcessList", "TScriptedList"}));
+  EXPECT_EQ(ChildNames(processElement),
+            (std::vector<std::string>(3, "TqxProcessItem")));
+  EXPECT_EQ(ChildNames(document.FindElement("Vantora/TScriptedList")),
+            (std::vector<std::string>(2, "TScriptedRecord")));
+  const std::string text = document.SaveToText();
+  EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Vantora>", 0), 0u) << text;
+}
+
+TEST_F(XmlExportTest, SavedDocumentLoadsBackIntoFreshLists) {
+  TXmlDocument saved;
+  processes.SaveToXml(saved);
+  records.SaveToXml(saved);
+  TXmlDocument document;
+  Load(document, saved.SaveToText());
+
+  TqxProcessList loaded(context);
+  loaded.TargetOS = winBit64;
+  loaded.Add().Filename = "dropped by the load";
+  EXPECT_EQ(loaded.LoadFromXml(document).Name(), "TqxProcessList");
+  ASSERT_EQ(loaded.Count(), 3);
+  for (int i = 0; i < loaded.Count(); ++i) {
+    EXPECT_EQ(loaded.Items(i).TargetOS, winBit64);
+    EXPECT_EQ(loaded.Items(i).Filename, "");  // a base record carries no fields
+  }
+  TScriptedList loadedRecords(context);
+  loadedRecords.LoadFromXml(document);
+  EXPECT_EQ(loadedRecords.Count(), 2);
+  // Adding keeps what is there.
+  loadedRecords.AddFromXml(document);
+  EXPECT_EQ(loadedRecords.Count(), 4);
+}
+
+TEST_F(XmlExportTest, SavingTwiceAppendsAndEmptyListsLeaveTheirElement) {
+  TXmlDocument document;
+  processes.SaveToXml(document);
+  processes.SaveToXml(document);
+  TScriptedList empty(context);
+  const TXmlElement emptyElement = empty.SaveToXml(document);
+  EXPECT_EQ(document.FindElement("Vantora/TqxProcessList").Children().size(), 6u);
+  EXPECT_EQ(ChildNames(document.FindElement("Vantora")),
+            (std::vector<std::string>{"TqxProcessList", "TScriptedList"}));
+  EXPECT_TRUE(emptyElement.Children().empty());
+}
+
+TEST_F(XmlExportTest, FilteredRecordsCreateNoElement) {
+  TXmlDocument document;
+  const TXmlElement parent = records.XmlClassElement(document);
+  records.Items(0).Legit = llsGood;
+  records.Items(1).Active = false;
+  EXPECT_FALSE(records.Items(0).SaveToXml(parent, true, false));
+  EXPECT_FALSE(records.Items(1).SaveToXml(parent, false, true));
+  EXPECT_EQ(records.Items(1).SaveToXml(parent, true, false).Name(), "TScriptedRecord");
+  EXPECT_EQ(parent.Children().size(), 1u);
+}
+
+TEST_F(XmlExportTest, LoadingReadsEveryChildWhateverItsName) {
+  TXmlDocument document;
+  Load(document,
+       "<Vantora><TScriptedList>text<A/><!-- note --><B><C/></B></TScriptedList></Vantora>");
+  records.LoadFromXml(document);
+  EXPECT_EQ(records.Count(), 2);
+}
+
+TEST_F(XmlExportTest, ADocumentWithAnotherRootIsRefused) {
+  TXmlDocument document;
+  Load(document, "<?xml version=\"1.0\"?><Other><TqxProcessList/></Other>");
+  try {
+    processes.LoadFromXml(document);
+    FAIL() << "loaded a document whose root is not Vantora";
+  } catch (const EError& error) {
+    EXPECT_STREQ(error.ClassName(), "EXmlError");
+    EXPECT_STREQ(error.what(), "More than one root node is not allowed");
+  }
+  EXPECT_THROW(processes.SaveToXml(document), EXmlError);
+  EXPECT_EQ(document.SaveToText().find("Vantora"), std::string::npos);
 }
 
 }  // namespace
