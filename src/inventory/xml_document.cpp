@@ -58,7 +58,7 @@ pugi::xml_node AppendElement(pugi::xml_node& parent, const std::string& name) {
 constexpr size_t kMaxIndentedDepth = 64;
 
 bool DeeperThan(const pugi::xml_node& top, size_t limit) {
-  size_t depth = 0;
+  size_t depth = 0;  // of Node below Top's own children
   pugi::xml_node node = top.first_child();
   while (node) {
     if (node.first_child()) {
@@ -66,11 +66,11 @@ bool DeeperThan(const pugi::xml_node& top, size_t limit) {
       node = node.first_child();
       continue;
     }
-    while (!node.next_sibling() && node != top) {
+    while (!node.next_sibling()) {
       node = node.parent();
+      if (node == top) return false;
       --depth;
     }
-    if (node == top) break;
     node = node.next_sibling();
   }
   return false;
