@@ -1,6 +1,6 @@
 #pragma once
 // Records whose forms the export tests script, and the inventory that the
-// XML tests save: three processes and a second collection of two records.
+// XML tests save: three processes, the last with two modules.
 #include <string>
 #include <vector>
 
@@ -51,12 +51,9 @@ class TScriptedList : public TSystemLogCollection {
 inline void AddSampleProcesses(FakeOs& os) {
   AddFakeProcess(os, 4, 0, "");
   AddFakeProcess(os, 500, 4, "C:\\Windows\\system32\\services.exe");
-  AddFakeProcess(os, 612, 500, "C:\\Windows\\explorer.exe");
-}
-
-inline void AddSampleRecords(TScriptedList& list) {
-  list.Add("C:\\Windows\\system32\\kernel32.dll");
-  list.Add("C:\\Windows\\system32\\user32.dll");
+  TFakeProcess& explorer = AddFakeProcess(os, 612, 500, "C:\\Windows\\explorer.exe");
+  AddFakeModule(explorer, "C:\\Windows\\explorer.exe", 0x1000000, 0x40000);
+  AddFakeModule(explorer, "C:\\Windows\\system32\\ntdll.dll", 0x7C900000, 0xB2000);
 }
 
 }  // namespace kvt

@@ -135,27 +135,30 @@ class XmlExportTest : public ::testing::Test {
   XmlExportTest() {
     AddSampleProcesses(os);
     processes.Refresh();
-    AddSampleRecords(records);
+    processes.Items(2).FillModuleList();
+    records.Add("a.exe");
+    records.Add("b.exe");
   }
 
   FakeOs os;
   TProcessContext context{os};
   TqxProcessList processes{context};
   TScriptedList records{context};
+
+  TqxModuleList& Modules() const { return processes.Items(2).ModuleList; }
 };
 
 TEST_F(XmlExportTest, TwoCollectionsShareOneRoot) {
   TXmlDocument document;
   const TXmlElement processElement = processes.SaveToXml(document);
-  records.SaveToXml(document);
+  Modules().SaveToXml(document);
   EXPECT_EQ(processElement.Name(), "TqxProcessList");
   EXPECT_TRUE(processElement == document.FindElement("Vantora/TqxProcessList"));
   EXPECT_EQ(ChildNames(document.FindElement("Vantora")),
-            (std::vector<std::string>{"TqxProcessList", "TScriptedList"}));
-  EXPECT_EQ(ChildNames(processElement),
-            (std::vector<std::string>(3, "TqxProcessItem")));
-  EXPECT_EQ(ChildNames(document.FindElement("Vantora/TScriptedList")),
-            (std::vector<std::string>(2, "TScriptedRecord")));
+            (std::vector<std::string>{"TqxProcessList", "TqxModuleList"}));
+  EXPECT_EQ(ChildNames(processElement), (std::vector<std::string>(3, "TqxProcessItem")));
+  EXPECT_EQ(ChildNames(document.FindElement("Vantora/TqxModuleList")),
+            (std::vector<std::string>(2, "TqxModuleItem")));
   const std::string text = document.SaveToText();
   EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<Vantora>", 0), 0u) << text;
 }
@@ -163,7 +166,7 @@ TEST_F(XmlExportTest, TwoCollectionsShareOneRoot) {
 TEST_F(XmlExportTest, SavedDocumentLoadsBackIntoFreshLists) {
   TXmlDocument saved;
   processes.SaveToXml(saved);
-  records.SaveToXml(saved);
+  Modules().SaveToXml(saved);
   TXmlDocument document;
   Load(document, saved.SaveToText());
 
@@ -176,12 +179,13 @@ TEST_F(XmlExportTest, SavedDocumentLoadsBackIntoFreshLists) {
     EXPECT_EQ(loaded.Items(i).TargetOS, winBit64);
     EXPECT_EQ(loaded.Items(i).Filename, "");  // a base record carries no fields
   }
-  TScriptedList loadedRecords(context);
-  loadedRecords.LoadFromXml(document);
-  EXPECT_EQ(loadedRecords.Count(), 2);
+  TqxModuleList& loadedModules = loaded.Items(0).ModuleList;
+  loadedModules.LoadFromXml(document);
+  ASSERT_EQ(loadedModules.Count(), 2);
+  EXPECT_EQ(loadedModules.Items(1).ClassTag, "TqxModuleItem");
   // Adding keeps what is there.
-  loadedRecords.AddFromXml(document);
-  EXPECT_EQ(loadedRecords.Count(), 4);
+  loadedModules.AddFromXml(document);
+  EXPECT_EQ(loadedModules.Count(), 4);
 }
 
 TEST_F(XmlExportTest, SavingTwiceAppendsAndEmptyListsLeaveTheirElement) {

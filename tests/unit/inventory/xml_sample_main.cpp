@@ -17,11 +17,10 @@ int Write(const char* path) {
   kvt::TProcessContext context(os);
   kvt::TqxProcessList processes(context);
   processes.Refresh();
-  kvt::TScriptedList records(context);
-  kvt::AddSampleRecords(records);
+  processes.Items(2).FillModuleList();
   kvt::TXmlDocument document;
   processes.SaveToXml(document);
-  records.SaveToXml(document);
+  processes.Items(2).ModuleList.SaveToXml(document);
   std::ofstream(path, std::ios::binary) << document.SaveToText();
   return 0;
 }
@@ -33,17 +32,18 @@ int Check(const char* path) {
   kvt::TProcessContext context(os);
   kvt::TXmlDocument document;
   kvt::TqxProcessList processes(context);
-  kvt::TScriptedList records(context);
+  kvt::TqxProcessList owners(context);
+  kvt::TqxModuleList& modules = static_cast<kvt::TqxProcessItem&>(owners.Add()).ModuleList;
   try {
     document.LoadFromBuffer(text.data(), text.size());
     processes.LoadFromXml(document);
-    records.LoadFromXml(document);
+    modules.LoadFromXml(document);
   } catch (const kvt::EError& error) {
     std::cerr << error.ClassName() << ": " << error.what() << "\n";
     return 1;
   }
-  std::cout << "processes " << processes.Count() << ", records " << records.Count() << "\n";
-  return processes.Count() == 3 && records.Count() == 2 ? 0 : 1;
+  std::cout << "processes " << processes.Count() << ", modules " << modules.Count() << "\n";
+  return processes.Count() == 3 && modules.Count() == 2 ? 0 : 1;
 }
 
 }  // namespace
