@@ -8,6 +8,26 @@
 #include "support/int_conversion.h"
 
 namespace kvt {
+namespace {
+
+// The modules and handles commands begin each process's block with its line.
+void WriteProcessHead(const TqxProcessItem& item, TConsoleOutput& out) {
+  out.Line("Process:");
+  out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
+  out.Line(item.FormatLine(kProcessTemplate));
+}
+
+// A process's table under its title, between empty lines.
+template <typename TItemClass, typename TList>
+void WriteTable(const char* title, const char* tmpl, const TList& items, TConsoleOutput& out) {
+  out.Line("");
+  out.Line(title);
+  out.Line(TItemClass::FormatHeader(tmpl));
+  for (int i = 0; i < items.Count(); ++i) out.Line(items.Items(i).FormatLine(tmpl));
+  out.Line("");
+}
+
+}  // namespace
 
 TSelector ReadSelector(int parameterCount, const std::string& parameter2) {
   TSelector selector;
@@ -52,16 +72,18 @@ void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOut
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {
   for (int i = 0; i < list.SelectedCount(); ++i) {
     TqxProcessItem& item = list.Selected(i);
-    out.Line("Process:");
-    out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
-    out.Line(item.FormatLine(kProcessTemplate));
+    WriteProcessHead(item, out);
     item.FillModuleList();
-    out.Line("");
-    out.Line("Modules:");
-    out.Line(TqxModuleItem::FormatHeader(kModuleTemplate));
-    for (int m = 0; m < item.ModuleList.Count(); ++m)
-      out.Line(item.ModuleList.Items(m).FormatLine(kModuleTemplate));
-    out.Line("");
+    WriteTable<TqxModuleItem>("Modules:", kModuleTemplate, item.ModuleList, out);
+  }
+}
+
+void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out) {
+  for (int i = 0; i < list.SelectedCount(); ++i) {
+    TqxProcessItem& item = list.Selected(i);
+    WriteProcessHead(item, out);
+    item.FillHandleList();
+    WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item.HandleList, out);
   }
 }
 

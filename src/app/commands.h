@@ -22,5 +22,7 @@ void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
 void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOutput& out);
 // For each selected process: its process line, then its modules as loaded now.
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out);
+// For each selected process: its process line, then its handles in the system table now.
+void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out);
 
 }  // namespace kvt

@@ -44,6 +44,7 @@ void RunCommands(Os& os, TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
   if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
+  if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
   if (commandLine.HasSwitch("license"))
     for (const char* line : kLicenseLines) out.Line(line);
   out.Flush();

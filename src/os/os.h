@@ -4,6 +4,7 @@
 // algorithm above this seam stays portable and can be driven by FakeOs.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace kvt {
@@ -94,7 +95,33 @@ constexpr uint32_t kRegDword = 4;
 using OsItemIdList = uint32_t;
 
 // Entry points that are looked up by name and may be missing on a given system.
-enum class TOptionalEntry { GetProcessImageFileNameA };
+enum class TOptionalEntry {
+  GetProcessImageFileNameA,
+  NtQuerySystemInformation,
+  NtQueryObject,
+  NtQueryInformationFile,
+};
+
+// Native interface: information classes, the status codes relied on, and the
+// option that keeps a duplicated handle's access.
+constexpr uint32_t kSystemHandleInformation = 16;
+constexpr uint32_t kObjectNameInformation = 1;
+constexpr uint32_t kFileNameInformation = 9;
+constexpr uint32_t kStatusSuccess = 0;
+constexpr uint32_t kStatusUnsuccessful = 0xC0000001u;
+constexpr uint32_t kStatusNotImplemented = 0xC0000002u;
+constexpr uint32_t kStatusInfoLengthMismatch = 0xC0000004u;
+constexpr uint32_t kDuplicateSameAccess = 0x2;
+
+// Work for a worker thread. Run must allocate nothing and take no lock: a
+// worker that overruns its time is abandoned wherever it is, and a lock or the
+// heap held at that moment would stay taken for the rest of the run.
+class TWorkerJob {
+ public:
+  virtual ~TWorkerJob() = default;
+  virtual void Run() = 0;
+};
+enum class TWorkerResult { Finished, Abandoned, NotStarted };
 
 class Os {
  public:
@@ -180,6 +207,26 @@ class Os {
   virtual bool WriteStdOut(const char* data, size_t length) = 0;
   virtual bool WriteStdErr(const char* data, size_t length) = 0;
   virtual void OutputDebugStringA(const char* text) = 0;
+
+  // Native interface of ntdll.dll and the guarded worker. The Nt calls return
+  // the status; an unbound entry gives kStatusNotImplemented.
+  virtual uint32_t NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                                            uint32_t* needed) = 0;
+  virtual uint32_t NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer,
+                                 uint32_t size, uint32_t* needed) = 0;
+  virtual uint32_t NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
+                                          uint32_t size, uint32_t infoClass) = 0;
+  virtual bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
+                               OsHandle* target, uint32_t access, bool inherit,
+                               uint32_t options) = 0;
+  // CreateThread running Job, then WaitForSingleObject for at most TimeoutMs.
+  // Finished: Job ran to its end and stays with the caller. Abandoned: the
+  // thread overran and is left running, never terminated; the Os takes Job
+  // over and keeps it alive for as long as the thread may still write to it.
+  // NotStarted: no thread could be created; Job stays with the caller.
+  virtual TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) = 0;
+  // Converts UTF-16 text to the ANSI code page.
+  virtual std::string UnicodeToAnsi(const std::u16string& text) = 0;
 };
 
 }  // namespace kvt

@@ -13,6 +13,9 @@ bool QueryWow64(Os& os) {
 }  // namespace
 
 TProcessContext::TProcessContext(Os& os)
-    : TInventoryContext(os), Wow64(QueryWow64(os)), Locations(BuildLocationTable(os)) {}
+    : TInventoryContext(os),
+      Native(os, Version),
+      Wow64(QueryWow64(os)),
+      Locations(BuildLocationTable(os)) {}
 
 }  // namespace kvt

@@ -35,19 +35,12 @@ const TColumnKey<TqxProcessItem> kProcessColumns[] = {
      [](const TqxProcessItem& p) { return p.DirectoryPart(); }},
 };
 
-std::string TrimControlAndBlanks(const std::string& text) {
-  size_t first = 0;
-  size_t last = text.size();
-  while (first < last && static_cast<uint8_t>(text[first]) <= 32) ++first;
-  while (last > first && static_cast<uint8_t>(text[last - 1]) <= 32) --last;
-  return text.substr(first, last - first);
-}
-
 }  // namespace
 
 TqxProcessItem::TqxProcessItem(TCollection& collection)
     : TSystemLogItem(collection, "TqxProcessItem"),
       ModuleList(*this, static_cast<TqxProcessList&>(collection).ProcessContext()),
+      HandleList(static_cast<TqxProcessList&>(collection).ProcessContext().Native.Version),
       owner_(static_cast<TqxProcessList&>(collection)) {}
 
 std::string TqxProcessItem::FilenameOnly() const {

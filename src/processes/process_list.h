@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "inventory/system_log.h"
+#include "processes/handle_list.h"
 #include "processes/module_list.h"
 #include "processes/process_context.h"
 
@@ -26,6 +27,7 @@ class TqxProcessItem : public TSystemLogItem {
   uint32_t GUIResourcesUser = 0;
   uint32_t ModuleID = 0;
   TqxModuleList ModuleList;
+  TqxHandleCollection HandleList;  // freed before ModuleList
   uint32_t ProcessID = 0;
   uint32_t ParentID = 0;
   int32_t StateIndex = 0;
@@ -47,6 +49,12 @@ class TqxProcessItem : public TSystemLogItem {
   // Replaces ModuleList's content with the modules the process has loaded now
   // (module_list.cpp).
   void FillModuleList();
+  // Replaces HandleList by the handles of this process in the system table
+  // (handle_list.cpp).
+  void FillHandleList();
+  // Keeps an entry of the system table when it belongs to this process.
+  void HandleFeedback(uint16_t processId, uint8_t objectType, uint8_t flags, uint16_t handle,
+                      uint32_t object, uint32_t grantedAccess, const std::string& name);
 
   void Assign(const TCollectionItem& source) override;
   std::string CompleteFilename() override;

@@ -13,4 +13,7 @@ std::string AsciiUpperCase(std::string text);
 // Equal when AsciiUpperCase makes them equal.
 bool SameTextAscii(const std::string& a, const std::string& b);
 
+// Text without leading and trailing characters of code 32 or lower.
+std::string TrimControlAndBlanks(const std::string& text);
+
 }  // namespace kvt

@@ -28,4 +28,15 @@ inline TFakeModule& AddFakeModule(TFakeProcess& process, const std::string& path
   return process.Modules.back();
 }
 
+inline TFakeHandle& AddFakeHandle(FakeOs& os, uint32_t processId, uint16_t handle,
+                                  uint8_t objectType, const std::u16string& name) {
+  TFakeHandle entry;
+  entry.ProcessId = processId;
+  entry.Handle = handle;
+  entry.ObjectType = objectType;
+  entry.Name = name;
+  os.HandleTable.push_back(entry);
+  return os.HandleTable.back();
+}
+
 }  // namespace kvt

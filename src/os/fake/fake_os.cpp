@@ -1,6 +1,7 @@
 #include "os/fake/fake_os.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 #include "os/portable/version_block.h"
@@ -33,6 +34,25 @@ uint32_t CopyDirectory(const std::string& directory, char* buffer, uint32_t size
   return CopyToBuffer(directory, buffer, size);
 }
 
+constexpr uint32_t kStatusInvalidInfoClass = 0xC0000003u;
+constexpr uint32_t kStatusInvalidHandle = 0xC0000008u;
+constexpr uint32_t kStatusBufferOverflow = 0x80000005u;
+constexpr uint32_t kTableEntrySize = 16;
+
+void PutU16(uint8_t* at, uint32_t value) {
+  at[0] = static_cast<uint8_t>(value);
+  at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void PutU32(uint8_t* at, uint32_t value) {
+  PutU16(at, value & 0xFFFF);
+  PutU16(at + 2, value >> 16);
+}
+
+void PutText(uint8_t* at, const std::u16string& text, size_t characters) {
+  for (size_t i = 0; i < characters; ++i) PutU16(at + 2 * i, text[i]);
+}
+
 }  // namespace
 
 uint32_t CopyToBuffer(const std::string& text, char* buffer, uint32_t size) {
@@ -50,6 +70,15 @@ FakeOs::FakeOs() {
   Version.dwBuildNumber = 2600;
   Version.dwPlatformId = kVerPlatformWin32Nt;
   DriveDevices['C'] = "\\Device\\HarddiskVolume1";
+}
+
+FakeOs::~FakeOs() {
+  {
+    const std::lock_guard<std::mutex> lock(workerMutex_);
+    released_ = true;
+  }
+  workerChanged_.notify_all();
+  for (auto& worker : abandoned_) worker->Thread.join();
 }
 
 size_t FakeOs::CallCount(const std::string& name) const {
@@ -91,6 +120,12 @@ bool FakeOs::IsBound(TOptionalEntry entry) {
   switch (entry) {
     case TOptionalEntry::GetProcessImageFileNameA:
       return ImageFileNameBound;
+    case TOptionalEntry::NtQuerySystemInformation:
+      return NtQuerySystemInformationBound;
+    case TOptionalEntry::NtQueryObject:
+      return NtQueryObjectBound;
+    case TOptionalEntry::NtQueryInformationFile:
+      return NtQueryInformationFileBound;
   }
   return false;
 }
@@ -556,6 +591,161 @@ bool FakeOs::WriteStdErr(const char* data, size_t length) {
 void FakeOs::OutputDebugStringA(const char* text) {
   Calls.push_back("OutputDebugStringA");
   DebugOutput.emplace_back(text);
+}
+
+}  // namespace kvt
+
+namespace kvt {
+
+const TFakeHandle* FakeOs::ObjectOf(OsHandle handle) {
+  if (const THandle* copy = Find(handle, THandle::Object)) return &HandleTable[copy->Entry];
+  for (const auto& entry : HandleTable)
+    if (entry.ProcessId == CurrentProcessId && entry.Handle == handle) return &entry;
+  return nullptr;
+}
+
+bool FakeOs::Stall() {
+  if (std::this_thread::get_id() == callerThread_) {
+    ++StallsOnCallerThread;
+    return false;
+  }
+  std::unique_lock<std::mutex> lock(workerMutex_);
+  ++stalledWorkers_;
+  workerChanged_.notify_all();
+  workerChanged_.wait(lock, [this] { return released_; });
+  return true;
+}
+
+uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                                          uint32_t* needed) {
+  Calls.push_back("NtQuerySystemInformation");
+  if (!NtQuerySystemInformationBound) return kStatusNotImplemented;
+  if (infoClass != kSystemHandleInformation) return kStatusInvalidInfoClass;
+  const uint32_t count = static_cast<uint32_t>(HandleTable.size());
+  const uint32_t required = 4 + count * kTableEntrySize;
+  if (size < required) {
+    *needed = required - std::min(required, HandleTableNeededShortBy);
+    return kStatusInfoLengthMismatch;
+  }
+  PutU32(buffer, count);
+  for (uint32_t i = 0; i < count; ++i) {
+    const TFakeHandle& entry = HandleTable[i];
+    uint8_t* at = buffer + 4 + i * kTableEntrySize;
+    PutU16(at, entry.ProcessId & 0xFFFF);
+    PutU16(at + 2, 0);
+    at[4] = entry.ObjectType;
+    at[5] = entry.Flags;
+    PutU16(at + 6, entry.Handle);
+    PutU32(at + 8, entry.Object);
+    PutU32(at + 12, entry.GrantedAccess);
+  }
+  *needed = required;
+  return kStatusSuccess;
+}
+
+uint32_t FakeOs::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer,
+                               uint32_t size, uint32_t* needed) {
+  Calls.push_back("NtQueryObject");
+  if (!NtQueryObjectBound) return kStatusNotImplemented;
+  if (infoClass != kObjectNameInformation) return kStatusInvalidInfoClass;
+  const TFakeHandle* object = ObjectOf(handle);
+  if (object == nullptr) return kStatusInvalidHandle;
+  if (object->Stalls) {
+    Stall();
+    return kStatusUnsuccessful;
+  }
+  const uint32_t bytes = static_cast<uint32_t>(object->Name.size() * 2);
+  const uint32_t required = 8 + (bytes == 0 ? 0 : bytes + 2);
+  *needed = required;
+  if (buffer == nullptr || size < required) return kStatusInfoLengthMismatch;
+  PutU16(buffer, bytes);
+  PutU16(buffer + 2, bytes == 0 ? 0 : bytes + 2);
+  PutU32(buffer + 4, bytes == 0 ? 0 : 0x00140008u);  // where the text would be in memory
+  if (bytes != 0) {
+    PutText(buffer + 8, object->Name, object->Name.size());
+    PutU16(buffer + 8 + bytes, 0);
+  }
+  return kStatusSuccess;
+}
+
+uint32_t FakeOs::NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
+                                        uint32_t size, uint32_t infoClass) {
+  Calls.push_back("NtQueryInformationFile");
+  if (!NtQueryInformationFileBound) return kStatusNotImplemented;
+  if (infoClass != kFileNameInformation) return kStatusInvalidInfoClass;
+  const TFakeHandle* object = ObjectOf(file);
+  if (object == nullptr) return kStatusInvalidHandle;
+  if (object->Stalls) {
+    Stall();
+    return kStatusUnsuccessful;
+  }
+  if (size < 4) return kStatusInfoLengthMismatch;
+  const uint32_t bytes = static_cast<uint32_t>(object->FileName.size() * 2);
+  const uint32_t fit = std::min(bytes, (size - 4) & ~1u);
+  PutU32(buffer, bytes);
+  PutText(buffer + 4, object->FileName, fit / 2);
+  const uint32_t status = fit < bytes ? kStatusBufferOverflow : kStatusSuccess;
+  ioStatus[0] = status;
+  ioStatus[1] = 4 + fit;
+  return status;
+}
+
+bool FakeOs::DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
+                             OsHandle* target, uint32_t, bool, uint32_t) {
+  Calls.push_back("DuplicateHandle");
+  *target = 0;
+  const THandle* process = Find(sourceProcess, THandle::Process);
+  if (process == nullptr || (process->Access & kProcessDupHandle) == 0 ||
+      targetProcess != kCurrentProcessPseudoHandle)
+    return false;
+  for (size_t i = 0; i < HandleTable.size(); ++i) {
+    const TFakeHandle& entry = HandleTable[i];
+    if (entry.ProcessId != process->ProcessId || entry.Handle != source) continue;
+    if (!entry.CanDuplicate) return false;
+    THandle copy;
+    copy.Type = THandle::Object;
+    copy.ProcessId = CurrentProcessId;
+    copy.Entry = i;
+    *target = NewHandle(std::move(copy));
+    return true;
+  }
+  return false;
+}
+
+TWorkerResult FakeOs::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) {
+  Calls.push_back("RunWorker");
+  if (WorkersFail) return TWorkerResult::NotStarted;
+  auto worker = std::make_unique<TWorker>();
+  TWorker* running = worker.get();
+  TWorkerJob* body = job.get();
+  std::unique_lock<std::mutex> lock(workerMutex_);
+  const size_t stalledBefore = stalledWorkers_;
+  running->Thread = std::thread([this, body, running] {
+    body->Run();
+    const std::lock_guard<std::mutex> done(workerMutex_);
+    running->Done = true;
+    workerChanged_.notify_all();
+  });
+  if (workerChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [running] { return running->Done; })) {
+    lock.unlock();
+    running->Thread.join();
+    return TWorkerResult::Finished;
+  }
+  // Past the limit the worker counts as abandoned; the fake still waits until
+  // it is done with the fake's own state.
+  workerChanged_.wait(lock, [&] { return running->Done || stalledWorkers_ > stalledBefore; });
+  lock.unlock();
+  worker->Job = std::move(job);
+  abandoned_.push_back(std::move(worker));
+  return TWorkerResult::Abandoned;
+}
+
+std::string FakeOs::UnicodeToAnsi(const std::u16string& text) {
+  // The Western page keeps the first 256 code points; others have no byte.
+  std::string ansi;
+  for (char16_t c : text) ansi += c < 0x100 ? static_cast<char>(c) : '?';
+  return ansi;
 }
 
 }  // namespace kvt

@@ -2,10 +2,14 @@
 // A scripted system for the unit tests: processes, drives and devices, the
 // version, missing entry points and calls that fail on purpose. It records the
 // name of every call, so a test can tell which platform calls were made.
+#include <condition_variable>
 #include <functional>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "os/os.h"
@@ -62,9 +66,27 @@ struct TCreateFileCall {
   uint32_t FlagsAndAttributes = 0;
 };
 
+// One entry of the system handle table and the object behind it.
+struct TFakeHandle {
+  uint32_t ProcessId = 0;  // the table keeps its low 16 bits only
+  uint16_t Handle = 0;
+  uint8_t ObjectType = 0;
+  uint8_t Flags = 0;
+  uint32_t Object = 0;
+  uint32_t GrantedAccess = 0;
+  std::u16string Name;      // NtQueryObject; empty for an unnamed object
+  std::u16string FileName;  // NtQueryInformationFile
+  bool CanDuplicate = true;
+  // Every name query on the object blocks, as on a pipe with a synchronous
+  // read pending, until the FakeOs is destroyed. Queried on the caller's own
+  // thread it would hang the test, so there it fails and is counted instead.
+  bool Stalls = false;
+};
+
 class FakeOs : public Os {
  public:
   FakeOs();
+  ~FakeOs() override;
 
   // The script.
   std::vector<TFakeProcess> Processes;
@@ -108,6 +130,14 @@ class FakeOs : public Os {
     SetRegistryValue(view64, key, name, kRegSz, value + '\0');
   }
   void AddRegistryKey(bool view64, const std::string& key);
+  std::vector<TFakeHandle> HandleTable;
+  bool NtQuerySystemInformationBound = true;
+  bool NtQueryObjectBound = true;
+  bool NtQueryInformationFileBound = true;
+  // The size reported with 0xC0000004 is this much too small, as when the
+  // table grows between two calls.
+  uint32_t HandleTableNeededShortBy = 0;
+  bool WorkersFail = false;  // no worker thread can be started
 
   // What the program did.
   std::string StdOut;
@@ -120,6 +150,9 @@ class FakeOs : public Os {
   size_t OpenIdListCount() const { return idLists_.size(); }
   size_t CallCount(const std::string& name) const;
   TFakeProcess* FindProcess(uint32_t id);
+  size_t AbandonedWorkerCount() const { return abandoned_.size(); }
+  // Name queries on a stalling object that were made on the caller's thread.
+  size_t StallsOnCallerThread = 0;
 
   bool GetVersionExA(TOsVersionInfo* info) override;
   OsHandle GetCurrentProcess() override;
@@ -183,9 +216,20 @@ class FakeOs : public Os {
   bool WriteStdErr(const char* data, size_t length) override;
   void OutputDebugStringA(const char* text) override;
 
+  uint32_t NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                                    uint32_t* needed) override;
+  uint32_t NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                         uint32_t* needed) override;
+  uint32_t NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
+                                  uint32_t size, uint32_t infoClass) override;
+  bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
+                       OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
+  TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
+  std::string UnicodeToAnsi(const std::u16string& text) override;
+
  private:
   struct THandle {
-    enum Kind { Process, Snapshot, File } Type = Process;
+    enum Kind { Process, Snapshot, File, Object } Type = Process;
     uint32_t ProcessId = 0;
     uint32_t Access = 0;
     std::vector<TProcessEntry32> Entries;  // a snapshot's view
@@ -194,6 +238,12 @@ class FakeOs : public Os {
     size_t ModuleCursor = 0;
     std::string Path;       // a file's, as opened
     uint64_t Position = 0;  // a file's
+    size_t Entry = 0;  // an object's entry in HandleTable
+  };
+  struct TWorker {
+    std::unique_ptr<TWorkerJob> Job;
+    std::thread Thread;
+    bool Done = false;
   };
   struct TRegistryValue {
     uint32_t Type;
@@ -221,6 +271,20 @@ class FakeOs : public Os {
   bool KeyExists(const TOpenKey& key);
   std::map<OsHandle, TOpenKey> keys_;
   OsHandle nextKey_ = 0x200;
+  // The object a handle of this process refers to: a copy made by
+  // DuplicateHandle, or an entry of the table owned by this process.
+  const TFakeHandle* ObjectOf(OsHandle handle);
+  // Blocks a worker until destruction; false on the caller's thread.
+  bool Stall();
+
+  // Workers: a worker touches the fake's state only until it finished or
+  // stalled, and RunWorker waits for one of the two before it returns.
+  const std::thread::id callerThread_ = std::this_thread::get_id();
+  std::mutex workerMutex_;
+  std::condition_variable workerChanged_;
+  size_t stalledWorkers_ = 0;
+  bool released_ = false;
+  std::vector<std::unique_ptr<TWorker>> abandoned_;
 };
 
 // Copies Text into a platform buffer the way the ANSI calls do: cut to Size - 1

@@ -27,6 +27,9 @@ using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
 using Module32Fn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+using NtQueryObjectFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+using NtQueryInformationFileFn = LONG(WINAPI*)(HANDLE, PVOID, PVOID, ULONG, ULONG);
 
 HANDLE ToHandle(OsHandle handle) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)); }
 OsHandle FromHandle(HANDLE handle) {
@@ -58,6 +61,11 @@ bool WriteAll(DWORD stdHandle, const char* data, size_t length) {
   return true;
 }
 
+DWORD WINAPI RunWorkerJob(LPVOID job) {
+  static_cast<TWorkerJob*>(job)->Run();
+  return 0;
+}
+
 }  // namespace
 
 Win32Os::Win32Os() {
@@ -66,6 +74,11 @@ Win32Os::Win32Os() {
   if (reinterpret_cast<uintptr_t>(psapi) >= 32)
     getProcessImageFileNameA_ = Lookup(psapi, "GetProcessImageFileNameA");
   isWow64Process_ = Lookup(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+  // Only looked up, never loaded: every process of the platform has ntdll.dll.
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  ntQuerySystemInformation_ = Lookup(ntdll, "NtQuerySystemInformation");
+  ntQueryObject_ = Lookup(ntdll, "NtQueryObject");
+  ntQueryInformationFile_ = Lookup(ntdll, "NtQueryInformationFile");
 }
 
 bool Win32Os::BindProcessStatus() {
@@ -113,6 +126,12 @@ bool Win32Os::IsBound(TOptionalEntry entry) {
   switch (entry) {
     case TOptionalEntry::GetProcessImageFileNameA:
       return getProcessImageFileNameA_ != nullptr;
+    case TOptionalEntry::NtQuerySystemInformation:
+      return ntQuerySystemInformation_ != nullptr;
+    case TOptionalEntry::NtQueryObject:
+      return ntQueryObject_ != nullptr;
+    case TOptionalEntry::NtQueryInformationFile:
+      return ntQueryInformationFile_ != nullptr;
   }
   return false;
 }
@@ -342,5 +361,67 @@ bool Win32Os::WriteStdErr(const char* data, size_t length) {
 }
 
 void Win32Os::OutputDebugStringA(const char* text) { ::OutputDebugStringA(text); }
+
+uint32_t Win32Os::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                                           uint32_t* needed) {
+  if (ntQuerySystemInformation_ == nullptr) return kStatusNotImplemented;
+  ULONG length = 0;
+  const LONG status =
+      As<NtQuerySystemInformationFn>(ntQuerySystemInformation_)(infoClass, buffer, size, &length);
+  *needed = length;
+  return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32Os::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer,
+                                uint32_t size, uint32_t* needed) {
+  if (ntQueryObject_ == nullptr) return kStatusNotImplemented;
+  // Runs on the guarded worker too: nothing here may allocate or lock.
+  ULONG length = 0;
+  const LONG status =
+      As<NtQueryObjectFn>(ntQueryObject_)(ToHandle(handle), infoClass, buffer, size, &length);
+  *needed = length;
+  return static_cast<uint32_t>(status);
+}
+
+uint32_t Win32Os::NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
+                                         uint32_t size, uint32_t infoClass) {
+  if (ntQueryInformationFile_ == nullptr) return kStatusNotImplemented;
+  return static_cast<uint32_t>(As<NtQueryInformationFileFn>(ntQueryInformationFile_)(
+      ToHandle(file), ioStatus, buffer, size, infoClass));
+}
+
+bool Win32Os::DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
+                              OsHandle* target, uint32_t access, bool inherit, uint32_t options) {
+  HANDLE copy = nullptr;
+  const BOOL ok = ::DuplicateHandle(ToHandle(sourceProcess), ToHandle(source),
+                                    ToHandle(targetProcess), &copy, access,
+                                    inherit ? TRUE : FALSE, options);
+  *target = ok ? FromHandle(copy) : 0;
+  return ok != 0;
+}
+
+TWorkerResult Win32Os::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) {
+  HANDLE thread = ::CreateThread(nullptr, 0, RunWorkerJob, job.get(), 0, nullptr);
+  if (thread == nullptr) return TWorkerResult::NotStarted;
+  const DWORD wait = ::WaitForSingleObject(thread, timeoutMs);
+  ::CloseHandle(thread);  // the thread runs on without its handle
+  if (wait == WAIT_OBJECT_0) return TWorkerResult::Finished;
+  // The thread may still write into the job at any time, up to the end of the
+  // process, so the job is never freed.
+  static_cast<void>(job.release());
+  return TWorkerResult::Abandoned;
+}
+
+std::string Win32Os::UnicodeToAnsi(const std::u16string& text) {
+  if (text.empty()) return std::string();
+  const std::wstring wide(text.begin(), text.end());
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string ansi(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0], length,
+                      nullptr, nullptr);
+  return ansi;
+}
 
 }  // namespace kvt

@@ -6,7 +6,8 @@ namespace kvt {
 // The real system. Optional entry points are bound by name: the process-status
 // library on first use (and again on the next use while loading fails),
 // toolhelp from kernel32 on first use, GetProcessImageFileNameA and
-// IsWow64Process when the object is created at start-up.
+// IsWow64Process and the native entry points of the already loaded ntdll.dll
+// when the object is created at start-up.
 class Win32Os : public Os {
  public:
   Win32Os();
@@ -73,6 +74,17 @@ class Win32Os : public Os {
   bool WriteStdErr(const char* data, size_t length) override;
   void OutputDebugStringA(const char* text) override;
 
+  uint32_t NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                                    uint32_t* needed) override;
+  uint32_t NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                         uint32_t* needed) override;
+  uint32_t NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
+                                  uint32_t size, uint32_t infoClass) override;
+  bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
+                       OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
+  TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
+  std::string UnicodeToAnsi(const std::u16string& text) override;
+
  private:
   bool BindProcessStatus();
   bool BindToolhelp();
@@ -88,6 +100,9 @@ class Win32Os : public Os {
   void* module32Next_ = nullptr;
   void* getProcessImageFileNameA_ = nullptr;
   void* isWow64Process_ = nullptr;
+  void* ntQuerySystemInformation_ = nullptr;
+  void* ntQueryObject_ = nullptr;
+  void* ntQueryInformationFile_ = nullptr;
 };
 
 }  // namespace kvt

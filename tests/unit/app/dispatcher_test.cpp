@@ -175,6 +175,29 @@ TEST_F(DispatcherTest, KillWithoutSelectorTerminatesNothing) {
   EXPECT_EQ(os.CallCount("TerminateProcess"), 0u);
 }
 
+TEST_F(DispatcherTest, HandlesAfterListWithTheProcessBlockAndTheHandleTable) {
+  AddFakeHandle(os, 612, 0x1C, 28, u"\\Device\\HarddiskVolume1\\Windows\\log.txt").GrantedAccess =
+      0x120089;
+  AddFakeHandle(os, 500, 0x20, 9, u"\\BaseNamedObjects\\other");
+  AddFakeHandle(os, 612, 0x24, 9, u"");
+  EXPECT_EQ(Run("kvtProc.exe /handles 612 /list"), 0);
+  EXPECT_EQ(os.StdOut,
+            kBanner + kListHead + kExplorerLine +
+                "Process:\r\n" + kListHead.substr(12) + kExplorerLine +
+                "\r\n"
+                "Handles:\r\n"
+                "Type: Type                  Name                              (PID )  Handle    "
+                "Access    Flags\r\n"
+                "  28: File                  \\Device\\HarddiskVolume1\\Windows\\  ( 612)  0000001C  "
+                "00120089      0\r\n"
+                "   9: Event                                                   ( 612)  00000024  "
+                "00000000      0\r\n"
+                "\r\n");
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvtProc.exe /handles nothing"), 0);
+  EXPECT_EQ(os.StdOut, kBanner);
+}
+
 TEST_F(DispatcherTest, CommandsRunInTheFixedOrder) {
   const std::string license = kvt_expected::kLicense;
   Run("kvtProc.exe /license x /list");  // x: a selector matching nothing

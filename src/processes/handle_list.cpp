@@ -1,0 +1,92 @@
+#include "processes/handle_list.h"
+
+#include <memory>
+
+#include "inventory/column_keys.h"
+#include "native/handle_enumerator.h"
+#include "native/object_types.h"
+#include "processes/process_list.h"
+
+namespace kvt {
+namespace {
+
+const TColumnKey<TqxHandleItem> kHandleColumns[] = {
+    {"NAME", "Name", TColumnKind::Text, {}, [](const TqxHandleItem& h) { return h.Name; }},
+    {"PID", "PID", TColumnKind::Decimal, [](const TqxHandleItem& h) { return h.ProcessID; }, {}},
+    {"OTYPENR", "Type", TColumnKind::Decimal,
+     [](const TqxHandleItem& h) { return uint32_t{h.ObjectTypeNumber}; }, {}},
+    {"OTYPETEXT", "Type", TColumnKind::Text, {},
+     [](const TqxHandleItem& h) { return h.ObjectTypeText(); }},
+    {"HANDLE", "Handle", TColumnKind::Hex, [](const TqxHandleItem& h) { return h.Handle; }, {}},
+    {"ACCESS", "Access", TColumnKind::Hex,
+     [](const TqxHandleItem& h) { return h.GrantedAccess; }, {}},
+    {"FLAGS", "Flags", TColumnKind::Decimal,
+     [](const TqxHandleItem& h) { return uint32_t{h.Flags}; }, {}},
+};
+
+}  // namespace
+
+void TqxHandleItem::Assign(const TCollectionItem& source) {
+  const auto* other = dynamic_cast<const TqxHandleItem*>(&source);
+  if (other == nullptr) {
+    TCollectionItem::Assign(source);
+    return;
+  }
+  Flags = other->Flags;
+  GrantedAccess = other->GrantedAccess;
+  Handle = other->Handle;
+  Name = other->Name;
+  ObjectTypeNumber = other->ObjectTypeNumber;
+  ProcessID = other->ProcessID;
+  ObjectPointer = other->ObjectPointer;
+}
+
+std::string TqxHandleItem::DisplayName() const {
+  return Name.empty() ? TCollectionItem::DisplayName() : Name;
+}
+
+std::string TqxHandleItem::ObjectTypeText() const {
+  const auto& owner = static_cast<const TqxHandleCollection&>(Collection());
+  return GetObjectTypeName(owner.Version(), ObjectTypeNumber);
+}
+
+std::string TqxHandleItem::FormatHeader(const std::string& tmpl) {
+  return FormatHeaderFromKeys(kHandleColumns, tmpl);
+}
+
+std::string TqxHandleItem::FormatLine(const std::string& tmpl) const {
+  return FormatLineFromKeys(kHandleColumns, *this, tmpl);
+}
+
+TqxHandleCollection::TqxHandleCollection(const TOsVersionInfo& version)
+    : TCollection([](TCollection& owner) { return std::make_unique<TqxHandleItem>(owner); }),
+      version_(version) {}
+
+void TqxProcessItem::FillHandleList() {
+  HandleList.Clear();
+  TqxHandleEnumerator enumerator(Owner().ProcessContext().Native);
+  enumerator.OnHandle = [this](uint16_t processId, uint8_t objectType, uint8_t flags,
+                               uint16_t handle, uint32_t object, uint32_t grantedAccess,
+                               const std::string& name) {
+    HandleFeedback(processId, objectType, flags, handle, object, grantedAccess, name);
+  };
+  enumerator.Enumerate();
+}
+
+void TqxProcessItem::HandleFeedback(uint16_t processId, uint8_t objectType, uint8_t flags,
+                                    uint16_t handle, uint32_t object, uint32_t grantedAccess,
+                                    const std::string& name) {
+  // The table carries 16-bit process ids: a process above 65535 never matches.
+  if (uint32_t{processId} != ProcessID) return;
+  if (!Owner().ShowUnnamedHandles && name.empty()) return;
+  TqxHandleItem& item = HandleList.Add();
+  item.Flags = flags;
+  item.GrantedAccess = grantedAccess;
+  item.Handle = handle;
+  item.ObjectTypeNumber = objectType;
+  item.ProcessID = processId;
+  item.Name = name;
+  item.ObjectPointer = object;
+}
+
+}  // namespace kvt

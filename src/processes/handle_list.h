@@ -1,0 +1,50 @@
+#pragma once
+// The open handles of one process, as the handles command lists them: kept
+// from the system-wide handle table by the process item's HandleFeedback.
+#include <cstdint>
+#include <string>
+
+#include "inventory/collection.h"
+#include "os/os.h"
+
+namespace kvt {
+
+class TqxHandleItem : public TCollectionItem {
+ public:
+  explicit TqxHandleItem(TCollection& collection) : TCollectionItem(collection) {}
+  const char* ClassName() const override { return "TqxHandleItem"; }
+
+  uint8_t Flags = 0;
+  uint32_t GrantedAccess = 0;
+  uint32_t Handle = 0;
+  std::string Name;  // as the enumerator delivered it; empty for unnamed objects
+  uint8_t ObjectTypeNumber = 0;
+  uint32_t ProcessID = 0;
+  uint32_t ObjectPointer = 0;  // never printed
+
+  void Assign(const TCollectionItem& source) override;
+  std::string DisplayName() const override;
+
+  // The type name of ObjectTypeNumber under the version of start-up.
+  std::string ObjectTypeText() const;
+
+  static std::string FormatHeader(const std::string& tmpl);
+  std::string FormatLine(const std::string& tmpl) const;
+};
+
+class TqxHandleCollection : public TCollection {
+ public:
+  // Version: the version record of start-up, which names the object types.
+  explicit TqxHandleCollection(const TOsVersionInfo& version);
+
+  TqxHandleItem& Add() { return static_cast<TqxHandleItem&>(TCollection::Add()); }
+  TqxHandleItem& Items(int index) const {
+    return static_cast<TqxHandleItem&>(TCollection::Items(index));
+  }
+  const TOsVersionInfo& Version() const { return version_; }
+
+ private:
+  const TOsVersionInfo& version_;
+};
+
+}  // namespace kvt

@@ -1,0 +1,123 @@
+#include "native/handle_replies.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kvt {
+namespace {
+
+using TBytes = std::vector<uint8_t>;
+
+void Put16(TBytes& bytes, uint16_t value) {
+  bytes.push_back(static_cast<uint8_t>(value));
+  bytes.push_back(static_cast<uint8_t>(value >> 8));
+}
+
+void Put32(TBytes& bytes, uint32_t value) {
+  Put16(bytes, static_cast<uint16_t>(value));
+  Put16(bytes, static_cast<uint16_t>(value >> 16));
+}
+
+void PutText(TBytes& bytes, const std::u16string& text) {
+  for (char16_t c : text) Put16(bytes, c);
+}
+
+TBytes ObjectNameReply(uint16_t length, const std::u16string& text) {
+  TBytes bytes;
+  Put16(bytes, length);
+  Put16(bytes, static_cast<uint16_t>(length + 2));
+  Put32(bytes, 0x00140008);
+  PutText(bytes, text);
+  return bytes;
+}
+
+TBytes FileNameReply(uint32_t length, const std::u16string& text) {
+  TBytes bytes;
+  Put32(bytes, length);
+  PutText(bytes, text);
+  return bytes;
+}
+
+TEST(HandleTableReplyTest, ReadsLittleEndianEntriesInOrder) {
+  TBytes bytes;
+  Put32(bytes, 2);
+  for (uint16_t pid : {0x1234, 0xFFFF}) {
+    Put16(bytes, pid);
+    Put16(bytes, 0xAAAA);  // not interpreted
+    bytes.push_back(28);
+    bytes.push_back(0x03);
+    Put16(bytes, 0x07FC);
+    Put32(bytes, 0x81234560);
+    Put32(bytes, 0x001F01FF);
+  }
+  const THandleTableReply reply(bytes.data(), bytes.size());
+  ASSERT_EQ(reply.Count(), 2u);
+  const THandleTableEntry first = reply.Entry(0);
+  EXPECT_EQ(first.ProcessId, 0x1234);
+  EXPECT_EQ(first.ObjectType, 28);
+  EXPECT_EQ(first.Flags, 3);
+  EXPECT_EQ(first.Handle, 0x07FC);
+  EXPECT_EQ(first.Object, 0x81234560u);
+  EXPECT_EQ(first.GrantedAccess, 0x001F01FFu);
+  EXPECT_EQ(reply.Entry(1).ProcessId, 0xFFFF);
+}
+
+TEST(HandleTableReplyTest, CountIsCutToWholeEntriesInsideTheBuffer) {
+  TBytes bytes;
+  Put32(bytes, 1000000);  // states far more than the reply holds
+  bytes.resize(4 + 2 * 16 + 15, 0x11);
+  const THandleTableReply reply(bytes.data(), bytes.size());
+  EXPECT_EQ(reply.Count(), 2u);
+  EXPECT_EQ(reply.Entry(5).ProcessId, 0);  // past the count: an empty entry, nothing read
+  for (size_t size : {0u, 3u, 4u, 19u}) EXPECT_EQ(THandleTableReply(bytes.data(), size).Count(), 0u);
+}
+
+TEST(ObjectNameReplyTest, NameRunsToTheZeroAndNoFurtherThanTheLength) {
+  TBytes reply = ObjectNameReply(22, u"\\Device\\Tcp");
+  Put16(reply, 0);
+  EXPECT_EQ(ObjectNameFromReply(reply.data(), reply.size()), u"\\Device\\Tcp");
+  // A length shorter than the text cuts it; a length past the zero stops there.
+  TBytes shorter = ObjectNameReply(4, u"\\Device\\Tcp");
+  EXPECT_EQ(ObjectNameFromReply(shorter.data(), shorter.size()), u"\\D");
+  TBytes longer = ObjectNameReply(40, std::u16string(u"ab\0cd", 5));
+  EXPECT_EQ(ObjectNameFromReply(longer.data(), longer.size()), u"ab");
+}
+
+TEST(ObjectNameReplyTest, UnnamedShortAndLyingRepliesStayInsideTheBuffer) {
+  const TBytes unnamed = ObjectNameReply(0, u"garbage");
+  EXPECT_EQ(ObjectNameFromReply(unnamed.data(), unnamed.size()), u"");
+  const TBytes header = ObjectNameReply(22, u"");
+  for (size_t size = 0; size <= header.size(); ++size)
+    EXPECT_EQ(ObjectNameFromReply(header.data(), size), u"") << size;
+  // The length promises 0xFFFE bytes; the buffer ends after two and a half characters.
+  TBytes lying = ObjectNameReply(0xFFFE, u"xyz");
+  EXPECT_EQ(ObjectNameFromReply(lying.data(), lying.size() - 1), u"xy");
+}
+
+TEST(FileNameReplyTest, KeepsTheStatedLengthTrimsAndEncodesUtf8) {
+  const TBytes reply = FileNameReply(16, u" \\a\xE4\x20AC\xD83D\xDE00 ");
+  // 8 characters stated: blank, backslash, a, a-umlaut, euro, a surrogate pair, blank.
+  EXPECT_EQ(FileNameFromReply(reply.data(), reply.size()),
+            "\\a\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80");
+  const TBytes cut = FileNameReply(4, u"\\dir\\file");
+  EXPECT_EQ(FileNameFromReply(cut.data(), cut.size()), "\\d");
+  const TBytes zero = FileNameReply(100, std::u16string(u"ab\0cd", 5));
+  EXPECT_EQ(FileNameFromReply(zero.data(), zero.size()), "ab");
+}
+
+TEST(FileNameReplyTest, LoneSurrogatesAndShortRepliesAreSafe) {
+  const TBytes lone = FileNameReply(6, u"\xD800x\xDC00");
+  EXPECT_EQ(FileNameFromReply(lone.data(), lone.size()), "\xEF\xBF\xBDx\xEF\xBF\xBD");
+  const TBytes half = FileNameReply(0xFFFFFFFF, u"abc");
+  EXPECT_EQ(FileNameFromReply(half.data(), half.size() - 1), "ab");
+  for (size_t size = 0; size < 4; ++size) EXPECT_EQ(FileNameFromReply(half.data(), size), "");
+}
+
+TEST(FileNameReplyTest, ReadsAtMost261Characters) {
+  const TBytes reply = FileNameReply(1000, std::u16string(300, u'x'));
+  EXPECT_EQ(FileNameFromReply(reply.data(), reply.size()), std::string(261, 'x'));
+}
+
+}  // namespace
+}  // namespace kvt
