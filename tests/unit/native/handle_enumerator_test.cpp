@@ -79,7 +79,7 @@ TEST_F(HandleEnumeratorTest, VersionGateReadsOnlyNt4Build1381And2000AndXp) {
     uint32_t Major, Minor, Build;
     bool Reads;
   };
-  const TCase cases[] = {{4, 0, 1381, true},  {5, 0, 2195, true},  {5, 1, 2600, true},
+  const TCase cases[] = {{4, 0, 1381, true},  {5, 0, 2195, true},   {5, 1, 2600, true},
                          {4, 0, 1057, false}, {3, 51, 1057, false}, {5, 2, 3790, false},
                          {6, 0, 6000, false}, {6, 1, 7601, false},  {10, 0, 19045, false}};
   for (const TCase& c : cases) {
@@ -99,7 +99,8 @@ TEST_F(HandleEnumeratorTest, Nt4DeliversEveryEntryWithoutAskingForNames) {
 
 TEST_F(HandleEnumeratorTest, RetriesOnceWithTheReportedSize) {
   // 300 entries do not fit the first 4096 bytes.
-  for (uint16_t i = 0; i < 300; ++i) AddFakeHandle(os, 612, static_cast<uint16_t>(4 * i + 4), 2, u"");
+  for (uint16_t i = 0; i < 300; ++i)
+    AddFakeHandle(os, 612, static_cast<uint16_t>(4 * i + 4), 2, u"");
   const auto delivered = Enumerate();
   ASSERT_EQ(delivered.size(), 300u);
   EXPECT_EQ(delivered.back().Handle, 1200);
@@ -107,7 +108,8 @@ TEST_F(HandleEnumeratorTest, RetriesOnceWithTheReportedSize) {
 }
 
 TEST_F(HandleEnumeratorTest, GivesUpWhenTheRetryIsStillTooSmallOrTheCallFails) {
-  for (uint16_t i = 0; i < 300; ++i) AddFakeHandle(os, 612, static_cast<uint16_t>(4 * i + 4), 2, u"");
+  for (uint16_t i = 0; i < 300; ++i)
+    AddFakeHandle(os, 612, static_cast<uint16_t>(4 * i + 4), 2, u"");
   os.HandleTableNeededShortBy = 16;  // one entry more by the second call
   EXPECT_TRUE(Enumerate().empty());
   EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 2u);
@@ -155,9 +157,9 @@ TEST_F(HandleEnumeratorTest, ForeignFileNamesAreQueriedOnTheWorker) {
   AddFakeHandle(os, 612, 0x8, kXpFile, u"\\Device\\HarddiskVolume1\\log.txt");
   AddFakeHandle(os, kOwnId, 0xC, kXpFile, u"\\Device\\HarddiskVolume1\\own.txt");
   AddFakeHandle(os, 612, 0x10, 26, u"\\Device\\Afd");  // 26 is File on 5.0 only
-  EXPECT_EQ(Names(Enumerate()), (std::vector<std::string>{"\\Device\\HarddiskVolume1\\log.txt",
-                                                          "\\Device\\HarddiskVolume1\\own.txt",
-                                                          "\\Device\\Afd"}));
+  EXPECT_EQ(Names(Enumerate()),
+            (std::vector<std::string>{"\\Device\\HarddiskVolume1\\log.txt",
+                                      "\\Device\\HarddiskVolume1\\own.txt", "\\Device\\Afd"}));
   EXPECT_EQ(os.CallCount("RunWorker"), 1u);
   os.Calls.clear();
   SetVersion(5, 0, 2195);

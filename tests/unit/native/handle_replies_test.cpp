@@ -70,7 +70,8 @@ TEST(HandleTableReplyTest, CountIsCutToWholeEntriesInsideTheBuffer) {
   const THandleTableReply reply(bytes.data(), bytes.size());
   EXPECT_EQ(reply.Count(), 2u);
   EXPECT_EQ(reply.Entry(5).ProcessId, 0);  // past the count: an empty entry, nothing read
-  for (size_t size : {0u, 3u, 4u, 19u}) EXPECT_EQ(THandleTableReply(bytes.data(), size).Count(), 0u);
+  for (size_t size : {0u, 3u, 4u, 19u})
+    EXPECT_EQ(THandleTableReply(bytes.data(), size).Count(), 0u);
 }
 
 TEST(ObjectNameReplyTest, NameRunsToTheZeroAndNoFurtherThanTheLength) {

@@ -24,7 +24,8 @@ class HandleListTest : public ::testing::Test {
     tcp.Object = 0x81000010;
     AddFakeHandle(os, 612, 0x20, kXpEvent, u"\\BaseNamedObjects\\other");
     AddFakeHandle(os, 1234, 0x24, kXpEvent, u"").Flags = 2;
-    AddFakeHandle(os, 1234, 0x28, 8, u"\\BaseNamedObjects\\a name longer than thirty-two characters");
+    AddFakeHandle(os, 1234, 0x28, 8,
+                  u"\\BaseNamedObjects\\a name longer than thirty-two characters");
     // The table keeps 16 bits: process 70000 appears as 4464.
     AddFakeHandle(os, 70000, 0x2C, kXpEvent, u"\\BaseNamedObjects\\big");
   }
