@@ -39,4 +39,8 @@ constexpr const char* kProcessHeader =
 constexpr const char* kModuleHeader =
     "MID   Filename                   (PID )  Address   Size      Path\r\n";
 
+constexpr const char* kHandleHeader =
+    "Type: Type                  Name                              (PID )  Handle    Access    "
+    "Flags\r\n";
+
 }  // namespace kvt_expected

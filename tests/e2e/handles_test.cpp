@@ -10,9 +10,6 @@
 namespace kvt_e2e {
 namespace {
 
-const char* const kHandleHeader =
-    "Type: Type                  Name                              (PID )  Handle    Access    "
-    "Flags\r\n";
 constexpr DWORD kEventAllAccess = 0x001F0003;
 constexpr DWORD kFileGenericRead = 0x00120089;
 
@@ -64,7 +61,7 @@ class THandleHolder {
 std::string ProcessBlockHead(const TChildProcess& child) {
   return std::string("Process:\r\n") + kProcessHeader +
          ProcessLine(child.Pid(), GetCurrentProcessId(), child.Path()) + "\r\nHandles:\r\n" +
-         kHandleHeader;
+         kvt_expected::kHandleHeader;
 }
 
 // The handle rows of the child's block in Out, one text a row.

@@ -185,9 +185,8 @@ TEST_F(DispatcherTest, HandlesAfterListWithTheProcessBlockAndTheHandleTable) {
             kBanner + kListHead + kExplorerLine +
                 "Process:\r\n" + kListHead.substr(12) + kExplorerLine +
                 "\r\n"
-                "Handles:\r\n"
-                "Type: Type                  Name                              (PID )  Handle    "
-                "Access    Flags\r\n"
+                "Handles:\r\n" +
+                kvt_expected::kHandleHeader +
                 "  28: File                  \\Device\\HarddiskVolume1\\Windows\\  ( 612)  0000001C  "
                 "00120089      0\r\n"
                 "   9: Event                                                   ( 612)  00000024  "

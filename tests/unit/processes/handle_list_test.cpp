@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/texts.h"
+#include "expected_texts.h"
 #include "fake_processes.h"
 #include "processes/process_list.h"
 #include "support/errors.h"
@@ -88,9 +89,7 @@ TEST_F(HandleListTest, OnOtherVersionsTheListStaysEmpty) {
 }
 
 TEST_F(HandleListTest, HeaderAndLineOfTheHandleTemplate) {
-  EXPECT_EQ(TqxHandleItem::FormatHeader(kHandleTemplate),
-            "Type: Type                  Name                              (PID )  Handle    "
-            "Access    Flags");
+  EXPECT_EQ(TqxHandleItem::FormatHeader(kHandleTemplate) + "\r\n", kvt_expected::kHandleHeader);
   list.Refresh();
   TqxProcessItem& item = Process(1234);
   item.FillHandleList();
