@@ -123,13 +123,22 @@ TEST(Handles, OnWindowsXpTheEventAndTheFileAreListedWithTheirNames) {
   for (const std::string& row : rows) EXPECT_EQ(row.substr(62, 6), pidColumn) << row;
 }
 
-TEST(Handles, TwoSelectedProcessesGetOneBlockEach) {
+size_t Occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+TEST(Handles, TwoSelectedProcessesAfterAllTheirModuleBlocks) {
   const TWindowsXpForKvtProc xp;
   const std::string prefix = "kvtE2E_" + std::to_string(GetCurrentProcessId());
   const THandleHolder first(prefix + "_c");
   const THandleHolder second(prefix + "_d");
-  const TRunResult run = RunKvtProc("/handles kvt_handle_child.exe");
+  const TRunResult run = RunKvtProc("/handles kvt_handle_child.exe /modules");
   EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_EQ(Occurrences(run.Out, "\r\nModules:\r\n"), 2u);
+  EXPECT_EQ(Occurrences(run.Out, "\r\nHandles:\r\n"), 2u);
+  EXPECT_LT(run.Out.rfind("\r\nModules:\r\n"), run.Out.find("\r\nHandles:\r\n"));
   ExpectRow(HandleRows(run.Out, first.Child()), first.EventName(), first.Child().Pid(),
             kEventAllAccess);
   ExpectRow(HandleRows(run.Out, second.Child()), second.EventName(), second.Child().Pid(),

@@ -175,28 +175,6 @@ TEST_F(DispatcherTest, KillWithoutSelectorTerminatesNothing) {
   EXPECT_EQ(os.CallCount("TerminateProcess"), 0u);
 }
 
-TEST_F(DispatcherTest, HandlesAfterListWithTheProcessBlockAndTheHandleTable) {
-  AddFakeHandle(os, 612, 0x1C, 28, u"\\Device\\HarddiskVolume1\\Windows\\log.txt").GrantedAccess =
-      0x120089;
-  AddFakeHandle(os, 500, 0x20, 9, u"\\BaseNamedObjects\\other");
-  AddFakeHandle(os, 612, 0x24, 9, u"");
-  EXPECT_EQ(Run("kvtProc.exe /handles 612 /list"), 0);
-  EXPECT_EQ(os.StdOut,
-            kBanner + kListHead + kExplorerLine +
-                "Process:\r\n" + kListHead.substr(12) + kExplorerLine +
-                "\r\n"
-                "Handles:\r\n" +
-                kvt_expected::kHandleHeader +
-                "  28: File                  \\Device\\HarddiskVolume1\\Windows\\  ( 612)  0000001C  "
-                "00120089      0\r\n"
-                "   9: Event                                                   ( 612)  00000024  "
-                "00000000      0\r\n"
-                "\r\n");
-  os.StdOut.clear();
-  EXPECT_EQ(Run("kvtProc.exe /handles nothing"), 0);
-  EXPECT_EQ(os.StdOut, kBanner);
-}
-
 TEST_F(DispatcherTest, CommandsRunInTheFixedOrder) {
   const std::string license = kvt_expected::kLicense;
   Run("kvtProc.exe /license x /list");  // x: a selector matching nothing
@@ -204,6 +182,8 @@ TEST_F(DispatcherTest, CommandsRunInTheFixedOrder) {
 }
 
 const std::string kModulesHead = std::string("\r\nModules:\r\n") + kvt_expected::kModuleHeader;
+
+const std::string kHandlesHead = std::string("\r\nHandles:\r\n") + kvt_expected::kHandleHeader;
 
 std::string ProcessBlock(const std::string& line) {
   return "Process:\r\n" + std::string(kvt_expected::kProcessHeader) + line;
@@ -251,6 +231,44 @@ TEST_F(DispatcherTest, ModulesComeAfterKillAndListWhatTheEndedProcessStillYields
                            "1 matches found:\r\n" +
                            kListHead.substr(12) + kExplorerLine + "Terminated.\r\n" +
                            ProcessBlock(kExplorerLine) + kModulesHead + "\r\n");
+}
+
+TEST_F(DispatcherTest, HandlesAfterListWithTheProcessBlockAndTheHandleTable) {
+  AddFakeHandle(os, 612, 0x1C, 28, u"\\Device\\HarddiskVolume1\\Windows\\log.txt").GrantedAccess =
+      0x120089;
+  AddFakeHandle(os, 500, 0x20, 9, u"\\BaseNamedObjects\\other");
+  AddFakeHandle(os, 612, 0x24, 9, u"");
+  EXPECT_EQ(Run("kvtProc.exe /handles 612 /list"), 0);
+  EXPECT_EQ(os.StdOut,
+            kBanner + kListHead + kExplorerLine + ProcessBlock(kExplorerLine) + kHandlesHead +
+                "  28: File                  \\Device\\HarddiskVolume1\\Windows\\  ( 612)  0000001C  "
+                "00120089      0\r\n"
+                "   9: Event                                                   ( 612)  00000024  "
+                "00000000      0\r\n"
+                "\r\n");
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvtProc.exe /handles nothing"), 0);
+  EXPECT_EQ(os.StdOut, kBanner);
+}
+
+TEST_F(DispatcherTest, EveryModuleBlockComesBeforeTheFirstHandleBlock) {
+  AddFakeModule(os.Processes[0], "C:\\Windows\\system32\\services.exe", 0x1000000, 0x1C000);
+  AddFakeModule(os.Processes[1], "C:\\Windows\\explorer.exe", 0x400000, 0xFF000);
+  AddFakeHandle(os, 500, 0x20, 9, u"\\BaseNamedObjects\\s");
+  AddFakeHandle(os, 612, 0x24, 9, u"\\BaseNamedObjects\\e");
+  EXPECT_EQ(Run("kvtProc.exe /handles *.exe /modules"), 0);
+  EXPECT_EQ(os.StdOut,
+            kBanner + ProcessBlock(kServicesLine) + kModulesHead +
+                "   1  services.exe               ( 500)  01000000  0001C000  "
+                "C:\\Windows\\system32\\\r\n\r\n" +
+                ProcessBlock(kExplorerLine) + kModulesHead +
+                "   1  explorer.exe               ( 612)  00400000  000FF000  C:\\Windows\\\r\n\r\n" +
+                ProcessBlock(kServicesLine) + kHandlesHead +
+                "   9: Event                 \\BaseNamedObjects\\s               ( 500)  00000020  "
+                "00000000      0\r\n\r\n" +
+                ProcessBlock(kExplorerLine) + kHandlesHead +
+                "   9: Event                 \\BaseNamedObjects\\e               ( 612)  00000024  "
+                "00000000      0\r\n\r\n");
 }
 
 TEST_F(DispatcherTest, UnhandledErrorFlushesReportsInOemAndExitsWithOne) {
