@@ -60,13 +60,13 @@ std::string NarrowVersionNode(const std::string& key, const std::string& value,
   return Node(false, key, 0, value, static_cast<uint16_t>(value.size()), children);
 }
 
-std::string BuildVersionResource(const TVersionResourceSpec& spec) {
+std::string BuildVersionResource(const TVersionResourceSpec& layout) {
   std::string fixed;
   for (uint32_t word : {0xFEEF04BDu, 0x00010000u, 0x00010002u, 0x00030004u, 0x00010002u,
                         0x00030004u, 0x3Fu, 0u, 0x40004u, 1u, 0u, 0u, 0u})
     Append32(fixed, word);
   std::vector<std::string> tables;
-  for (const TStringTable& table : spec.Tables) {
+  for (const TStringTable& table : layout.Tables) {
     std::vector<std::string> strings;
     for (const TVersionString& entry : table.Strings)
       strings.push_back(VersionNode(entry.Key, 1, Wide(entry.Value),
@@ -74,10 +74,10 @@ std::string BuildVersionResource(const TVersionResourceSpec& spec) {
     tables.push_back(VersionNode(table.Key, 1, "", 0, strings));
   }
   std::vector<std::string> blocks;
-  if (!spec.Tables.empty()) blocks.push_back(VersionNode("StringFileInfo", 1, "", 0, tables));
-  if (!spec.Translations.empty()) {
+  if (!layout.Tables.empty()) blocks.push_back(VersionNode("StringFileInfo", 1, "", 0, tables));
+  if (!layout.Translations.empty()) {
     std::string table;
-    for (uint32_t translation : spec.Translations) Append32(table, translation);
+    for (uint32_t translation : layout.Translations) Append32(table, translation);
     const std::string var = VersionNode("Translation", 0, table,
                                         static_cast<uint16_t>(table.size()), {});
     blocks.push_back(VersionNode("VarFileInfo", 1, "", 0, {var}));
@@ -85,21 +85,21 @@ std::string BuildVersionResource(const TVersionResourceSpec& spec) {
   return VersionNode("VS_VERSION_INFO", 0, fixed, static_cast<uint16_t>(fixed.size()), blocks);
 }
 
-std::string BuildPeFile(const std::string& resource, const TPeSpec& spec) {
+std::string BuildPeFile(const std::string& resource, const TPeSpec& layout) {
   constexpr uint32_t kPeOffset = 0x40;
   constexpr uint32_t kHeadersSize = 0x200;
   constexpr uint32_t kSectionRva = 0x1000;
-  const uint32_t optionalSize = spec.Pe32Plus ? 240 : 224;
+  const uint32_t optionalSize = layout.Pe32Plus ? 240 : 224;
 
   std::string section(0x58, '\0');
   Put16(section, 0x0E, 1);  // root: one id entry, the version type
   Put32(section, 0x10, 16);
   Put32(section, 0x14, 0x80000000u | 0x18);
   Put16(section, 0x18 + 0x0E, 1);
-  Put32(section, 0x18 + 0x10, spec.ResourceId);
+  Put32(section, 0x18 + 0x10, layout.ResourceId);
   Put32(section, 0x18 + 0x14, 0x80000000u | 0x30);
   Put16(section, 0x30 + 0x0E, 1);
-  Put32(section, 0x30 + 0x10, spec.Language);
+  Put32(section, 0x30 + 0x10, layout.Language);
   Put32(section, 0x30 + 0x14, 0x48);
   Put32(section, 0x48, kSectionRva + 0x58);
   Put32(section, 0x4C, static_cast<uint32_t>(resource.size()));
@@ -113,13 +113,13 @@ std::string BuildPeFile(const std::string& resource, const TPeSpec& spec) {
   Put32(file, 0x3C, kPeOffset);
   file.replace(kPeOffset, 4, std::string("PE\0\0", 4));
   const uint32_t coff = kPeOffset + 4;
-  Put16(file, coff, spec.Pe32Plus ? 0x8664 : 0x14C);
+  Put16(file, coff, layout.Pe32Plus ? 0x8664 : 0x14C);
   Put16(file, coff + 2, hasResource ? 1 : 0);
   Put16(file, coff + 16, optionalSize);
   Put16(file, coff + 18, 0x2102);
   const uint32_t optional = coff + 20;
-  Put16(file, optional, spec.Pe32Plus ? 0x20B : 0x10B);
-  const uint32_t directories = optional + (spec.Pe32Plus ? 112 : 96);
+  Put16(file, optional, layout.Pe32Plus ? 0x20B : 0x10B);
+  const uint32_t directories = optional + (layout.Pe32Plus ? 112 : 96);
   Put32(file, directories - 4, 16);
   if (hasResource) {
     Put32(file, directories + 16, kSectionRva);
@@ -160,10 +160,10 @@ std::string BuildNeFile(const std::string& resource, uint16_t shift) {
 }
 
 std::string PeFileWithStrings(const std::vector<TVersionString>& strings) {
-  TVersionResourceSpec spec;
-  spec.Tables = {{"040904E4", strings}};
-  spec.Translations = {0x04E40409};
-  return BuildPeFile(BuildVersionResource(spec));
+  TVersionResourceSpec layout;
+  layout.Tables = {{"040904E4", strings}};
+  layout.Translations = {0x04E40409};
+  return BuildPeFile(BuildVersionResource(layout));
 }
 
 }  // namespace kvt

@@ -31,7 +31,7 @@ std::string NarrowVersionNode(const std::string& key, const std::string& value,
                               const std::vector<std::string>& children);
 
 // The VS_VERSIONINFO tree with a fixed file info of version 1.2.3.4.
-std::string BuildVersionResource(const TVersionResourceSpec& spec);
+std::string BuildVersionResource(const TVersionResourceSpec& layout);
 
 struct TPeSpec {
   bool Pe32Plus = false;
@@ -41,7 +41,7 @@ struct TPeSpec {
 
 // A PE image with one resource section holding Resource as its version
 // resource; without a resource section when Resource is empty.
-std::string BuildPeFile(const std::string& resource, const TPeSpec& spec = TPeSpec());
+std::string BuildPeFile(const std::string& resource, const TPeSpec& layout = TPeSpec());
 
 // A 16-bit NE image holding Resource as its version resource, its offset and
 // length stated in units of 2 to the power of Shift.

@@ -72,12 +72,12 @@ TEST(ReadVersionInfo, TranslatorsOnlyWhenTheEntryDoesNotEndInEquals) {
 }
 
 TEST(ReadVersionInfo, OnlyTheTranslationAtTheIndexIsConsulted) {
-  TVersionResourceSpec spec;
-  spec.Tables = {{"040904E4", {{"CompanyName", "English"}}},
+  TVersionResourceSpec layout;
+  layout.Tables = {{"040904E4", {{"CompanyName", "English"}}},
                  {"040704B0", {{"CompanyName", "Deutsch"}}}};
-  spec.Translations = {0x04E40409, 0x04B00407};
+  layout.Translations = {0x04E40409, 0x04B00407};
   FakeOs os;
-  os.File("C:\\two.exe").Bytes = BuildPeFile(BuildVersionResource(spec));
+  os.File("C:\\two.exe").Bytes = BuildPeFile(BuildVersionResource(layout));
   TStringList first, second, third;
   ASSERT_TRUE(ReadVersionInfo(os, "C:\\two.exe", 0, first));
   EXPECT_EQ(first.Values("CompanyName"), "English");
@@ -88,11 +88,11 @@ TEST(ReadVersionInfo, OnlyTheTranslationAtTheIndexIsConsulted) {
 }
 
 TEST(ReadVersionInfo, ATranslationWithoutItsStringTable) {
-  TVersionResourceSpec spec;
-  spec.Tables = {{"040904E4", {{"CompanyName", "Elsewhere"}, {"Translators", "T"}}}};
-  spec.Translations = {0x04B00407};
+  TVersionResourceSpec layout;
+  layout.Tables = {{"040904E4", {{"CompanyName", "Elsewhere"}, {"Translators", "T"}}}};
+  layout.Translations = {0x04B00407};
   FakeOs os;
-  os.File("C:\\x.exe").Bytes = BuildPeFile(BuildVersionResource(spec));
+  os.File("C:\\x.exe").Bytes = BuildPeFile(BuildVersionResource(layout));
   TStringList list;
   ASSERT_TRUE(ReadVersionInfo(os, "C:\\x.exe", 0, list));
   ASSERT_EQ(list.Count(), 12);

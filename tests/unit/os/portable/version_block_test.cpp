@@ -66,12 +66,12 @@ TEST(PortableVersionBlock, AnswersTextBinaryAndRootQueries) {
 }
 
 TEST(PortableVersionBlock, ReadsBothImageKinds) {
-  TVersionResourceSpec spec;
-  spec.Tables = {{"040904B0", {{"ProductName", "Wide"}}}};
-  spec.Translations = {0x04B00409};
+  TVersionResourceSpec layout;
+  layout.Tables = {{"040904B0", {{"ProductName", "Wide"}}}};
+  layout.Translations = {0x04B00409};
   TPeSpec pe;
   pe.Pe32Plus = true;
-  std::vector<uint8_t> block = BlockOf(BuildPeFile(BuildVersionResource(spec), pe));
+  std::vector<uint8_t> block = BlockOf(BuildPeFile(BuildVersionResource(layout), pe));
   std::string text;
   ASSERT_TRUE(QueryText(block, "\\StringFileInfo\\040904B0\\ProductName", text));
   EXPECT_EQ(text, "Wide");
