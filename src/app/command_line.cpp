@@ -10,38 +10,53 @@ bool IsSeparator(char c) {
   return code >= 1 && code <= 32;
 }
 
+// Reads the word that starts at I (after separators and skipped quote
+// pairs), leaving I just past it; false when the text holds no further word.
+bool ReadWord(Os& os, const std::string& line, size_t& i, std::string& word) {
+  const size_t n = line.size();
+  for (;;) {
+    while (i < n && IsSeparator(line[i])) ++i;
+    if (i + 1 < n && line[i] == '"' && line[i + 1] == '"')
+      i += 2;
+    else
+      break;
+  }
+  if (i >= n) return false;
+  word.clear();
+  bool quoted = false;
+  while (i < n && (quoted || !IsSeparator(line[i]))) {
+    const char c = line[i];
+    if (c == '"') {
+      quoted = !quoted;
+      ++i;
+      continue;
+    }
+    word += c;
+    ++i;
+    if (os.IsDBCSLeadByte(static_cast<uint8_t>(c)) && i < n) word += line[i++];
+  }
+  return true;
+}
+
+// The text ends at its first zero character.
+std::string UpToZero(const std::string& text) { return text.substr(0, text.find('\0')); }
+
 }  // namespace
 
 TCommandLine::TCommandLine(Os& os, const std::string& text) : os_(os) {
-  // The text ends at its first zero character.
-  const std::string line = text.substr(0, text.find('\0'));
+  const std::string line = UpToZero(text);
   size_t i = 0;
-  const size_t n = line.size();
-  for (;;) {
-    for (;;) {
-      while (i < n && IsSeparator(line[i])) ++i;
-      if (i + 1 < n && line[i] == '"' && line[i + 1] == '"')
-        i += 2;
-      else
-        break;
-    }
-    if (i >= n) break;
-    std::string word;
-    bool quoted = false;
-    while (i < n && (quoted || !IsSeparator(line[i]))) {
-      const char c = line[i];
-      if (c == '"') {
-        quoted = !quoted;
-        ++i;
-        continue;
-      }
-      word += c;
-      ++i;
-      if (os_.IsDBCSLeadByte(static_cast<uint8_t>(c)) && i < n) word += line[i++];
-    }
-    words_.push_back(word);
-  }
+  std::string word;
+  while (ReadWord(os_, line, i, word)) words_.push_back(word);
   if (words_.empty()) words_.emplace_back();
+}
+
+std::string ParametersText(Os& os, const std::string& text) {
+  const std::string line = UpToZero(text);
+  size_t i = 0;
+  std::string programName;
+  ReadWord(os, line, i, programName);
+  return line.substr(i);
 }
 
 std::string TCommandLine::Param(int index) const {

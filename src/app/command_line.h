@@ -27,4 +27,8 @@ class TCommandLine {
   std::vector<std::string> words_;
 };
 
+// Text after the program's own name, exactly as written: the parameters as
+// another program would receive them.
+std::string ParametersText(Os& os, const std::string& text);
+
 }  // namespace kvt

@@ -6,7 +6,9 @@
 #include "app/command_line.h"
 #include "app/commands.h"
 #include "app/console_output.h"
+#include "app/handoff.h"
 #include "app/texts.h"
+#include "inventory/column_template.h"
 #include "os/os.h"
 #include "processes/process_context.h"
 #include "processes/process_list.h"
@@ -59,8 +61,8 @@ void ReportUnhandledError(Os& os, const char* className, const std::string& mess
                           uintptr_t address) {
   const std::string module = SplitPath(os, os.GetOwnModuleFileName()).Name;
   const std::string report =
-      Format("Exception %s in module %s at %08X.\r\n", className, module.c_str(),
-             static_cast<uint32_t>(address)) +
+      Format("Exception %s in module %s at %s.\r\n", className, module.c_str(),
+             HexDigits(address).c_str()) +
       WithPeriod(message) + "\r\n\r\n";
   const std::string oem = os.ConvertAnsiToOem(report);
   os.WriteStdErr(oem.data(), oem.size());
@@ -69,6 +71,8 @@ void ReportUnhandledError(Os& os, const char* className, const std::string& mess
 }  // namespace
 
 int RunProgram(Os& os) {
+  int handedOnExitCode = 0;
+  if (HandOnTo64BitProgram(os, handedOnExitCode)) return handedOnExitCode;
   TConsoleOutput out(os);
   const auto flushQuietly = [&out] {
     try {

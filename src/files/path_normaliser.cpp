@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "os/fs_redirection.h"
 #include "os/os.h"
 #include "support/text.h"
 
@@ -115,6 +116,7 @@ bool FileExists(Os& os, const std::string& path) {
   // The platform opens its native "\??\C:\..." form as well, but a caller asks
   // for the drive form, which the prefix rule makes of it.
   if (StartsWith(path, "\\??\\", false)) return false;
+  const TFsRedirectionOff trueFiles(os);
   const uint32_t attributes = os.GetFileAttributesA(path.c_str());
   return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "os/fs_redirection.h"
 #include "os/os.h"
 #include "support/format.h"
 
@@ -58,11 +59,15 @@ std::string QueryVersionValue(Os& os, const std::string& key, const std::vector<
 
 bool ReadVersionInfo(Os& os, const std::string& fileName, int translationIndex,
                      TStringList& list) {
-  uint32_t handle = 0;
-  const uint32_t size = os.GetFileVersionInfoSizeA(fileName.c_str(), &handle);
-  if (size == 0 || translationIndex < 0) return false;
-  std::vector<uint8_t> block(size);
-  if (!os.GetFileVersionInfoA(fileName.c_str(), handle, size, block.data())) return false;
+  std::vector<uint8_t> block;
+  {
+    const TFsRedirectionOff trueFiles(os);
+    uint32_t handle = 0;
+    const uint32_t size = os.GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    if (size == 0 || translationIndex < 0) return false;
+    block.resize(size);
+    if (!os.GetFileVersionInfoA(fileName.c_str(), handle, size, block.data())) return false;
+  }
 
   const void* table = nullptr;
   uint32_t tableLength = 0;

@@ -16,7 +16,7 @@ struct TColumnKey {
   const char* Key;
   const char* Title;
   TColumnKind Kind;
-  std::function<uint32_t(const TItem&)> Number;  // for Decimal and Hex
+  std::function<uint64_t(const TItem&)> Number;  // for Decimal and Hex
   std::function<std::string(const TItem&)> Text;  // for Text
 };
 

@@ -60,19 +60,26 @@ std::string FillTextColumn(const std::string& line, const std::string& key,
   return Replace(line, placeholder, cell);
 }
 
-std::string FillNumberColumn(const std::string& line, const std::string& key, uint32_t value,
+std::string FillNumberColumn(const std::string& line, const std::string& key, uint64_t value,
                              bool hex) {
   TPlaceholder placeholder;
   if (!FindPlaceholder(line, key, placeholder)) return line;
+  const auto decimal = static_cast<unsigned long long>(value);
   std::string cell;
   if (hex) {
-    cell = Format("%08X", value);
+    cell = HexDigits(value);
   } else if (placeholder.Star || placeholder.Width < 0) {
-    cell = Format("%u", value);
+    cell = Format("%llu", decimal);
   } else {
-    cell = Format("%*u", placeholder.Width, value);
+    cell = Format("%*llu", placeholder.Width, decimal);
   }
   return Replace(line, placeholder, cell);
+}
+
+std::string HexDigits(uint64_t value) {
+  // The 32-bit program's values keep their eight digits.
+  return value > 0xFFFFFFFFu ? Format("%016llX", static_cast<unsigned long long>(value))
+                             : Format("%08X", static_cast<uint32_t>(value));
 }
 
 }  // namespace kvt

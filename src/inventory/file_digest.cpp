@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "inventory/inventory_context.h"
+#include "os/fs_redirection.h"
 #include "os/scoped_handle.h"
 #include "support/format.h"
 #include "support/md5.h"
@@ -31,6 +32,7 @@ void TFileDigestCache::Add(const std::string& fileName, const std::string& diges
 std::string MD5OfFile(const TInventoryContext& context, const std::string& path) {
   Os& os = context.Sys;
   TMD5 md5;
+  const TFsRedirectionOff trueFiles(os);
   const OsHandle file =
       os.CreateFileA(path.c_str(), kGenericRead, context.ShareAll(), kOpenExisting,
                      kFileAttributeNormal | kFileFlagSequentialScan);

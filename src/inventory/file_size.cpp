@@ -1,12 +1,14 @@
 #include "inventory/file_size.h"
 
 #include "os/os.h"
+#include "os/fs_redirection.h"
 #include "os/scoped_handle.h"
 
 namespace kvt {
 
 bool ReadOpenedFileSize(Os& os, const std::string& path, uint32_t shareMode, uint32_t& low,
                         uint32_t& high) {
+  const TFsRedirectionOff trueFiles(os);
   const OsHandle file =
       os.CreateFileA(path.c_str(), kGenericRead, shareMode, kOpenExisting, kFileAttributeNormal);
   if (file == kInvalidHandleValue) return false;
@@ -17,6 +19,7 @@ bool ReadOpenedFileSize(Os& os, const std::string& path, uint32_t shareMode, uin
 }
 
 int64_t QueryFileSize(Os& os, const std::string& path) {
+  const TFsRedirectionOff trueFiles(os);
   const uint32_t attributes = os.GetFileAttributesA(path.c_str());
   if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0) return 0;
   uint32_t low = 0, high = 0;

@@ -46,13 +46,12 @@ void TqxHandleEnumerator::ScanHandleTable() {
     status = os.NtQuerySystemInformation(kSystemHandleInformation, table.data(), needed, &needed);
   }
   if (status != kStatusSuccess) return;
-  const THandleTableReply reply(table.data(), table.size());
+  const THandleTableReply reply(HandleTableLayout(native_.PointerSize), table.data(),
+                                table.size());
   const uint32_t ownProcessId = os.GetCurrentProcessId();
   for (size_t i = 0; i < reply.Count(); ++i) {
     const THandleTableEntry entry = reply.Entry(i);
-    const std::string name = NameOf(entry, ownProcessId);
-    OnHandle(entry.ProcessId, entry.ObjectType, entry.Flags, entry.Handle, entry.Object,
-             entry.GrantedAccess, name);
+    OnHandle(entry, NameOf(entry, ownProcessId));
   }
 }
 
@@ -63,14 +62,14 @@ std::string TqxHandleEnumerator::NameOf(const THandleTableEntry& entry, uint32_t
     try {
       name = entry.ProcessId == ownProcessId
                  ? QueryObjectName(native_.Sys, entry.Handle)
-                 : GetForeignHandleName(entry.ProcessId, entry.Handle, entry.ObjectType);
+                 : GetForeignHandleName(entry);
     } catch (const std::exception&) {
       name.clear();  // the entry is delivered all the same
     }
   }
   if (QueryFileNamesInThread && name.empty() && IsFileObjectType(version_, entry.ObjectType)) {
     try {
-      name = GuardedFileName(native_, entry.ProcessId, entry.Handle);
+      name = GuardedFileName(native_, static_cast<uint32_t>(entry.ProcessId), entry.Handle);
     } catch (const std::exception&) {
       name.clear();
     }
@@ -78,12 +77,14 @@ std::string TqxHandleEnumerator::NameOf(const THandleTableEntry& entry, uint32_t
   return name;
 }
 
-std::string TqxHandleEnumerator::GetForeignHandleName(uint16_t processId, uint16_t handle,
-                                                      uint8_t objectType) {
+std::string TqxHandleEnumerator::GetForeignHandleName(const THandleTableEntry& entry) {
   if (!native_.Sys.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
+  const auto processId = static_cast<uint32_t>(entry.ProcessId);
   // A File handle of another process is where a name query can block.
-  if (IsFileObjectType(version_, objectType)) return GuardedObjectName(native_, processId, handle);
-  const TScopedHandle copy(native_.Sys, DuplicateIntoOwnProcess(native_.Sys, processId, handle));
+  if (IsFileObjectType(version_, entry.ObjectType))
+    return GuardedObjectName(native_, processId, entry.Handle);
+  const TScopedHandle copy(native_.Sys,
+                           DuplicateIntoOwnProcess(native_.Sys, processId, entry.Handle));
   return copy.Get() == 0 ? std::string() : QueryObjectName(native_.Sys, copy.Get());
 }
 

@@ -8,18 +8,15 @@
 #include <functional>
 #include <string>
 
+#include "native/handle_replies.h"
 #include "native/native_api.h"
 
 namespace kvt {
 
-struct THandleTableEntry;
-
-// Owner process id, object type number, handle flags, handle value, object
-// address, granted access and the name (lent for the call; empty when none
-// was found).
+// One entry of the table and the name of its object (lent for the call;
+// empty when none was found).
 using THandleFeedback =
-    std::function<void(uint16_t processId, uint8_t objectType, uint8_t flags, uint16_t handle,
-                       uint32_t object, uint32_t grantedAccess, const std::string& name)>;
+    std::function<void(const THandleTableEntry& entry, const std::string& name)>;
 
 class TqxHandleEnumerator {
  public:
@@ -37,7 +34,7 @@ class TqxHandleEnumerator {
  private:
   void ScanHandleTable();
   std::string NameOf(const THandleTableEntry& entry, uint32_t ownProcessId);
-  std::string GetForeignHandleName(uint16_t processId, uint16_t handle, uint8_t objectType);
+  std::string GetForeignHandleName(const THandleTableEntry& entry);
 
   TNativeApi& native_;
   TOsVersionInfo version_;  // read by every Enumerate

@@ -2,21 +2,36 @@
 
 #include <algorithm>
 
+#include "os/os.h"
 #include "support/text.h"
 
 namespace kvt {
 namespace {
 
-constexpr size_t kTableHeaderSize = 4;
-constexpr size_t kTableEntrySize = 16;
-constexpr size_t kObjectNameHeaderSize = 8;
 constexpr size_t kFileNameHeaderSize = 4;
+
+// Class 16: a 32-bit count, then entries aligned to the pointer width. The
+// process id and the handle value are cut to 16 bits, type and flags to 8.
+constexpr THandleTableLayout kClass16Layout32 = {
+    kSystemHandleInformation, 4, 4, 16, {0, 2}, {6, 2}, {4, 1}, {5, 1}, {8, 4}, {12, 4}};
+constexpr THandleTableLayout kClass16Layout64 = {
+    kSystemHandleInformation, 8, 4, 24, {0, 2}, {6, 2}, {4, 1}, {5, 1}, {8, 8}, {16, 4}};
 constexpr size_t kFileNameMaxCharacters = 261;
 
 uint16_t U16At(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
 
 uint32_t U32At(const uint8_t* at) {
   return static_cast<uint32_t>(U16At(at)) | static_cast<uint32_t>(U16At(at + 2)) << 16;
+}
+
+uint64_t UnsignedAt(const uint8_t* at, uint8_t width) {
+  uint64_t value = 0;
+  for (uint8_t i = width; i > 0; --i) value = value << 8 | at[i - 1];
+  return value;
+}
+
+uint64_t FieldAt(const uint8_t* entry, TReplyField field) {
+  return UnsignedAt(entry + field.Offset, field.Width);
 }
 
 // Up to Limit UTF-16 characters from Offset, stopping at a zero character and
@@ -70,27 +85,36 @@ std::string Utf16ToUtf8(const std::u16string& text) {
 
 }  // namespace
 
-THandleTableReply::THandleTableReply(const uint8_t* data, size_t size) : data_(data), count_(0) {
-  if (size < kTableHeaderSize) return;
-  count_ = std::min<size_t>(U32At(data), (size - kTableHeaderSize) / kTableEntrySize);
+const THandleTableLayout& HandleTableLayout(uint32_t pointerSize) {
+  return pointerSize == 8 ? kClass16Layout64 : kClass16Layout32;
+}
+
+THandleTableReply::THandleTableReply(const THandleTableLayout& layout, const uint8_t* data,
+                                     size_t size)
+    : layout_(layout), data_(data), count_(0) {
+  if (size < layout.HeaderSize) return;
+  const uint64_t stated = UnsignedAt(data, layout.CountWidth);
+  count_ = static_cast<size_t>(
+      std::min<uint64_t>(stated, (size - layout.HeaderSize) / layout.EntrySize));
 }
 
 THandleTableEntry THandleTableReply::Entry(size_t index) const {
   THandleTableEntry entry;
   if (index >= count_) return entry;
-  const uint8_t* at = data_ + kTableHeaderSize + index * kTableEntrySize;
-  entry.ProcessId = U16At(at);
-  entry.ObjectType = at[4];
-  entry.Flags = at[5];
-  entry.Handle = U16At(at + 6);
-  entry.Object = U32At(at + 8);
-  entry.GrantedAccess = U32At(at + 12);
+  const uint8_t* at = data_ + layout_.HeaderSize + index * layout_.EntrySize;
+  entry.ProcessId = FieldAt(at, layout_.ProcessId);
+  entry.Handle = FieldAt(at, layout_.Handle);
+  entry.ObjectType = static_cast<uint16_t>(FieldAt(at, layout_.ObjectType));
+  entry.Flags = static_cast<uint32_t>(FieldAt(at, layout_.Flags));
+  entry.Object = FieldAt(at, layout_.Object);
+  entry.GrantedAccess = static_cast<uint32_t>(FieldAt(at, layout_.GrantedAccess));
   return entry;
 }
 
-std::u16string ObjectNameFromReply(const uint8_t* data, size_t size) {
-  if (size < kObjectNameHeaderSize) return std::u16string();
-  return TextAt(data, size, kObjectNameHeaderSize, U16At(data) / 2);
+std::u16string ObjectNameFromReply(const uint8_t* data, size_t size, uint32_t pointerSize) {
+  const size_t header = 2 * size_t{pointerSize};
+  if (size < header) return std::u16string();
+  return TextAt(data, size, header, U16At(data) / 2);
 }
 
 std::string FileNameFromReply(const uint8_t* data, size_t size) {

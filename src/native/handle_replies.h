@@ -9,34 +9,57 @@
 
 namespace kvt {
 
-// One entry of the system handle table (16 bytes, little-endian).
+// One entry of the system handle table, whatever the layout it came in.
 struct THandleTableEntry {
-  uint16_t ProcessId = 0;
-  uint8_t ObjectType = 0;
-  uint8_t Flags = 0;
-  uint16_t Handle = 0;
-  uint32_t Object = 0;
+  uint64_t ProcessId = 0;
+  uint64_t Handle = 0;
+  uint16_t ObjectType = 0;
+  uint32_t Flags = 0;
+  uint64_t Object = 0;
   uint32_t GrantedAccess = 0;
 };
 
-// The system handle table: a 32-bit entry count, then the entries.
+// Where an entry keeps one field: its offset and width in bytes (1, 2, 4 or 8).
+struct TReplyField {
+  uint8_t Offset;
+  uint8_t Width;
+};
+
+// One layout of the system handle table (little-endian): the information
+// class that delivers it, a header that starts with the entry count, and
+// entries of a fixed size. The layout depends on the program's pointer width.
+struct THandleTableLayout {
+  uint32_t InfoClass;
+  uint8_t HeaderSize;
+  uint8_t CountWidth;
+  uint8_t EntrySize;
+  TReplyField ProcessId, Handle, ObjectType, Flags, Object, GrantedAccess;
+};
+
+// The layout of information class 16 for a program of PointerSize bytes.
+const THandleTableLayout& HandleTableLayout(uint32_t pointerSize);
+
+// The system handle table as Layout describes it.
 class THandleTableReply {
  public:
-  THandleTableReply(const uint8_t* data, size_t size);
+  THandleTableReply(const THandleTableLayout& layout, const uint8_t* data, size_t size);
   // The entries the reply states, as far as they lie wholly inside the buffer.
   size_t Count() const { return count_; }
   // Entry Index, which is below Count().
   THandleTableEntry Entry(size_t index) const;
 
  private:
+  const THandleTableLayout& layout_;
   const uint8_t* data_;
   size_t count_;
 };
 
-// The name of an object-name reply: an 8-byte header (16-bit length in bytes,
-// 16-bit maximum length, 32-bit address), then the UTF-16 text. The name runs
-// to its terminating zero and no further than the header's length.
-std::u16string ObjectNameFromReply(const uint8_t* data, size_t size);
+// The name of an object-name reply: a counted string (16-bit length in bytes,
+// 16-bit maximum length, a pointer, aligned to the program's pointer width:
+// 8 bytes in all for the 32-bit program, 16 for the 64-bit one), then the
+// UTF-16 text. The name runs to its terminating zero and no further than the
+// stated length.
+std::u16string ObjectNameFromReply(const uint8_t* data, size_t size, uint32_t pointerSize);
 
 // The name of a file-name reply: a 32-bit length in bytes, then the UTF-16
 // text, of which at most 261 characters up to the first zero are read and the

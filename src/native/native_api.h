@@ -5,19 +5,23 @@
 // are bound by the Os at start-up; IsBound tells whether each one is there.
 #include <cstdint>
 #include <set>
+#include <utility>
 
 #include "os/os.h"
 
 namespace kvt {
 
 struct TNativeApi {
-  TNativeApi(Os& os, const TOsVersionInfo& version) : Sys(os), Version(version) {}
+  TNativeApi(Os& os, const TOsVersionInfo& version)
+      : Sys(os), Version(version), PointerSize(os.PointerSize()) {}
 
   Os& Sys;
   const TOsVersionInfo Version;
-  // Owner process id and handle value (the table's 16-bit fields, as
-  // id << 16 | handle) of every guarded query whose worker was abandoned.
-  std::set<uint32_t> StalledHandles;
+  // The program's pointer width, which lays out the native replies.
+  const uint32_t PointerSize;
+  // Owner process id and handle value of every guarded query whose worker
+  // was abandoned.
+  std::set<std::pair<uint32_t, OsHandle>> StalledHandles;
 };
 
 }  // namespace kvt

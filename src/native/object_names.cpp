@@ -10,8 +10,9 @@
 namespace kvt {
 namespace {
 
-// The header, the longest name a counted string can hold, and its terminator.
-constexpr uint32_t kMaxObjectNameReply = 8 + 0xFFFE + 2;
+// The header of the 64-bit program, the longest name a counted string can
+// hold, and its terminator.
+constexpr uint32_t kMaxObjectNameReply = 16 + 0xFFFE + 2;
 constexpr uint32_t kFileNameReplySize = 528;
 
 // What a guarded worker touches: everything lives in the job, which outlives
@@ -38,18 +39,19 @@ class TFileNameJob : public TGuardedJob {
  public:
   using TGuardedJob::TGuardedJob;
   void Run() override {
-    Status = Sys.NtQueryInformationFile(Copy, IoStatus, Reply, sizeof Reply, kFileNameInformation);
+    Status =
+        Sys.NtQueryInformationFile(Copy, &IoStatus, Reply, sizeof Reply, kFileNameInformation);
   }
-  uint32_t IoStatus[2] = {0, 0};
+  TIoStatusBlock IoStatus;
   uint8_t Reply[kFileNameReplySize] = {};
 };
 
 // Runs a job of type TJob on a worker for a copy of the handle; the job when
 // it ended in time with status 0, else null.
 template <typename TJob>
-std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint16_t processId, uint16_t handle) {
+std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint32_t processId, OsHandle handle) {
   Os& os = native.Sys;
-  const uint32_t key = static_cast<uint32_t>(processId) << 16 | handle;
+  const auto key = std::make_pair(processId, handle);
   if (native.StalledHandles.count(key) != 0 ||
       native.StalledHandles.size() >= kMaxAbandonedWorkers)
     return nullptr;
@@ -73,7 +75,7 @@ std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint16_t processId, uint16_
 
 }  // namespace
 
-OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, uint32_t handle) {
+OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, OsHandle handle) {
   const TScopedHandle process(os, os.OpenProcess(kProcessDupHandle, false, processId));
   if (process.Get() == 0) return 0;
   OsHandle copy = 0;
@@ -93,17 +95,18 @@ std::string QueryObjectName(Os& os, OsHandle handle) {
   if (os.NtQueryObject(handle, kObjectNameInformation, reply.data(), size, &needed) !=
       kStatusSuccess)
     return std::string();
-  return os.UnicodeToAnsi(ObjectNameFromReply(reply.data(), size));
+  return os.UnicodeToAnsi(ObjectNameFromReply(reply.data(), size, os.PointerSize()));
 }
 
-std::string GuardedObjectName(TNativeApi& native, uint16_t processId, uint16_t handle) {
+std::string GuardedObjectName(TNativeApi& native, uint32_t processId, OsHandle handle) {
   if (!native.Sys.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
   const auto done = RunGuarded<TObjectNameJob>(native, processId, handle);
   if (!done) return std::string();
-  return native.Sys.UnicodeToAnsi(ObjectNameFromReply(done->Reply, sizeof done->Reply));
+  return native.Sys.UnicodeToAnsi(
+      ObjectNameFromReply(done->Reply, sizeof done->Reply, native.PointerSize));
 }
 
-std::string GuardedFileName(TNativeApi& native, uint16_t processId, uint16_t handle) {
+std::string GuardedFileName(TNativeApi& native, uint32_t processId, OsHandle handle) {
   if (!native.Sys.IsBound(TOptionalEntry::NtQueryInformationFile)) return std::string();
   const auto done = RunGuarded<TFileNameJob>(native, processId, handle);
   return done ? FileNameFromReply(done->Reply, sizeof done->Reply) : std::string();

@@ -25,7 +25,7 @@ constexpr size_t kMaxAbandonedWorkers = 8;
 
 // A copy, in this process, of Handle of process ProcessId (opened for
 // duplicating handles, copied with the same access); 0 when either step fails.
-OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, uint32_t handle);
+OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, OsHandle handle);
 
 // The object name of a handle of this process, in the ANSI code page; empty
 // for an unnamed object and when the query fails or is not bound. Not guarded.
@@ -33,10 +33,10 @@ std::string QueryObjectName(Os& os, OsHandle handle);
 
 // The object name of Handle of process ProcessId, queried on the guarded
 // worker, in the ANSI code page; empty also when the worker overran.
-std::string GuardedObjectName(TNativeApi& native, uint16_t processId, uint16_t handle);
+std::string GuardedObjectName(TNativeApi& native, uint32_t processId, OsHandle handle);
 
 // The file name of Handle of process ProcessId, queried on the guarded worker,
 // as UTF-8; empty also when the worker overran.
-std::string GuardedFileName(TNativeApi& native, uint16_t processId, uint16_t handle);
+std::string GuardedFileName(TNativeApi& native, uint32_t processId, OsHandle handle);
 
 }  // namespace kvt

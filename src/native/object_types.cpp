@@ -25,28 +25,28 @@ const char* const kTypes51[] = {
 static_assert(std::size(kTypes50) == 28, "types 0 to 27 on 5.0");
 static_assert(std::size(kTypes51) == 30, "types 0 to 29 on 5.1");
 
-constexpr uint8_t kFileType50 = 26;
-constexpr uint8_t kFileType51 = 28;
+constexpr uint16_t kFileType50 = 26;
+constexpr uint16_t kFileType51 = 28;
 
 bool IsVersion(const TOsVersionInfo& version, uint32_t major, uint32_t minor) {
   return version.dwMajorVersion == major && version.dwMinorVersion == minor;
 }
 
 template <size_t N>
-std::string FromTable(const char* const (&table)[N], uint8_t number) {
+std::string FromTable(const char* const (&table)[N], uint16_t number) {
   if (number < N) return table[number];
   return "Unknown [" + std::to_string(number) + "]";
 }
 
 }  // namespace
 
-std::string GetObjectTypeName(const TOsVersionInfo& version, uint8_t number) {
+std::string GetObjectTypeName(const TOsVersionInfo& version, uint16_t number) {
   if (IsVersion(version, 5, 0)) return FromTable(kTypes50, number);
   if (IsVersion(version, 5, 1)) return FromTable(kTypes51, number);
   return std::to_string(number);
 }
 
-bool IsFileObjectType(const TOsVersionInfo& version, uint8_t number) {
+bool IsFileObjectType(const TOsVersionInfo& version, uint16_t number) {
   return (IsVersion(version, 5, 0) && number == kFileType50) ||
          (IsVersion(version, 5, 1) && number == kFileType51);
 }

@@ -11,9 +11,9 @@ namespace kvt {
 // The type name of Number on Version: a table text on 5.0 and 5.1 (empty for
 // a number without one, "Unknown [n]" past the table), the number in decimal
 // on every other version.
-std::string GetObjectTypeName(const TOsVersionInfo& version, uint8_t number);
+std::string GetObjectTypeName(const TOsVersionInfo& version, uint16_t number);
 
 // True for the File type's number on 5.0 (26) and 5.1 (28).
-bool IsFileObjectType(const TOsVersionInfo& version, uint8_t number);
+bool IsFileObjectType(const TOsVersionInfo& version, uint16_t number);
 
 }  // namespace kvt

@@ -9,14 +9,19 @@
 
 namespace kvt {
 
-using OsHandle = uint32_t;  // a Win32 HANDLE of the 32-bit program
-constexpr OsHandle kInvalidHandleValue = 0xFFFFFFFFu;
+// A Win32 HANDLE, HKEY or HMODULE of either program, at 64 bits whatever the
+// build: Win32Os sign-extends the platform's pointer-sized values, so the
+// pseudo-handle -1 and the predefined keys read the same in both programs.
+using OsHandle = uint64_t;
+constexpr OsHandle kInvalidHandleValue = ~OsHandle{0};
 
 constexpr uint32_t kProcessTerminate = 0x0001;
 constexpr uint32_t kProcessDupHandle = 0x0040;
 constexpr uint32_t kProcessQueryInformation = 0x0400;
 constexpr uint32_t kProcessVmRead = 0x0010;
 constexpr uint32_t kTh32csSnapProcess = 0x2;
+constexpr uint32_t kInfinite = 0xFFFFFFFFu;
+constexpr uint32_t kWaitObject0 = 0;
 constexpr uint32_t kLocaleUserDefault = 0x0400;
 constexpr uint32_t kNormIgnoreCase = 0x1;
 constexpr int kCstrEqual = 2;
@@ -33,12 +38,12 @@ struct TOsVersionInfo {
 };
 static_assert(sizeof(TOsVersionInfo) == 148, "OSVERSIONINFOA layout");
 
-// PROCESSENTRY32 (ANSI) of the 32-bit platform, 296 bytes.
-struct TProcessEntry32 {
-  uint32_t dwSize = 0;
+// One entry of a process snapshot, as Win32Os reads it from the platform's
+// PROCESSENTRY32 (ANSI), whose size field it sets itself.
+struct TProcessEntry {
   uint32_t cntUsage = 0;
   uint32_t th32ProcessID = 0;
-  uint32_t th32DefaultHeapID = 0;
+  uint64_t th32DefaultHeapID = 0;
   uint32_t th32ModuleID = 0;
   uint32_t cntThreads = 0;
   uint32_t th32ParentProcessID = 0;
@@ -46,16 +51,18 @@ struct TProcessEntry32 {
   uint32_t dwFlags = 0;
   char szExeFile[260] = {};
 };
-static_assert(sizeof(TProcessEntry32) == 296, "PROCESSENTRY32 layout");
 
 // Modules, files, shell folders and the registry: constants and records.
 constexpr uint32_t kTh32csSnapModule = 0x8;
+// A 64-bit program's module snapshot of a WOW64 process takes its 32-bit modules too.
+constexpr uint32_t kTh32csSnapModule32 = 0x10;
+constexpr uint32_t kListModulesAll = 0x3;
 constexpr uint32_t kInvalidFileAttributes = 0xFFFFFFFFu;
 constexpr uint32_t kFileAttributeDirectory = 0x10;
 constexpr int kCsidlWindows = 36;
 constexpr int kCsidlSystem = 37;
 constexpr int kCsidlProgramFiles = 38;
-constexpr OsHandle kHkeyLocalMachine = 0x80000002u;
+constexpr OsHandle kHkeyLocalMachine = 0xFFFFFFFF80000002u;  // (LONG)0x80000002, sign-extended
 constexpr uint32_t kKeyRead = 0x20019;
 constexpr uint32_t kKeyWow64_64Key = 0x0100;
 constexpr uint32_t kKeyWow64_32Key = 0x0200;
@@ -65,20 +72,19 @@ constexpr int32_t kErrorFileNotFound = 2;
 constexpr int32_t kErrorInvalidHandle = 6;
 constexpr int32_t kErrorMoreData = 234;
 
-// MODULEENTRY32 (ANSI) of the 32-bit platform, 548 bytes.
-struct TModuleEntry32 {
-  uint32_t dwSize = 0;
+// One entry of a module snapshot, as Win32Os reads it from the platform's
+// MODULEENTRY32 (ANSI), whose size field it sets itself.
+struct TModuleEntry {
   uint32_t th32ModuleID = 0;
   uint32_t th32ProcessID = 0;
   uint32_t GlblcntUsage = 0;
   uint32_t ProccntUsage = 0;
-  uint32_t modBaseAddr = 0;
-  uint32_t modBaseSize = 0;
-  uint32_t hModule = 0;
+  uint64_t modBaseAddr = 0;
+  uint64_t modBaseSize = 0;
+  OsHandle hModule = 0;
   char szModule[256] = {};
   char szExePath[260] = {};
 };
-static_assert(sizeof(TModuleEntry32) == 548, "MODULEENTRY32 layout");
 
 // Reading files, volumes and version resources: constants.
 constexpr uint32_t kGenericRead = 0x80000000u;
@@ -92,7 +98,21 @@ constexpr uint32_t kFileFlagSequentialScan = 0x08000000u;
 constexpr uint32_t kRegDword = 4;
 
 // A shell item-id list, owned by the caller until CoTaskMemFree.
-using OsItemIdList = uint32_t;
+using OsItemIdList = uint64_t;
+
+// PROCESS_INFORMATION of a started program.
+struct TProcessInformation {
+  OsHandle hProcess = 0;
+  OsHandle hThread = 0;
+  uint32_t dwProcessId = 0;
+  uint32_t dwThreadId = 0;
+};
+
+// IO_STATUS_BLOCK: the status and a pointer-sized count.
+struct TIoStatusBlock {
+  uint32_t Status = 0;
+  uint64_t Information = 0;
+};
 
 // Entry points that are looked up by name and may be missing on a given system.
 enum class TOptionalEntry {
@@ -100,6 +120,9 @@ enum class TOptionalEntry {
   NtQuerySystemInformation,
   NtQueryObject,
   NtQueryInformationFile,
+  EnumProcessModulesEx,
+  // Wow64DisableWow64FsRedirection and Wow64RevertWow64FsRedirection, bound together.
+  Wow64FsRedirection,
 };
 
 // Native interface: information classes, the status codes relied on, and the
@@ -135,6 +158,9 @@ class Os {
   // GetModuleFileNameA for the program's own module.
   virtual std::string GetOwnModuleFileName() = 0;
   virtual bool IsBound(TOptionalEntry entry) = 0;
+  // The width of this program's pointers in bytes, 4 or 8: the platform's
+  // structures behind the seam are laid out for it.
+  virtual uint32_t PointerSize() = 0;
 
   // Processes. The process-status entry points return 0 while their library
   // cannot be loaded.
@@ -146,21 +172,31 @@ class Os {
   virtual uint32_t GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) = 0;
   virtual bool TerminateProcess(OsHandle process, uint32_t exitCode) = 0;
   virtual bool IsWow64Process(OsHandle process, bool* wow64) = 0;
+  // Starts CommandLine (ApplicationName: the program file) with this
+  // program's standard input, output and error handed on to it.
+  virtual bool CreateProcessA(const char* applicationName, const std::string& commandLine,
+                              TProcessInformation* info) = 0;
+  virtual uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) = 0;
+  virtual bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) = 0;
 
   // Toolhelp, bound on first use; 0 while it cannot be bound.
   virtual OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) = 0;
-  virtual bool Process32First(OsHandle snapshot, TProcessEntry32* entry) = 0;
-  virtual bool Process32Next(OsHandle snapshot, TProcessEntry32* entry) = 0;
+  virtual bool Process32First(OsHandle snapshot, TProcessEntry* entry) = 0;
+  virtual bool Process32Next(OsHandle snapshot, TProcessEntry* entry) = 0;
 
   // Modules, files, shell folders and the registry (module list, path normalisation).
   // Module32First/Next are toolhelp (bound with it); EnumProcessModules is a
-  // process-status call (0 while its library cannot be loaded). Path of
+  // process-status call (0 while its library cannot be loaded); it and its
+  // Ex form count module handles, not bytes, since a handle's width is the
+  // program's. Ex is bound by name where the platform has it. Path of
   // SHGetPathFromIDListA holds at least 260 bytes. Registry calls return a
   // Win32 error code; Key is kHkeyLocalMachine or a key they opened.
-  virtual bool Module32First(OsHandle snapshot, TModuleEntry32* entry) = 0;
-  virtual bool Module32Next(OsHandle snapshot, TModuleEntry32* entry) = 0;
-  virtual bool EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
-                                  uint32_t* bytesNeeded) = 0;
+  virtual bool Module32First(OsHandle snapshot, TModuleEntry* entry) = 0;
+  virtual bool Module32Next(OsHandle snapshot, TModuleEntry* entry) = 0;
+  virtual bool EnumProcessModules(OsHandle process, OsHandle* modules, uint32_t count,
+                                  uint32_t* countNeeded) = 0;
+  virtual bool EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
+                                    uint32_t* countNeeded, uint32_t filterFlag) = 0;
   virtual uint32_t GetFileAttributesA(const char* fileName) = 0;
   virtual uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) = 0;
   virtual uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) = 0;
@@ -179,6 +215,9 @@ class Os {
 
   // Files, volumes and version resources: what a record learns about its file.
   // No security attributes and no template file are ever passed.
+  // WOW64 file-system redirection of the calling thread; both bound by name.
+  virtual bool Wow64DisableWow64FsRedirection(uint64_t* oldValue) = 0;
+  virtual bool Wow64RevertWow64FsRedirection(uint64_t oldValue) = 0;
   virtual OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                                uint32_t creationDisposition, uint32_t flagsAndAttributes) = 0;
   virtual uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) = 0;
@@ -214,8 +253,9 @@ class Os {
                                             uint32_t* needed) = 0;
   virtual uint32_t NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer,
                                  uint32_t size, uint32_t* needed) = 0;
-  virtual uint32_t NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
-                                          uint32_t size, uint32_t infoClass) = 0;
+  virtual uint32_t NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus,
+                                          uint8_t* buffer, uint32_t size,
+                                          uint32_t infoClass) = 0;
   virtual bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                                OsHandle* target, uint32_t access, bool inherit,
                                uint32_t options) = 0;

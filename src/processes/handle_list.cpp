@@ -14,14 +14,14 @@ const TColumnKey<TqxHandleItem> kHandleColumns[] = {
     {"NAME", "Name", TColumnKind::Text, {}, [](const TqxHandleItem& h) { return h.Name; }},
     {"PID", "PID", TColumnKind::Decimal, [](const TqxHandleItem& h) { return h.ProcessID; }, {}},
     {"OTYPENR", "Type", TColumnKind::Decimal,
-     [](const TqxHandleItem& h) { return uint32_t{h.ObjectTypeNumber}; }, {}},
+     [](const TqxHandleItem& h) { return uint64_t{h.ObjectTypeNumber}; }, {}},
     {"OTYPETEXT", "Type", TColumnKind::Text, {},
      [](const TqxHandleItem& h) { return h.ObjectTypeText(); }},
     {"HANDLE", "Handle", TColumnKind::Hex, [](const TqxHandleItem& h) { return h.Handle; }, {}},
     {"ACCESS", "Access", TColumnKind::Hex,
      [](const TqxHandleItem& h) { return h.GrantedAccess; }, {}},
     {"FLAGS", "Flags", TColumnKind::Decimal,
-     [](const TqxHandleItem& h) { return uint32_t{h.Flags}; }, {}},
+     [](const TqxHandleItem& h) { return uint64_t{h.Flags}; }, {}},
 };
 
 }  // namespace
@@ -65,28 +65,24 @@ TqxHandleCollection::TqxHandleCollection(const TOsVersionInfo& version)
 void TqxProcessItem::FillHandleList() {
   HandleList.Clear();
   TqxHandleEnumerator enumerator(Owner().ProcessContext().Native);
-  enumerator.OnHandle = [this](uint16_t processId, uint8_t objectType, uint8_t flags,
-                               uint16_t handle, uint32_t object, uint32_t grantedAccess,
-                               const std::string& name) {
-    HandleFeedback(processId, objectType, flags, handle, object, grantedAccess, name);
+  enumerator.OnHandle = [this](const THandleTableEntry& entry, const std::string& name) {
+    HandleFeedback(entry, name);
   };
   enumerator.Enumerate();
 }
 
-void TqxProcessItem::HandleFeedback(uint16_t processId, uint8_t objectType, uint8_t flags,
-                                    uint16_t handle, uint32_t object, uint32_t grantedAccess,
-                                    const std::string& name) {
-  // The table carries 16-bit process ids: a process above 65535 never matches.
-  if (uint32_t{processId} != ProcessID) return;
+void TqxProcessItem::HandleFeedback(const THandleTableEntry& entry, const std::string& name) {
+  // The old table carries 16-bit process ids: a process above 65535 never matches.
+  if (entry.ProcessId != ProcessID) return;
   if (!Owner().ShowUnnamedHandles && name.empty()) return;
   TqxHandleItem& item = HandleList.Add();
-  item.Flags = flags;
-  item.GrantedAccess = grantedAccess;
-  item.Handle = handle;
-  item.ObjectTypeNumber = objectType;
-  item.ProcessID = processId;
+  item.Flags = entry.Flags;
+  item.GrantedAccess = entry.GrantedAccess;
+  item.Handle = entry.Handle;
+  item.ObjectTypeNumber = entry.ObjectType;
+  item.ProcessID = ProcessID;
   item.Name = name;
-  item.ObjectPointer = object;
+  item.ObjectPointer = entry.Object;
 }
 
 }  // namespace kvt

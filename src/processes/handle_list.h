@@ -14,13 +14,13 @@ class TqxHandleItem : public TCollectionItem {
   explicit TqxHandleItem(TCollection& collection) : TCollectionItem(collection) {}
   const char* ClassName() const override { return "TqxHandleItem"; }
 
-  uint8_t Flags = 0;
+  uint32_t Flags = 0;
   uint32_t GrantedAccess = 0;
-  uint32_t Handle = 0;
+  uint64_t Handle = 0;
   std::string Name;  // as the enumerator delivered it; empty for unnamed objects
-  uint8_t ObjectTypeNumber = 0;
+  uint16_t ObjectTypeNumber = 0;
   uint32_t ProcessID = 0;
-  uint32_t ObjectPointer = 0;  // never printed
+  uint64_t ObjectPointer = 0;  // never printed
 
   void Assign(const TCollectionItem& source) override;
   std::string DisplayName() const override;

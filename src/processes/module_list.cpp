@@ -34,11 +34,13 @@ void AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
   // For id 0 the platform would snapshot the calling process, this program,
   // and list its modules under the idle process or "[System]".
   if (processId == 0) return;
-  const OsHandle snapshot = os.CreateToolhelp32Snapshot(kTh32csSnapModule, processId);
+  // The 64-bit program asks for the 32-bit modules of WOW64 processes too;
+  // the 32-bit one keeps the flags every Windows knows.
+  const uint32_t flags = kTh32csSnapModule | (os.PointerSize() == 8 ? kTh32csSnapModule32 : 0);
+  const OsHandle snapshot = os.CreateToolhelp32Snapshot(flags, processId);
   if (snapshot == kInvalidHandleValue) return;
   const TScopedHandle closer(os, snapshot);
-  TModuleEntry32 entry;
-  entry.dwSize = sizeof(TModuleEntry32);
+  TModuleEntry entry;
   for (bool delivered = os.Module32First(snapshot, &entry); delivered;
        delivered = os.Module32Next(snapshot, &entry)) {
     TqxModuleItem& item = list.Add();
@@ -59,13 +61,17 @@ void AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
   const OsHandle process = os.OpenProcess(kQueryAndRead, false, processId);
   if (process == 0) return;
   const TScopedHandle closer(os, process);
-  std::vector<uint32_t> modules(kModuleHandleEntries);
+  std::vector<OsHandle> modules(kModuleHandleEntries);
   uint32_t needed = 0;
-  if (!os.EnumProcessModules(process, modules.data(), kModuleHandleEntries * sizeof(uint32_t),
-                             &needed) ||
-      needed < sizeof(uint32_t))
-    return;
-  const uint32_t count = std::min<uint32_t>(needed / sizeof(uint32_t), kModuleHandleEntries);
+  // The Ex form, where there is one, lists the 32-bit modules of a WOW64
+  // process to the 64-bit program as well; for a 32-bit one it is the same call.
+  const bool listed =
+      os.IsBound(TOptionalEntry::EnumProcessModulesEx)
+          ? os.EnumProcessModulesEx(process, modules.data(), kModuleHandleEntries, &needed,
+                                    kListModulesAll)
+          : os.EnumProcessModules(process, modules.data(), kModuleHandleEntries, &needed);
+  if (!listed || needed == 0) return;
+  const uint32_t count = std::min<uint32_t>(needed, kModuleHandleEntries);
   for (uint32_t i = 0; i < count; ++i) {
     char name[kModuleNameBufferSize] = {};
     if (os.GetModuleFileNameExA(process, modules[i], name, kModuleNameBufferSize) == 0) continue;

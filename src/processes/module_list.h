@@ -20,9 +20,9 @@ class TqxModuleItem : public TSystemLogItem {
   uint32_t ProcessID = 0;
   uint32_t GlobalCountUsage = 0;
   uint32_t ProcessCountUsage = 0;
-  uint32_t ModuleBaseAddr = 0;
-  uint32_t ModuleBaseSize = 0;
-  uint32_t ModuleHandle = 0;
+  uint64_t ModuleBaseAddr = 0;
+  uint64_t ModuleBaseSize = 0;
+  uint64_t ModuleHandle = 0;
 
   // The file name part of Filename, after its last backslash or colon.
   std::string FilenamePart() const;

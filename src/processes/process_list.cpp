@@ -185,8 +185,7 @@ void TqxProcessList::SnapshotPass() {
   const OsHandle snapshot = os.CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
   if (snapshot == kInvalidHandleValue) return;
   const TScopedHandle closer(os, snapshot);
-  TProcessEntry32 entry;
-  entry.dwSize = sizeof(TProcessEntry32);
+  TProcessEntry entry;
   bool delivered = os.Process32First(snapshot, &entry);
   while (delivered) {
     bool isNew = false;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "inventory/system_log.h"
+#include "native/handle_replies.h"
 #include "processes/handle_list.h"
 #include "processes/module_list.h"
 #include "processes/process_context.h"
@@ -22,7 +23,7 @@ class TqxProcessItem : public TSystemLogItem {
 
   TqxProcessList& Owner() const { return owner_; }
 
-  uint32_t DefaultHeapID = 0;
+  uint64_t DefaultHeapID = 0;  // pointer-sized on the platform
   uint32_t GUIResourcesGDI = 0;
   uint32_t GUIResourcesUser = 0;
   uint32_t ModuleID = 0;
@@ -53,8 +54,7 @@ class TqxProcessItem : public TSystemLogItem {
   // (handle_list.cpp).
   void FillHandleList();
   // Keeps an entry of the system table when it belongs to this process.
-  void HandleFeedback(uint16_t processId, uint8_t objectType, uint8_t flags, uint16_t handle,
-                      uint32_t object, uint32_t grantedAccess, const std::string& name);
+  void HandleFeedback(const THandleTableEntry& entry, const std::string& name);
 
   void Assign(const TCollectionItem& source) override;
   std::string CompleteFilename() override;

@@ -1,13 +1,18 @@
 // The object-name reply comes from the kernel: a length that lies or a text
-// without its zero must never lead past the buffer.
+// without its zero must never lead past the buffer, at either pointer width.
+// The first byte picks the width, the rest is the reply.
 #include <cstdint>
 #include <vector>
 
 #include "native/handle_replies.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const std::vector<uint8_t> reply(data, data + size);
-  const std::u16string name = kvt::ObjectNameFromReply(reply.data(), reply.size());
-  if (size < 8 ? !name.empty() : name.size() > (size - 8) / 2) __builtin_trap();
+  if (size == 0) return 0;
+  const uint32_t pointerSize = data[0] & 1 ? 8 : 4;
+  const size_t header = 2 * pointerSize;
+  const std::vector<uint8_t> reply(data + 1, data + size);
+  const std::u16string name = kvt::ObjectNameFromReply(reply.data(), reply.size(), pointerSize);
+  if (reply.size() < header ? !name.empty() : name.size() > (reply.size() - header) / 2)
+    __builtin_trap();
   return 0;
 }

@@ -18,8 +18,8 @@ inline TFakeProcess& AddFakeProcess(FakeOs& os, uint32_t id, uint32_t parent,
   return os.Processes.back();
 }
 
-inline TFakeModule& AddFakeModule(TFakeProcess& process, const std::string& path, uint32_t base,
-                                  uint32_t size) {
+inline TFakeModule& AddFakeModule(TFakeProcess& process, const std::string& path, uint64_t base,
+                                  uint64_t size) {
   TFakeModule module;
   module.Path = path;
   module.Base = base;
@@ -28,8 +28,8 @@ inline TFakeModule& AddFakeModule(TFakeProcess& process, const std::string& path
   return process.Modules.back();
 }
 
-inline TFakeHandle& AddFakeHandle(FakeOs& os, uint32_t processId, uint16_t handle,
-                                  uint8_t objectType, const std::u16string& name) {
+inline TFakeHandle& AddFakeHandle(FakeOs& os, uint32_t processId, uint64_t handle,
+                                  uint16_t objectType, const std::u16string& name) {
   TFakeHandle entry;
   entry.ProcessId = processId;
   entry.Handle = handle;

@@ -10,7 +10,7 @@
 namespace kvt {
 namespace {
 
-constexpr OsHandle kCurrentProcessPseudoHandle = 0xFFFFFFFFu;
+constexpr OsHandle kCurrentProcessPseudoHandle = kInvalidHandleValue;  // -1, as on the platform
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
@@ -18,12 +18,26 @@ std::string Take(const char* text, int length) {
   return length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(length));
 }
 
-// A snapshot's next record, handed out only when the caller set the size field right.
+// A snapshot's next record.
 template <typename TEntry>
 bool TakeEntry(const std::vector<TEntry>& entries, size_t& cursor, TEntry* entry) {
-  if (entry->dwSize != sizeof(TEntry) || cursor >= entries.size()) return false;
+  if (cursor >= entries.size()) return false;
   *entry = entries[cursor++];
   return true;
+}
+
+bool RunsUnderWow64(const TFakeProcess& process) {
+  return std::any_of(process.Modules.begin(), process.Modules.end(),
+                     [](const TFakeModule& module) { return module.Wow64Module; });
+}
+
+// Which modules a program of PointerSize bytes sees: a 32-bit program sees
+// the 32-bit modules of a WOW64 process only, a 64-bit one its 64-bit
+// modules and, when asked for them, its 32-bit ones.
+bool ModuleVisible(uint32_t pointerSize, const TFakeProcess& process, const TFakeModule& module,
+                   bool with32Bit) {
+  if (pointerSize == 4) return !RunsUnderWow64(process) || module.Wow64Module;
+  return !module.Wow64Module || with32Bit;
 }
 
 // GetWindowsDirectoryA and GetSystemDirectoryA: the length copied, or the size
@@ -37,7 +51,6 @@ uint32_t CopyDirectory(const std::string& directory, char* buffer, uint32_t size
 constexpr uint32_t kStatusInvalidInfoClass = 0xC0000003u;
 constexpr uint32_t kStatusInvalidHandle = 0xC0000008u;
 constexpr uint32_t kStatusBufferOverflow = 0x80000005u;
-constexpr uint32_t kTableEntrySize = 16;
 
 void PutU16(uint8_t* at, uint32_t value) {
   at[0] = static_cast<uint8_t>(value);
@@ -47,6 +60,19 @@ void PutU16(uint8_t* at, uint32_t value) {
 void PutU32(uint8_t* at, uint32_t value) {
   PutU16(at, value & 0xFFFF);
   PutU16(at + 2, value >> 16);
+}
+
+void PutU64(uint8_t* at, uint64_t value) {
+  PutU32(at, static_cast<uint32_t>(value));
+  PutU32(at + 4, static_cast<uint32_t>(value >> 32));
+}
+
+// A pointer-sized field of the program's width.
+void PutPointer(uint8_t* at, uint64_t value, uint32_t pointerSize) {
+  if (pointerSize == 8)
+    PutU64(at, value);
+  else
+    PutU32(at, static_cast<uint32_t>(value));
 }
 
 void PutText(uint8_t* at, const std::u16string& text, size_t characters) {
@@ -126,6 +152,10 @@ bool FakeOs::IsBound(TOptionalEntry entry) {
       return NtQueryObjectBound;
     case TOptionalEntry::NtQueryInformationFile:
       return NtQueryInformationFileBound;
+    case TOptionalEntry::EnumProcessModulesEx:
+      return ProcessStatusAvailable && EnumProcessModulesExBound;
+    case TOptionalEntry::Wow64FsRedirection:
+      return Wow64RedirectionBound;
   }
   return false;
 }
@@ -205,6 +235,35 @@ bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
   return true;
 }
 
+bool FakeOs::CreateProcessA(const char* applicationName, const std::string& commandLine,
+                            TProcessInformation* info) {
+  Calls.push_back("CreateProcessA");
+  CreateProcessCalls.push_back({applicationName != nullptr ? applicationName : "", commandLine});
+  if (StartsFail || FindFile(applicationName != nullptr ? applicationName : "") == nullptr)
+    return false;
+  // The program runs to its end at once: its output is there when it is waited for.
+  StdOut += StartedOutput;
+  THandle started;
+  started.Type = THandle::Started;
+  info->hProcess = NewHandle(started);
+  info->hThread = NewHandle(started);
+  info->dwProcessId = 0x7000;
+  info->dwThreadId = 0x7004;
+  return true;
+}
+
+uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t) {
+  Calls.push_back("WaitForSingleObject");
+  return Find(handle, THandle::Started) != nullptr ? kWaitObject0 : kInfinite;
+}
+
+bool FakeOs::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
+  Calls.push_back("GetExitCodeProcess");
+  if (Find(process, THandle::Started) == nullptr) return false;
+  *exitCode = StartedExitCode;
+  return true;
+}
+
 OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   Calls.push_back("CreateToolhelp32Snapshot");
   if (!ToolhelpAvailable) return 0;
@@ -214,11 +273,14 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   if (flags & kTh32csSnapModule) {
     // Process id 0 asks for the calling process, as on the platform.
     const TFakeProcess* target = FindProcess(processId == 0 ? CurrentProcessId : processId);
-    if (target == nullptr || target->ModuleSnapshotFails) return kInvalidHandleValue;
+    if (target == nullptr || target->ModuleSnapshotFails ||
+        (ProgramPointerSize == 4 && target->Is64Bit))
+      return kInvalidHandleValue;
     for (const auto& module : target->Modules) {
-      if (!module.InSnapshot) continue;
-      TModuleEntry32 entry;
-      entry.dwSize = sizeof entry;
+      if (!module.InSnapshot ||
+          !ModuleVisible(ProgramPointerSize, *target, module, (flags & kTh32csSnapModule32) != 0))
+        continue;
+      TModuleEntry entry;
       entry.th32ModuleID = module.ModuleId;
       entry.th32ProcessID = target->Id;
       entry.GlblcntUsage = module.GlobalUsage;
@@ -236,8 +298,7 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   if (flags & kTh32csSnapProcess) {
     for (const auto& process : Processes) {
       if (!process.Alive || !process.InSnapshot) continue;
-      TProcessEntry32 entry;
-      entry.dwSize = sizeof entry;
+      TProcessEntry entry;
       entry.th32ProcessID = process.Id;
       entry.th32ParentProcessID = process.ParentId;
       entry.cntThreads = process.Threads;
@@ -251,7 +312,7 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   return NewHandle(std::move(handle));
 }
 
-bool FakeOs::Process32First(OsHandle snapshot, TProcessEntry32* entry) {
+bool FakeOs::Process32First(OsHandle snapshot, TProcessEntry* entry) {
   Calls.push_back("Process32First");
   THandle* handle = Find(snapshot, THandle::Snapshot);
   if (handle == nullptr) return false;
@@ -259,14 +320,14 @@ bool FakeOs::Process32First(OsHandle snapshot, TProcessEntry32* entry) {
   return TakeEntry(handle->Entries, handle->Cursor, entry);
 }
 
-bool FakeOs::Process32Next(OsHandle snapshot, TProcessEntry32* entry) {
+bool FakeOs::Process32Next(OsHandle snapshot, TProcessEntry* entry) {
   Calls.push_back("Process32Next");
   if (OnProcess32Next) OnProcess32Next();
   THandle* handle = Find(snapshot, THandle::Snapshot);
   return handle != nullptr && TakeEntry(handle->Entries, handle->Cursor, entry);
 }
 
-bool FakeOs::Module32First(OsHandle snapshot, TModuleEntry32* entry) {
+bool FakeOs::Module32First(OsHandle snapshot, TModuleEntry* entry) {
   Calls.push_back("Module32First");
   THandle* handle = Find(snapshot, THandle::Snapshot);
   if (handle == nullptr) return false;
@@ -274,33 +335,47 @@ bool FakeOs::Module32First(OsHandle snapshot, TModuleEntry32* entry) {
   return TakeEntry(handle->Modules, handle->ModuleCursor, entry);
 }
 
-bool FakeOs::Module32Next(OsHandle snapshot, TModuleEntry32* entry) {
+bool FakeOs::Module32Next(OsHandle snapshot, TModuleEntry* entry) {
   Calls.push_back("Module32Next");
   THandle* handle = Find(snapshot, THandle::Snapshot);
   return handle != nullptr && TakeEntry(handle->Modules, handle->ModuleCursor, entry);
 }
 
-bool FakeOs::EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
-                                uint32_t* bytesNeeded) {
+bool FakeOs::EnumProcessModules(OsHandle process, OsHandle* modules, uint32_t count,
+                                uint32_t* countNeeded) {
   Calls.push_back("EnumProcessModules");
+  return ListModules(process, modules, count, countNeeded, false);
+}
+
+bool FakeOs::EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
+                                  uint32_t* countNeeded, uint32_t filterFlag) {
+  Calls.push_back("EnumProcessModulesEx");
+  if (!EnumProcessModulesExBound) return false;
+  return ListModules(process, modules, count, countNeeded, filterFlag == kListModulesAll);
+}
+
+bool FakeOs::ListModules(OsHandle process, OsHandle* modules, uint32_t count,
+                         uint32_t* countNeeded, bool all32Bit) {
   if (!ProcessStatusAvailable) return false;
   const THandle* handle = Find(process, THandle::Process);
   if (handle == nullptr || (handle->Access & (kProcessQueryInformation | kProcessVmRead)) !=
                                (kProcessQueryInformation | kProcessVmRead))
     return false;
   const TFakeProcess* target = FindProcess(handle->ProcessId);
-  if (target == nullptr || target->EnumModulesFails) return false;
+  if (target == nullptr || target->EnumModulesFails || (ProgramPointerSize == 4 && target->Is64Bit))
+    return false;
   uint32_t needed = 0;
   for (const auto& module : target->Modules) {
-    if (!module.InModuleList) continue;
-    if (needed + sizeof(uint32_t) <= bytes) modules[needed / sizeof(uint32_t)] = module.Base;
-    needed += sizeof(uint32_t);
+    if (!module.InModuleList || !ModuleVisible(ProgramPointerSize, *target, module, all32Bit))
+      continue;
+    if (needed < count) modules[needed] = module.Base;
+    ++needed;
   }
-  *bytesNeeded = needed;
+  *countNeeded = needed;
   return true;
 }
 
-std::string FakeOs::FileKey(const std::string& path) const {
+std::string FakeOs::FileKey(const std::string& path, bool redirect) const {
   std::string full;
   if (path.size() >= 2 && path[1] == ':')
     full = path;
@@ -312,18 +387,50 @@ std::string FakeOs::FileKey(const std::string& path) const {
   for (char c : full)
     if (c != '\\' || key.empty() || key.back() != '\\') key += AsciiUpper(c);
   if (key.size() > 3 && key.back() == '\\') key.pop_back();
+  if (redirect && Wow64 && !redirectionOff_) {
+    const std::string system = AsciiUpperCase(SystemDirectory);
+    if (key.compare(0, system.size(), system) == 0 &&
+        (key.size() == system.size() || key[system.size()] == '\\'))
+      key.replace(0, system.size(), AsciiUpperCase(SysWow64Directory));
+  }
   return key;
 }
 
-TFakeFile& FakeOs::File(const std::string& path) { return files_[FileKey(path)]; }
+TFakeFile& FakeOs::File(const std::string& path) { return files_[FileKey(path, false)]; }
 
-TFakeFile* FakeOs::FindFile(const std::string& fileName) {
+std::string FakeOs::FoundFileKey(const std::string& fileName) const {
   std::string path(fileName);
   // The platform also opens its own native form of a drive path.
   if (path.compare(0, 4, "\\??\\") == 0) path.erase(0, 4);
-  if (path.empty()) return nullptr;
-  const auto found = files_.find(FileKey(path));
+  return path.empty() ? path : FileKey(path, true);
+}
+
+TFakeFile* FakeOs::FindFile(const std::string& fileName) {
+  const auto found = files_.find(FoundFileKey(fileName));
   return found == files_.end() ? nullptr : &found->second;
+}
+
+TFakeFile* FakeOs::OpenedFile(OsHandle file) {
+  const THandle* handle = Find(file, THandle::File);
+  if (handle == nullptr) return nullptr;
+  const auto found = files_.find(handle->Path);
+  return found == files_.end() ? nullptr : &found->second;
+}
+
+bool FakeOs::Wow64DisableWow64FsRedirection(uint64_t* oldValue) {
+  Calls.push_back("Wow64DisableWow64FsRedirection");
+  // Outside WOW64 there is nothing to switch off.
+  if (!Wow64RedirectionBound || !Wow64) return false;
+  *oldValue = redirectionOff_ ? 1 : 0;
+  redirectionOff_ = true;
+  return true;
+}
+
+bool FakeOs::Wow64RevertWow64FsRedirection(uint64_t oldValue) {
+  Calls.push_back("Wow64RevertWow64FsRedirection");
+  if (!Wow64RedirectionBound || !Wow64) return false;
+  redirectionOff_ = oldValue != 0;
+  return true;
 }
 
 uint32_t FakeOs::GetFileAttributesA(const char* fileName) {
@@ -471,14 +578,13 @@ OsHandle FakeOs::CreateFileA(const char* fileName, uint32_t desiredAccess, uint3
   THandle handle;
   handle.Type = THandle::File;
   handle.Access = desiredAccess;
-  handle.Path = fileName;
+  handle.Path = FoundFileKey(fileName);
   return NewHandle(std::move(handle));
 }
 
 uint32_t FakeOs::GetFileSize(OsHandle file, uint32_t* fileSizeHigh) {
   Calls.push_back("GetFileSize");
-  const THandle* handle = Find(file, THandle::File);
-  const TFakeFile* target = handle ? FindFile(handle->Path) : nullptr;
+  const TFakeFile* target = OpenedFile(file);
   if (target == nullptr) return 0xFFFFFFFFu;
   const uint64_t size = target->ReportedSize >= 0 ? static_cast<uint64_t>(target->ReportedSize)
                                                   : target->Bytes.size();
@@ -490,7 +596,7 @@ bool FakeOs::ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_
   Calls.push_back("ReadFile");
   *bytesRead = 0;
   THandle* handle = Find(file, THandle::File);
-  const TFakeFile* target = handle ? FindFile(handle->Path) : nullptr;
+  const TFakeFile* target = OpenedFile(file);
   if (target == nullptr) return false;
   if (target->ReadFailsAt >= 0 &&
       handle->Position + bytesToRead > static_cast<uint64_t>(target->ReadFailsAt))
@@ -621,23 +727,28 @@ uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, u
   Calls.push_back("NtQuerySystemInformation");
   if (!NtQuerySystemInformationBound) return kStatusNotImplemented;
   if (infoClass != kSystemHandleInformation) return kStatusInvalidInfoClass;
+  // The count, then entries aligned to the pointer width: 16 bytes each for
+  // the 32-bit program, 24 for the 64-bit one, whose object address is 8.
+  const bool wide = ProgramPointerSize == 8;
+  const uint32_t header = wide ? 8 : 4;
+  const uint32_t entrySize = wide ? 24 : 16;
   const uint32_t count = static_cast<uint32_t>(HandleTable.size());
-  const uint32_t required = 4 + count * kTableEntrySize;
+  const uint32_t required = header + count * entrySize;
   if (size < required) {
     *needed = required - std::min(required, HandleTableNeededShortBy);
     return kStatusInfoLengthMismatch;
   }
+  std::memset(buffer, 0, required);
   PutU32(buffer, count);
   for (uint32_t i = 0; i < count; ++i) {
     const TFakeHandle& entry = HandleTable[i];
-    uint8_t* at = buffer + 4 + i * kTableEntrySize;
+    uint8_t* at = buffer + header + i * entrySize;
     PutU16(at, entry.ProcessId & 0xFFFF);
-    PutU16(at + 2, 0);
-    at[4] = entry.ObjectType;
-    at[5] = entry.Flags;
-    PutU16(at + 6, entry.Handle);
-    PutU32(at + 8, entry.Object);
-    PutU32(at + 12, entry.GrantedAccess);
+    at[4] = static_cast<uint8_t>(entry.ObjectType);
+    at[5] = static_cast<uint8_t>(entry.Flags);
+    PutU16(at + 6, static_cast<uint32_t>(entry.Handle & 0xFFFF));
+    PutPointer(at + 8, entry.Object, ProgramPointerSize);
+    PutU32(at + (wide ? 16 : 12), entry.GrantedAccess);
   }
   *needed = required;
   return kStatusSuccess;
@@ -654,21 +765,26 @@ uint32_t FakeOs::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buf
     Stall();
     return kStatusUnsuccessful;
   }
+  // A counted string (two 16-bit lengths and a pointer, aligned to its
+  // width), then the text.
+  const uint32_t header = 2 * ProgramPointerSize;
   const uint32_t bytes = static_cast<uint32_t>(object->Name.size() * 2);
-  const uint32_t required = 8 + (bytes == 0 ? 0 : bytes + 2);
+  const uint32_t required = header + (bytes == 0 ? 0 : bytes + 2);
   *needed = required;
   if (buffer == nullptr || size < required) return kStatusInfoLengthMismatch;
+  std::memset(buffer, 0, header);
   PutU16(buffer, bytes);
   PutU16(buffer + 2, bytes == 0 ? 0 : bytes + 2);
-  PutU32(buffer + 4, bytes == 0 ? 0 : 0x00140008u);  // where the text would be in memory
+  // Where the text would be in memory.
+  PutPointer(buffer + header / 2, bytes == 0 ? 0 : 0x00140008u, ProgramPointerSize);
   if (bytes != 0) {
-    PutText(buffer + 8, object->Name, object->Name.size());
-    PutU16(buffer + 8 + bytes, 0);
+    PutText(buffer + header, object->Name, object->Name.size());
+    PutU16(buffer + header + bytes, 0);
   }
   return kStatusSuccess;
 }
 
-uint32_t FakeOs::NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
+uint32_t FakeOs::NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus, uint8_t* buffer,
                                         uint32_t size, uint32_t infoClass) {
   Calls.push_back("NtQueryInformationFile");
   if (!NtQueryInformationFileBound) return kStatusNotImplemented;
@@ -685,8 +801,8 @@ uint32_t FakeOs::NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uin
   PutU32(buffer, bytes);
   PutText(buffer + 4, object->FileName, fit / 2);
   const uint32_t status = fit < bytes ? kStatusBufferOverflow : kStatusSuccess;
-  ioStatus[0] = status;
-  ioStatus[1] = 4 + fit;
+  ioStatus->Status = status;
+  ioStatus->Information = 4 + fit;
   return status;
 }
 

@@ -20,14 +20,17 @@ namespace kvt {
 struct TFakeModule {
   std::string Path;        // the module snapshot's szExePath
   std::string StatusName;  // GetModuleFileNameExA for its handle; empty: Path
-  uint32_t Base = 0;
-  uint32_t Size = 0;
+  uint64_t Base = 0;
+  uint64_t Size = 0;
   uint32_t ModuleId = 1;
   uint32_t GlobalUsage = 0xFFFF;
   uint32_t ProcessUsage = 0xFFFF;
   bool InSnapshot = true;     // reported by the module snapshot
   bool InModuleList = true;   // reported by EnumProcessModules
   bool NameFails = false;     // GetModuleFileNameExA fails for its handle
+  // A 32-bit module of a WOW64 process: a 64-bit program sees it only in a
+  // snapshot with kTh32csSnapModule32 and in the list with kListModulesAll.
+  bool Wow64Module = false;
 };
 
 struct TFakeProcess {
@@ -48,6 +51,9 @@ struct TFakeProcess {
   std::vector<TFakeModule> Modules;
   bool ModuleSnapshotFails = false;
   bool EnumModulesFails = false;
+  // A 64-bit process: a 32-bit program gets neither its module snapshot nor
+  // its module list.
+  bool Is64Bit = false;
 };
 
 struct TFakeFile {
@@ -58,6 +64,11 @@ struct TFakeFile {
   int64_t ReadFailsAt = -1;   // a ReadFile that would reach this offset fails
 };
 
+struct TCreateProcessCall {
+  std::string ApplicationName;
+  std::string CommandLine;
+};
+
 struct TCreateFileCall {
   std::string FileName;
   uint32_t DesiredAccess = 0;
@@ -66,13 +77,15 @@ struct TCreateFileCall {
   uint32_t FlagsAndAttributes = 0;
 };
 
-// One entry of the system handle table and the object behind it.
+// One entry of the system handle table and the object behind it. The table
+// of the old layout keeps the low 16 bits of the process id and the handle
+// value, the low 8 bits of the type number and the flags.
 struct TFakeHandle {
-  uint32_t ProcessId = 0;  // the table keeps its low 16 bits only
-  uint16_t Handle = 0;
-  uint8_t ObjectType = 0;
-  uint8_t Flags = 0;
-  uint32_t Object = 0;
+  uint32_t ProcessId = 0;
+  uint64_t Handle = 0;
+  uint16_t ObjectType = 0;
+  uint32_t Flags = 0;
+  uint64_t Object = 0;
   uint32_t GrantedAccess = 0;
   std::u16string Name;      // NtQueryObject; empty for an unnamed object
   std::u16string FileName;  // NtQueryInformationFile
@@ -93,6 +106,7 @@ class FakeOs : public Os {
   std::map<char, std::string> DriveDevices;  // present drives and their device names
   std::set<char> DrivesFailingQuery;         // present, but QueryDosDeviceA fails
   TOsVersionInfo Version;                    // Windows XP unless changed
+  uint32_t ProgramPointerSize = 4;           // the program stood in for: 32-bit unless changed
   bool VersionFails = false;
   bool Wow64 = false;
   bool IsWow64Exported = true;
@@ -103,6 +117,13 @@ class FakeOs : public Os {
   bool ImageFileNameBound = true;
   std::function<void()> OnProcess32Next;  // runs inside Process32Next, may throw
   std::string CommandLine = "kvtProc.exe";
+  // A program started by CreateProcessA writes StartedOutput to standard
+  // output and ends with StartedExitCode; CreateProcessA fails while
+  // StartsFail is set.
+  std::string StartedOutput;
+  uint32_t StartedExitCode = 0;
+  bool StartsFail = false;
+  std::vector<TCreateProcessCall> CreateProcessCalls;
   std::string OwnModuleFileName = "C:\\Tools\\kvtProc.exe";
   uint32_t CurrentProcessId = 100;
   std::set<uint8_t> LeadBytes;  // lead bytes of the ANSI code page (none: single-byte)
@@ -113,6 +134,12 @@ class FakeOs : public Os {
   std::string WindowsDirectory = "C:\\WINDOWS";          // empty: the call fails
   std::string SystemDirectory = "C:\\WINDOWS\\system32";  // empty: the call fails
   std::map<int, std::string> ShellFolders;  // by CSIDL; an empty path has no file-system path
+  // While Wow64 is set and the thread has not switched redirection off,
+  // files below SystemDirectory are looked up below SysWow64Directory.
+  std::string SysWow64Directory = "C:\\WINDOWS\\SysWOW64";
+  bool Wow64RedirectionBound = true;
+  bool RedirectionOff() const { return redirectionOff_; }
+  bool EnumProcessModulesExBound = true;
   void AddFile(const std::string& path) { File(path).Attributes = kFileAttributeArchive; }
   void AddDirectory(const std::string& path) { File(path).Attributes = kFileAttributeDirectory; }
   // The file or directory at Path, made (as a file) when there is none; the
@@ -160,6 +187,7 @@ class FakeOs : public Os {
   std::string GetCommandLineA() override;
   std::string GetOwnModuleFileName() override;
   bool IsBound(TOptionalEntry entry) override;
+  uint32_t PointerSize() override { return ProgramPointerSize; }
 
   bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) override;
   OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
@@ -169,15 +197,21 @@ class FakeOs : public Os {
   uint32_t GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) override;
   bool TerminateProcess(OsHandle process, uint32_t exitCode) override;
   bool IsWow64Process(OsHandle process, bool* wow64) override;
+  bool CreateProcessA(const char* applicationName, const std::string& commandLine,
+                      TProcessInformation* info) override;
+  uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
+  bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
 
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
-  bool Process32First(OsHandle snapshot, TProcessEntry32* entry) override;
-  bool Process32Next(OsHandle snapshot, TProcessEntry32* entry) override;
+  bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;
+  bool Process32Next(OsHandle snapshot, TProcessEntry* entry) override;
 
-  bool Module32First(OsHandle snapshot, TModuleEntry32* entry) override;
-  bool Module32Next(OsHandle snapshot, TModuleEntry32* entry) override;
-  bool EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
-                          uint32_t* bytesNeeded) override;
+  bool Module32First(OsHandle snapshot, TModuleEntry* entry) override;
+  bool Module32Next(OsHandle snapshot, TModuleEntry* entry) override;
+  bool EnumProcessModules(OsHandle process, OsHandle* modules, uint32_t count,
+                          uint32_t* countNeeded) override;
+  bool EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
+                            uint32_t* countNeeded, uint32_t filterFlag) override;
   uint32_t GetFileAttributesA(const char* fileName) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
@@ -193,6 +227,8 @@ class FakeOs : public Os {
   uint32_t GetLogicalDrives() override;
   uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
 
+  bool Wow64DisableWow64FsRedirection(uint64_t* oldValue) override;
+  bool Wow64RevertWow64FsRedirection(uint64_t oldValue) override;
   OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                        uint32_t creationDisposition, uint32_t flagsAndAttributes) override;
   uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) override;
@@ -220,7 +256,7 @@ class FakeOs : public Os {
                                     uint32_t* needed) override;
   uint32_t NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer, uint32_t size,
                          uint32_t* needed) override;
-  uint32_t NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
+  uint32_t NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus, uint8_t* buffer,
                                   uint32_t size, uint32_t infoClass) override;
   bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
@@ -229,14 +265,14 @@ class FakeOs : public Os {
 
  private:
   struct THandle {
-    enum Kind { Process, Snapshot, File, Object } Type = Process;
+    enum Kind { Process, Snapshot, File, Object, Started } Type = Process;
     uint32_t ProcessId = 0;
     uint32_t Access = 0;
-    std::vector<TProcessEntry32> Entries;  // a snapshot's view
+    std::vector<TProcessEntry> Entries;  // a snapshot's view
     size_t Cursor = 0;
-    std::vector<TModuleEntry32> Modules;  // a module snapshot's view
+    std::vector<TModuleEntry> Modules;  // a module snapshot's view
     size_t ModuleCursor = 0;
-    std::string Path;       // a file's, as opened
+    std::string Path;       // a file's key, found when it was opened
     uint64_t Position = 0;  // a file's
     size_t Entry = 0;  // an object's entry in HandleTable
   };
@@ -253,12 +289,19 @@ class FakeOs : public Os {
   using TRegistryView = std::map<std::string, TRegistryKey>;   // by upper-cased key path
   OsHandle NewHandle(THandle handle);
   THandle* Find(OsHandle handle, THandle::Kind kind);
-  std::string FileKey(const std::string& path) const;
+  // The key of Path in files_; Redirect applies WOW64 redirection as it stands.
+  std::string FileKey(const std::string& path, bool redirect) const;
+  std::string FoundFileKey(const std::string& fileName) const;
+  TFakeFile* OpenedFile(OsHandle file);
+  bool redirectionOff_ = false;
   TRegistryView& View(bool view64) { return view64 ? registry64_ : registry32_; }
   TFakeFile* FindFile(const std::string& path);
 
   std::map<OsHandle, THandle> handles_;
   OsHandle nextHandle_ = 0x100;
+  // Module-list calls of both forms, filtered as the platform filters them.
+  bool ListModules(OsHandle process, OsHandle* modules, uint32_t count, uint32_t* countNeeded,
+                   bool all32Bit);
   std::map<std::string, TFakeFile> files_;  // by FileKey
   std::map<OsItemIdList, int> idLists_;    // CSIDL of each list not yet freed
   OsItemIdList nextIdList_ = 0x10000;

@@ -3,41 +3,106 @@
 #include <windows.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
+#include <winternl.h>
 
-#include <cstddef>
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace kvt {
 namespace {
 
-static_assert(sizeof(PROCESSENTRY32) == sizeof(TProcessEntry32), "PROCESSENTRY32 layout");
-static_assert(offsetof(PROCESSENTRY32, szExeFile) == offsetof(TProcessEntry32, szExeFile),
-              "PROCESSENTRY32 layout");
 static_assert(sizeof(OSVERSIONINFOA) == sizeof(TOsVersionInfo), "OSVERSIONINFOA layout");
-static_assert(sizeof(MODULEENTRY32) == sizeof(TModuleEntry32), "MODULEENTRY32 layout");
-static_assert(offsetof(MODULEENTRY32, szExePath) == offsetof(TModuleEntry32, szExePath),
-              "MODULEENTRY32 layout");
+static_assert(sizeof(PROCESSENTRY32::szExeFile) == sizeof(TProcessEntry::szExeFile),
+              "PROCESSENTRY32 name");
+static_assert(sizeof(MODULEENTRY32::szExePath) == sizeof(TModuleEntry::szExePath) &&
+                  sizeof(MODULEENTRY32::szModule) == sizeof(TModuleEntry::szModule),
+              "MODULEENTRY32 names");
 
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
 using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
 using GetProcessImageFileNameAFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD);
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
 using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
-using Process32Fn = BOOL(WINAPI*)(HANDLE, PROCESSENTRY32*);
-using Module32Fn = BOOL(WINAPI*)(HANDLE, MODULEENTRY32*);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
+using EnumProcessModulesExFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
+using Wow64DisableFn = BOOL(WINAPI*)(PVOID*);
+using Wow64RevertFn = BOOL(WINAPI*)(PVOID);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 using NtQueryObjectFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
 using NtQueryInformationFileFn = LONG(WINAPI*)(HANDLE, PVOID, PVOID, ULONG, ULONG);
 
-HANDLE ToHandle(OsHandle handle) { return reinterpret_cast<HANDLE>(static_cast<uintptr_t>(handle)); }
-OsHandle FromHandle(HANDLE handle) {
-  return static_cast<OsHandle>(reinterpret_cast<uintptr_t>(handle));
+// The seam's 64-bit values and the platform's pointer-sized ones. Widening
+// sign-extends, as the platform itself does, so that -1 (the invalid handle,
+// the own process) and the predefined registry keys keep their meaning in
+// the 32-bit program; narrowing keeps the low bits the platform gave.
+template <typename TPointer>
+TPointer ToPointer(uint64_t value) {
+  return reinterpret_cast<TPointer>(static_cast<intptr_t>(static_cast<int64_t>(value)));
 }
-HKEY ToKey(OsHandle key) { return reinterpret_cast<HKEY>(static_cast<uintptr_t>(key)); }
-PIDLIST_ABSOLUTE ToIdList(OsItemIdList list) {
-  return reinterpret_cast<PIDLIST_ABSOLUTE>(static_cast<uintptr_t>(list));
+template <typename TPointer>
+uint64_t FromPointer(TPointer pointer) {
+  return static_cast<uint64_t>(static_cast<int64_t>(reinterpret_cast<intptr_t>(pointer)));
+}
+HANDLE ToHandle(OsHandle handle) { return ToPointer<HANDLE>(handle); }
+OsHandle FromHandle(HANDLE handle) { return FromPointer(handle); }
+HKEY ToKey(OsHandle key) { return ToPointer<HKEY>(key); }
+PIDLIST_ABSOLUTE ToIdList(OsItemIdList list) { return ToPointer<PIDLIST_ABSOLUTE>(list); }
+// Addresses are no handles: they are taken as the unsigned numbers they are.
+uint64_t FromAddress(const void* address) { return reinterpret_cast<uintptr_t>(address); }
+
+void CopyText(const char* from, char* to, size_t size) {
+  std::memcpy(to, from, size);
+  to[size - 1] = '\0';
+}
+
+void CopyEntry(const PROCESSENTRY32& from, TProcessEntry* to) {
+  to->cntUsage = from.cntUsage;
+  to->th32ProcessID = from.th32ProcessID;
+  to->th32DefaultHeapID = from.th32DefaultHeapID;
+  to->th32ModuleID = from.th32ModuleID;
+  to->cntThreads = from.cntThreads;
+  to->th32ParentProcessID = from.th32ParentProcessID;
+  to->pcPriClassBase = from.pcPriClassBase;
+  to->dwFlags = from.dwFlags;
+  CopyText(from.szExeFile, to->szExeFile, sizeof to->szExeFile);
+}
+
+void CopyEntry(const MODULEENTRY32& from, TModuleEntry* to) {
+  to->th32ModuleID = from.th32ModuleID;
+  to->th32ProcessID = from.th32ProcessID;
+  to->GlblcntUsage = from.GlblcntUsage;
+  to->ProccntUsage = from.ProccntUsage;
+  to->modBaseAddr = FromAddress(from.modBaseAddr);
+  to->modBaseSize = from.modBaseSize;
+  to->hModule = FromPointer(from.hModule);
+  CopyText(from.szModule, to->szModule, sizeof to->szModule);
+  CopyText(from.szExePath, to->szExePath, sizeof to->szExePath);
+}
+
+// Calls a toolhelp walker with the platform's record, its size field set, and
+// hands the entry over in the seam's form.
+template <typename TPlatformEntry, typename TEntry>
+bool WalkSnapshot(void* walker, OsHandle snapshot, TEntry* entry) {
+  using TWalker = BOOL(WINAPI*)(HANDLE, TPlatformEntry*);
+  TPlatformEntry platform;
+  std::memset(&platform, 0, sizeof platform);
+  platform.dwSize = sizeof platform;
+  if (reinterpret_cast<TWalker>(walker)(ToHandle(snapshot), &platform) == 0) return false;
+  CopyEntry(platform, entry);
+  return true;
+}
+
+// A module-handle enumeration into the platform's array, handed over widened.
+template <typename TCall>
+bool EnumerateModules(TCall call, OsHandle* modules, uint32_t count, uint32_t* countNeeded) {
+  std::vector<HMODULE> handles(count);
+  DWORD needed = 0;
+  if (!call(handles.data(), static_cast<DWORD>(count * sizeof(HMODULE)), &needed)) return false;
+  *countNeeded = needed / sizeof(HMODULE);
+  for (uint32_t i = 0; i < std::min<uint32_t>(count, *countNeeded); ++i)
+    modules[i] = FromPointer(handles[i]);
+  return true;
 }
 
 template <typename Fn>
@@ -73,7 +138,15 @@ Win32Os::Win32Os() {
   HMODULE psapi = LoadLibraryA("psapi.dll");
   if (reinterpret_cast<uintptr_t>(psapi) >= 32)
     getProcessImageFileNameA_ = Lookup(psapi, "GetProcessImageFileNameA");
-  isWow64Process_ = Lookup(GetModuleHandleA("kernel32.dll"), "IsWow64Process");
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  isWow64Process_ = Lookup(kernel, "IsWow64Process");
+  // Both or neither: a redirection switched off must be switched on again.
+  void* disable = Lookup(kernel, "Wow64DisableWow64FsRedirection");
+  void* revert = Lookup(kernel, "Wow64RevertWow64FsRedirection");
+  if (disable != nullptr && revert != nullptr) {
+    wow64DisableFsRedirection_ = disable;
+    wow64RevertFsRedirection_ = revert;
+  }
   // Only looked up, never loaded: every process of the platform has ntdll.dll.
   HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   ntQuerySystemInformation_ = Lookup(ntdll, "NtQuerySystemInformation");
@@ -88,6 +161,7 @@ bool Win32Os::BindProcessStatus() {
   enumProcesses_ = Lookup(library, "EnumProcesses");
   getModuleFileNameExA_ = Lookup(library, "GetModuleFileNameExA");
   enumProcessModules_ = Lookup(library, "EnumProcessModules");
+  enumProcessModulesEx_ = Lookup(library, "EnumProcessModulesEx");
   return enumProcesses_ != nullptr;
 }
 
@@ -132,9 +206,15 @@ bool Win32Os::IsBound(TOptionalEntry entry) {
       return ntQueryObject_ != nullptr;
     case TOptionalEntry::NtQueryInformationFile:
       return ntQueryInformationFile_ != nullptr;
+    case TOptionalEntry::EnumProcessModulesEx:
+      return BindProcessStatus() && enumProcessModulesEx_ != nullptr;
+    case TOptionalEntry::Wow64FsRedirection:
+      return wow64DisableFsRedirection_ != nullptr;
   }
   return false;
 }
+
+uint32_t Win32Os::PointerSize() { return sizeof(void*); }
 
 bool Win32Os::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
   if (!BindProcessStatus()) return false;
@@ -176,43 +256,92 @@ bool Win32Os::IsWow64Process(OsHandle process, bool* wow64) {
   return ok != 0;
 }
 
+bool Win32Os::CreateProcessA(const char* applicationName, const std::string& commandLine,
+                             TProcessInformation* info) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  // Handles handed on must be inheritable; the ones this program was given
+  // may not be, so inheritable copies go instead.
+  const DWORD streams[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+  HANDLE* targets[] = {&startup.hStdInput, &startup.hStdOutput, &startup.hStdError};
+  for (int i = 0; i < 3; ++i) {
+    const HANDLE own = GetStdHandle(streams[i]);
+    *targets[i] = own;
+    if (own != nullptr && own != INVALID_HANDLE_VALUE)
+      ::DuplicateHandle(::GetCurrentProcess(), own, ::GetCurrentProcess(), targets[i], 0, TRUE,
+                        DUPLICATE_SAME_ACCESS);
+  }
+  std::string line = commandLine;  // the call may write into it
+  PROCESS_INFORMATION started = {};
+  const BOOL ok = ::CreateProcessA(applicationName, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                   nullptr, &startup, &started);
+  for (int i = 0; i < 3; ++i)
+    if (*targets[i] != GetStdHandle(streams[i])) ::CloseHandle(*targets[i]);
+  if (!ok) return false;
+  info->hProcess = FromHandle(started.hProcess);
+  info->hThread = FromHandle(started.hThread);
+  info->dwProcessId = started.dwProcessId;
+  info->dwThreadId = started.dwThreadId;
+  return true;
+}
+
+uint32_t Win32Os::WaitForSingleObject(OsHandle handle, uint32_t milliseconds) {
+  return ::WaitForSingleObject(ToHandle(handle), milliseconds);
+}
+
+bool Win32Os::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
+  DWORD code = 0;
+  const BOOL ok = ::GetExitCodeProcess(ToHandle(process), &code);
+  *exitCode = code;
+  return ok != 0;
+}
+
 OsHandle Win32Os::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   if (!BindToolhelp()) return 0;
   return FromHandle(As<CreateToolhelp32SnapshotFn>(createToolhelp32Snapshot_)(flags, processId));
 }
 
-bool Win32Os::Process32First(OsHandle snapshot, TProcessEntry32* entry) {
+bool Win32Os::Process32First(OsHandle snapshot, TProcessEntry* entry) {
   if (!BindToolhelp() || process32First_ == nullptr) return false;
-  return As<Process32Fn>(process32First_)(ToHandle(snapshot),
-                                          reinterpret_cast<PROCESSENTRY32*>(entry)) != 0;
+  return WalkSnapshot<PROCESSENTRY32>(process32First_, snapshot, entry);
 }
 
-bool Win32Os::Process32Next(OsHandle snapshot, TProcessEntry32* entry) {
+bool Win32Os::Process32Next(OsHandle snapshot, TProcessEntry* entry) {
   if (!BindToolhelp() || process32Next_ == nullptr) return false;
-  return As<Process32Fn>(process32Next_)(ToHandle(snapshot),
-                                         reinterpret_cast<PROCESSENTRY32*>(entry)) != 0;
+  return WalkSnapshot<PROCESSENTRY32>(process32Next_, snapshot, entry);
 }
 
-bool Win32Os::Module32First(OsHandle snapshot, TModuleEntry32* entry) {
+bool Win32Os::Module32First(OsHandle snapshot, TModuleEntry* entry) {
   if (!BindToolhelp() || module32First_ == nullptr) return false;
-  return As<Module32Fn>(module32First_)(ToHandle(snapshot),
-                                        reinterpret_cast<MODULEENTRY32*>(entry)) != 0;
+  return WalkSnapshot<MODULEENTRY32>(module32First_, snapshot, entry);
 }
 
-bool Win32Os::Module32Next(OsHandle snapshot, TModuleEntry32* entry) {
+bool Win32Os::Module32Next(OsHandle snapshot, TModuleEntry* entry) {
   if (!BindToolhelp() || module32Next_ == nullptr) return false;
-  return As<Module32Fn>(module32Next_)(ToHandle(snapshot),
-                                       reinterpret_cast<MODULEENTRY32*>(entry)) != 0;
+  return WalkSnapshot<MODULEENTRY32>(module32Next_, snapshot, entry);
 }
 
-bool Win32Os::EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
-                                 uint32_t* bytesNeeded) {
+bool Win32Os::EnumProcessModules(OsHandle process, OsHandle* modules, uint32_t count,
+                                 uint32_t* countNeeded) {
   if (!BindProcessStatus() || enumProcessModules_ == nullptr) return false;
-  DWORD needed = 0;
-  const BOOL ok = As<EnumProcessModulesFn>(enumProcessModules_)(
-      ToHandle(process), reinterpret_cast<HMODULE*>(modules), bytes, &needed);
-  *bytesNeeded = needed;
-  return ok != 0;
+  return EnumerateModules(
+      [&](HMODULE* handles, DWORD bytes, DWORD* needed) {
+        return As<EnumProcessModulesFn>(enumProcessModules_)(ToHandle(process), handles, bytes,
+                                                             needed) != 0;
+      },
+      modules, count, countNeeded);
+}
+
+bool Win32Os::EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
+                                   uint32_t* countNeeded, uint32_t filterFlag) {
+  if (!BindProcessStatus() || enumProcessModulesEx_ == nullptr) return false;
+  return EnumerateModules(
+      [&](HMODULE* handles, DWORD bytes, DWORD* needed) {
+        return As<EnumProcessModulesExFn>(enumProcessModulesEx_)(ToHandle(process), handles,
+                                                                 bytes, needed, filterFlag) != 0;
+      },
+      modules, count, countNeeded);
 }
 
 uint32_t Win32Os::GetWindowsDirectoryA(char* buffer, uint32_t size) {
@@ -227,7 +356,7 @@ int32_t Win32Os::SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemId
   PIDLIST_ABSOLUTE list = nullptr;
   const HRESULT result = ::SHGetSpecialFolderLocation(
       reinterpret_cast<HWND>(static_cast<uintptr_t>(owner)), folder, &list);
-  if (SUCCEEDED(result)) *idList = static_cast<OsItemIdList>(reinterpret_cast<uintptr_t>(list));
+  if (SUCCEEDED(result)) *idList = FromPointer(list);
   return result;
 }
 
@@ -241,7 +370,7 @@ int32_t Win32Os::RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t option
                                uint32_t samDesired, OsHandle* result) {
   HKEY opened = nullptr;
   const LONG status = ::RegOpenKeyExA(ToKey(key), subKey, options, samDesired, &opened);
-  if (status == ERROR_SUCCESS) *result = static_cast<OsHandle>(reinterpret_cast<uintptr_t>(opened));
+  if (status == ERROR_SUCCESS) *result = FromPointer(opened);
   return status;
 }
 
@@ -266,6 +395,20 @@ uint32_t Win32Os::QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t
 
 uint32_t Win32Os::GetFileAttributesA(const char* fileName) {
   return ::GetFileAttributesA(fileName);
+}
+
+bool Win32Os::Wow64DisableWow64FsRedirection(uint64_t* oldValue) {
+  if (wow64DisableFsRedirection_ == nullptr) return false;
+  PVOID old = nullptr;
+  const BOOL ok = As<Wow64DisableFn>(wow64DisableFsRedirection_)(&old);
+  *oldValue = FromAddress(old);
+  return ok != 0;
+}
+
+bool Win32Os::Wow64RevertWow64FsRedirection(uint64_t oldValue) {
+  if (wow64RevertFsRedirection_ == nullptr) return false;
+  return As<Wow64RevertFn>(wow64RevertFsRedirection_)(
+             reinterpret_cast<PVOID>(static_cast<uintptr_t>(oldValue))) != 0;
 }
 
 OsHandle Win32Os::CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
@@ -383,11 +526,16 @@ uint32_t Win32Os::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* bu
   return static_cast<uint32_t>(status);
 }
 
-uint32_t Win32Os::NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
-                                         uint32_t size, uint32_t infoClass) {
+uint32_t Win32Os::NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus,
+                                         uint8_t* buffer, uint32_t size, uint32_t infoClass) {
   if (ntQueryInformationFile_ == nullptr) return kStatusNotImplemented;
-  return static_cast<uint32_t>(As<NtQueryInformationFileFn>(ntQueryInformationFile_)(
-      ToHandle(file), ioStatus, buffer, size, infoClass));
+  // The platform's block is pointer-sized; it lives on the worker's stack.
+  IO_STATUS_BLOCK block = {};
+  const LONG status = As<NtQueryInformationFileFn>(ntQueryInformationFile_)(
+      ToHandle(file), &block, buffer, size, infoClass);
+  ioStatus->Status = static_cast<uint32_t>(block.Status);
+  ioStatus->Information = block.Information;
+  return static_cast<uint32_t>(status);
 }
 
 bool Win32Os::DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,

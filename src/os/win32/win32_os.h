@@ -5,9 +5,9 @@ namespace kvt {
 
 // The real system. Optional entry points are bound by name: the process-status
 // library on first use (and again on the next use while loading fails),
-// toolhelp from kernel32 on first use, GetProcessImageFileNameA and
-// IsWow64Process and the native entry points of the already loaded ntdll.dll
-// when the object is created at start-up.
+// toolhelp from kernel32 on first use, GetProcessImageFileNameA, the WOW64
+// calls of kernel32 and the native entry points of the already loaded
+// ntdll.dll when the object is created at start-up.
 class Win32Os : public Os {
  public:
   Win32Os();
@@ -18,6 +18,7 @@ class Win32Os : public Os {
   std::string GetCommandLineA() override;
   std::string GetOwnModuleFileName() override;
   bool IsBound(TOptionalEntry entry) override;
+  uint32_t PointerSize() override;
 
   bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) override;
   OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
@@ -27,15 +28,21 @@ class Win32Os : public Os {
   uint32_t GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) override;
   bool TerminateProcess(OsHandle process, uint32_t exitCode) override;
   bool IsWow64Process(OsHandle process, bool* wow64) override;
+  bool CreateProcessA(const char* applicationName, const std::string& commandLine,
+                      TProcessInformation* info) override;
+  uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
+  bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
 
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
-  bool Process32First(OsHandle snapshot, TProcessEntry32* entry) override;
-  bool Process32Next(OsHandle snapshot, TProcessEntry32* entry) override;
+  bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;
+  bool Process32Next(OsHandle snapshot, TProcessEntry* entry) override;
 
-  bool Module32First(OsHandle snapshot, TModuleEntry32* entry) override;
-  bool Module32Next(OsHandle snapshot, TModuleEntry32* entry) override;
-  bool EnumProcessModules(OsHandle process, uint32_t* modules, uint32_t bytes,
-                          uint32_t* bytesNeeded) override;
+  bool Module32First(OsHandle snapshot, TModuleEntry* entry) override;
+  bool Module32Next(OsHandle snapshot, TModuleEntry* entry) override;
+  bool EnumProcessModules(OsHandle process, OsHandle* modules, uint32_t count,
+                          uint32_t* countNeeded) override;
+  bool EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
+                            uint32_t* countNeeded, uint32_t filterFlag) override;
   uint32_t GetFileAttributesA(const char* fileName) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
@@ -51,6 +58,8 @@ class Win32Os : public Os {
   uint32_t GetLogicalDrives() override;
   uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
 
+  bool Wow64DisableWow64FsRedirection(uint64_t* oldValue) override;
+  bool Wow64RevertWow64FsRedirection(uint64_t oldValue) override;
   OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                        uint32_t creationDisposition, uint32_t flagsAndAttributes) override;
   uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) override;
@@ -78,7 +87,7 @@ class Win32Os : public Os {
                                     uint32_t* needed) override;
   uint32_t NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer, uint32_t size,
                          uint32_t* needed) override;
-  uint32_t NtQueryInformationFile(OsHandle file, uint32_t ioStatus[2], uint8_t* buffer,
+  uint32_t NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus, uint8_t* buffer,
                                   uint32_t size, uint32_t infoClass) override;
   bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
@@ -93,6 +102,7 @@ class Win32Os : public Os {
   void* enumProcesses_ = nullptr;
   void* getModuleFileNameExA_ = nullptr;
   void* enumProcessModules_ = nullptr;
+  void* enumProcessModulesEx_ = nullptr;
   void* createToolhelp32Snapshot_ = nullptr;
   void* process32First_ = nullptr;
   void* process32Next_ = nullptr;
@@ -100,6 +110,8 @@ class Win32Os : public Os {
   void* module32Next_ = nullptr;
   void* getProcessImageFileNameA_ = nullptr;
   void* isWow64Process_ = nullptr;
+  void* wow64DisableFsRedirection_ = nullptr;
+  void* wow64RevertFsRedirection_ = nullptr;
   void* ntQuerySystemInformation_ = nullptr;
   void* ntQueryObject_ = nullptr;
   void* ntQueryInformationFile_ = nullptr;

@@ -28,6 +28,19 @@ TEST(CommandLine, SeparatorsQuotesAndEmptyPairs) {
   EXPECT_EQ(Split(os, std::string("kvt a\0b", 7)), (Words{"kvt", "a"}));
 }
 
+TEST(CommandLine, ParametersTextIsWhatFollowsTheProgramNameAsWritten) {
+  FakeOs os;
+  const std::pair<std::string, std::string> cases[] = {
+      {"kvt.exe /list  \"a b\"", " /list  \"a b\""},
+      {"\"C:\\Program Files\\kvt.exe\"\t/list", "\t/list"},
+      {"C:\\k\"v t\".exe x", " x"},
+      {"kvt.exe", ""},
+      {"", ""},
+      {std::string("kvt.exe a\0b", 11), " a"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ParametersText(os, c.first), c.second) << c.first;
+}
+
 TEST(CommandLine, CountAndMissingParameters) {
   FakeOs os;
   TCommandLine bare(os, "kvt.exe   ");

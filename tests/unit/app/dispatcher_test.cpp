@@ -33,6 +33,48 @@ const std::string kExplorerLine =
     " 612  explorer.exe               ( 500)                                                      "
     "            C:\\Windows\\\r\n";
 
+// The 32-bit program under WOW64 hands the whole run to the 64-bit one beside
+// it: same parameters as written, its output and exit code, nothing of its own.
+TEST_F(DispatcherTest, UnderWow64TheProgramBesideItDoesTheWork) {
+  os.Wow64 = true;
+  os.AddFile("C:\\Tools\\kvtProc64.exe");
+  os.StartedOutput = "from the 64-bit program\r\n";
+  os.StartedExitCode = 1;
+  EXPECT_EQ(Run("\"C:\\Tools\\kvtProc.exe\"  /list \"a b\" <regexpr>("), 1);
+  ASSERT_EQ(os.CreateProcessCalls.size(), 1u);
+  EXPECT_EQ(os.CreateProcessCalls[0].ApplicationName, "C:\\Tools\\kvtProc64.exe");
+  EXPECT_EQ(os.CreateProcessCalls[0].CommandLine,
+            "\"C:\\Tools\\kvtProc64.exe\"  /list \"a b\" <regexpr>(");
+  EXPECT_EQ(os.StdOut, "from the 64-bit program\r\n");
+  EXPECT_EQ(os.StdErr, "");
+  EXPECT_EQ(os.CallCount("EnumProcesses"), 0u);
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+TEST_F(DispatcherTest, WithoutAWow64HandOnTheProgramWorksItself) {
+  struct TCase {
+    bool Wow64;
+    uint32_t PointerSize;
+    bool Beside;
+    bool StartFails;
+  };
+  const TCase cases[] = {{false, 4, true, false},  // a 32-bit Windows
+                         {true, 8, true, false},   // the 64-bit program never hands on
+                         {true, 4, false, false},  // nothing beside it
+                         {true, 4, true, true}};   // it cannot be started
+  for (const TCase& c : cases) {
+    FakeOs fresh;
+    AddFakeProcess(fresh, 612, 500, "C:\\Windows\\explorer.exe");
+    fresh.Wow64 = c.Wow64;
+    fresh.ProgramPointerSize = c.PointerSize;
+    if (c.Beside) fresh.AddFile("C:\\Tools\\kvtProc64.exe");
+    fresh.StartsFail = c.StartFails;
+    fresh.CommandLine = "kvtProc.exe /list";
+    EXPECT_EQ(RunProgram(fresh), 0);
+    EXPECT_EQ(fresh.StdOut, kBanner + kListHead + kExplorerLine) << c.Wow64 << c.PointerSize;
+  }
+}
+
 TEST_F(DispatcherTest, BareStartWritesBannerAndUsageOnly) {
   EXPECT_EQ(Run("kvtProc.exe"), 0);
   EXPECT_EQ(os.StdOut, kBanner + kUsage);
@@ -121,6 +163,16 @@ TEST_F(DispatcherTest, KillByFileNameEndsEveryCopy) {
   EXPECT_NE(os.FindProcess(612), nullptr);
 }
 
+// A code address of the report: eight upper-case hexadecimal digits, or
+// sixteen for one that does not fit in 32 bits.
+void ExpectCodeAddress(const std::string& address) {
+  EXPECT_EQ(address.find_first_not_of("0123456789ABCDEF"), std::string::npos) << address;
+  if (address.size() != 8) {
+    EXPECT_EQ(address.size(), 16u) << address;
+    EXPECT_NE(address.substr(0, 8), "00000000") << address;
+  }
+}
+
 TEST_F(DispatcherTest, BadRegularExpressionEndsTheRunWithAReport) {
   EXPECT_EQ(Run("kvtProc.exe /kill \"<regexpr>(\" /list"), 1);
   EXPECT_EQ(os.CallCount("TerminateProcess"), 0u);
@@ -128,7 +180,7 @@ TEST_F(DispatcherTest, BadRegularExpressionEndsTheRunWithAReport) {
   const std::string head = "Exception ERegExprError in module kvtProc.exe at ";
   ASSERT_EQ(os.StdErr.compare(0, head.size(), head), 0) << os.StdErr;
   const size_t message = os.StdErr.find(".\r\n") + 3;
-  EXPECT_EQ(message, head.size() + 8 + 3);
+  ExpectCodeAddress(os.StdErr.substr(head.size(), message - 3 - head.size()));
   // The message is the engine's own; it only has to be there, and end the report.
   EXPECT_GT(os.StdErr.size(), message + 5);
   EXPECT_EQ(os.StdErr.substr(os.StdErr.size() - 5), ".\r\n\r\n");
@@ -279,9 +331,7 @@ TEST_F(DispatcherTest, UnhandledErrorFlushesReportsInOemAndExitsWithOne) {
   EXPECT_EQ(report.rfind("Exception EWriteError in module kv\x84tProc.exe at ", 0), 0u) << report;
   const size_t period = report.find(".\r\n");
   ASSERT_NE(period, std::string::npos);
-  const std::string address = report.substr(report.find(" at ") + 4, period - report.find(" at ") - 4);
-  EXPECT_EQ(address.size(), 8u);
-  EXPECT_EQ(address.find_first_not_of("0123456789ABCDEF"), std::string::npos);
+  ExpectCodeAddress(report.substr(report.find(" at ") + 4, period - report.find(" at ") - 4));
   EXPECT_EQ(report.substr(period), ".\r\nWriting to standard output failed.\r\n\r\n");
 }
 

@@ -18,12 +18,17 @@ TEST(FillNumberColumn, DecimalRightAlignedNeverCut) {
   EXPECT_EQ(FillNumberColumn("<$PID:4>|", "PID", 7, false), "   7|");
   EXPECT_EQ(FillNumberColumn("<$PID:4>|", "PID", 12345, false), "12345|");
   EXPECT_EQ(FillNumberColumn("<$PID:*>|", "PID", 4294967295u, false), "4294967295|");
+  EXPECT_EQ(FillNumberColumn("<$PID:*>|", "PID", 4294967296u, false), "4294967296|");
 }
 
-TEST(FillNumberColumn, HexIsAlwaysEightUpperCaseDigits) {
-  for (const char* tmpl : {"<$A:4>", "<$A:12>", "<$A:*>"})
+TEST(FillNumberColumn, HexIsEightUpperCaseDigitsOrSixteenBeyond32Bits) {
+  for (const char* tmpl : {"<$A:4>", "<$A:12>", "<$A:*>"}) {
     EXPECT_EQ(FillNumberColumn(tmpl, "A", 255, true), "000000FF") << tmpl;
+    EXPECT_EQ(FillNumberColumn(tmpl, "A", 0x7FF6A1230000, true), "00007FF6A1230000") << tmpl;
+  }
   EXPECT_EQ(FillNumberColumn("<$A:8>", "A", 420, true), "000001A4");
+  EXPECT_EQ(FillNumberColumn("<$A:8>", "A", 0xFFFFFFFF, true), "FFFFFFFF");
+  EXPECT_EQ(FillNumberColumn("<$A:8>", "A", 0x100000000, true), "0000000100000000");
 }
 
 TEST(ColumnTemplate, InvalidPlaceholdersStayVerbatim) {

@@ -17,9 +17,10 @@ constexpr uint8_t kXpEvent = 9;
 constexpr uint32_t kOwnId = 100;  // FakeOs's own process
 
 struct TDelivered {
-  uint16_t ProcessId;
-  uint8_t ObjectType;
-  uint16_t Handle;
+  uint64_t ProcessId;
+  uint16_t ObjectType;
+  uint64_t Handle;
+  uint64_t Object;
   std::string Name;
 };
 
@@ -36,10 +37,8 @@ class HandleEnumeratorTest : public ::testing::Test {
     TqxHandleEnumerator enumerator(native);
     enumerator.QueryFileNamesInThread = fileNamesInThread;
     std::vector<TDelivered> delivered;
-    enumerator.OnHandle = [&delivered](uint16_t processId, uint8_t objectType, uint8_t,
-                                       uint16_t handle, uint32_t, uint32_t,
-                                       const std::string& name) {
-      delivered.push_back({processId, objectType, handle, name});
+    enumerator.OnHandle = [&delivered](const THandleTableEntry& entry, const std::string& name) {
+      delivered.push_back({entry.ProcessId, entry.ObjectType, entry.Handle, entry.Object, name});
     };
     enumerator.Enumerate();
     return delivered;
@@ -103,7 +102,7 @@ TEST_F(HandleEnumeratorTest, RetriesOnceWithTheReportedSize) {
     AddFakeHandle(os, 612, static_cast<uint16_t>(4 * i + 4), 2, u"");
   const auto delivered = Enumerate();
   ASSERT_EQ(delivered.size(), 300u);
-  EXPECT_EQ(delivered.back().Handle, 1200);
+  EXPECT_EQ(delivered.back().Handle, 1200u);
   EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 2u);
 }
 
@@ -119,18 +118,25 @@ TEST_F(HandleEnumeratorTest, GivesUpWhenTheRetryIsStillTooSmallOrTheCallFails) {
   EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 0u);
 }
 
+// Both programs' layouts: the 64-bit one's table has 8-byte object addresses
+// and its name replies a 16-byte header.
 TEST_F(HandleEnumeratorTest, OwnHandlesAreNamedDirectlyForeignOnesThroughACopy) {
-  AddFakeHandle(os, kOwnId, 0x4, kXpEvent, u"\\BaseNamedObjects\\mine");
-  AddFakeHandle(os, 612, 0x8, kXpEvent, u"\\BaseNamedObjects\\sh\xE4red");
-  os.Calls.clear();
-  const auto delivered = Enumerate();
-  EXPECT_EQ(Names(delivered), (std::vector<std::string>{"\\BaseNamedObjects\\mine",
-                                                        "\\BaseNamedObjects\\sh\xE4red"}));
-  EXPECT_EQ(delivered[1].ProcessId, 612);
-  EXPECT_EQ(os.CallCount("OpenProcess"), 1u);  // for the foreign entry only
-  EXPECT_EQ(os.CallCount("DuplicateHandle"), 1u);
-  EXPECT_EQ(os.CallCount("RunWorker"), 0u);  // events cannot block
-  EXPECT_EQ(os.OpenHandleCount(), 0u);
+  AddFakeHandle(os, kOwnId, 0x4, kXpEvent, u"\\BaseNamedObjects\\mine").Object = 0x81234560;
+  AddFakeHandle(os, 612, 0x8, kXpEvent, u"\\BaseNamedObjects\\sh\xE4red").Object =
+      0xFFFFA0012345A560;
+  for (const uint32_t pointerSize : {4u, 8u}) {
+    os.ProgramPointerSize = pointerSize;
+    os.Calls.clear();
+    const auto delivered = Enumerate();
+    EXPECT_EQ(Names(delivered), (std::vector<std::string>{"\\BaseNamedObjects\\mine",
+                                                          "\\BaseNamedObjects\\sh\xE4red"}));
+    EXPECT_EQ(delivered[1].ProcessId, 612u);
+    EXPECT_EQ(delivered[1].Object, pointerSize == 8 ? 0xFFFFA0012345A560 : 0x2345A560);
+    EXPECT_EQ(os.CallCount("OpenProcess"), 1u);  // for the foreign entry only
+    EXPECT_EQ(os.CallCount("DuplicateHandle"), 1u);
+    EXPECT_EQ(os.CallCount("RunWorker"), 0u);  // events cannot block
+    EXPECT_EQ(os.OpenHandleCount(), 0u);
+  }
 }
 
 TEST_F(HandleEnumeratorTest, UnreachableAndUnnamedObjectsAreDeliveredWithoutName) {
@@ -174,8 +180,9 @@ TEST_F(HandleEnumeratorTest, AQueryThatNeverReturnsCostsOneLimitAndLaterQueriesW
   TNativeApi native(os, os.Version);
   std::vector<std::string> names;
   TqxHandleEnumerator enumerator(native);
-  enumerator.OnHandle = [&names](uint16_t, uint8_t, uint8_t, uint16_t, uint32_t, uint32_t,
-                                 const std::string& name) { names.push_back(name); };
+  enumerator.OnHandle = [&names](const THandleTableEntry&, const std::string& name) {
+    names.push_back(name);
+  };
   const auto start = std::chrono::steady_clock::now();
   enumerator.Enumerate();
   const auto elapsed = std::chrono::steady_clock::now() - start;

@@ -19,15 +19,27 @@ void Put32(TBytes& bytes, uint32_t value) {
   Put16(bytes, static_cast<uint16_t>(value >> 16));
 }
 
+void Put64(TBytes& bytes, uint64_t value) {
+  Put32(bytes, static_cast<uint32_t>(value));
+  Put32(bytes, static_cast<uint32_t>(value >> 32));
+}
+
 void PutText(TBytes& bytes, const std::u16string& text) {
   for (char16_t c : text) Put16(bytes, c);
 }
 
-TBytes ObjectNameReply(uint16_t length, const std::u16string& text) {
+// The counted string of the program's width: 8 bytes for the 32-bit one, 16
+// (the pointer aligned) for the 64-bit one.
+TBytes ObjectNameReply(uint16_t length, const std::u16string& text, uint32_t pointerSize = 4) {
   TBytes bytes;
   Put16(bytes, length);
   Put16(bytes, static_cast<uint16_t>(length + 2));
-  Put32(bytes, 0x00140008);
+  if (pointerSize == 8) {
+    Put32(bytes, 0xCCCCCCCC);  // padding
+    Put64(bytes, 0x000001F000140008);
+  } else {
+    Put32(bytes, 0x00140008);
+  }
   PutText(bytes, text);
   return bytes;
 }
@@ -39,61 +51,84 @@ TBytes FileNameReply(uint32_t length, const std::u16string& text) {
   return bytes;
 }
 
-TEST(HandleTableReplyTest, ReadsLittleEndianEntriesInOrder) {
-  TBytes bytes;
-  Put32(bytes, 2);
-  for (uint16_t pid : {0x1234, 0xFFFF}) {
-    Put16(bytes, pid);
-    Put16(bytes, 0xAAAA);  // not interpreted
-    bytes.push_back(28);
-    bytes.push_back(0x03);
-    Put16(bytes, 0x07FC);
-    Put32(bytes, 0x81234560);
+// An entry of the old table as each program receives it: 16 bytes for the
+// 32-bit one, 24 for the 64-bit one, whose object address is 8 bytes wide.
+void PutOldEntry(TBytes& bytes, uint32_t pointerSize, uint16_t pid, uint64_t object) {
+  Put16(bytes, pid);
+  Put16(bytes, 0xAAAA);  // not interpreted
+  bytes.push_back(28);
+  bytes.push_back(0x03);
+  Put16(bytes, 0x07FC);
+  if (pointerSize == 8) {
+    Put64(bytes, object);
+    Put32(bytes, 0x001F01FF);
+    Put32(bytes, 0xCCCCCCCC);  // padding
+  } else {
+    Put32(bytes, static_cast<uint32_t>(object));
     Put32(bytes, 0x001F01FF);
   }
-  const THandleTableReply reply(bytes.data(), bytes.size());
-  ASSERT_EQ(reply.Count(), 2u);
-  const THandleTableEntry first = reply.Entry(0);
-  EXPECT_EQ(first.ProcessId, 0x1234);
-  EXPECT_EQ(first.ObjectType, 28);
-  EXPECT_EQ(first.Flags, 3);
-  EXPECT_EQ(first.Handle, 0x07FC);
-  EXPECT_EQ(first.Object, 0x81234560u);
-  EXPECT_EQ(first.GrantedAccess, 0x001F01FFu);
-  EXPECT_EQ(reply.Entry(1).ProcessId, 0xFFFF);
+}
+
+TEST(HandleTableReplyTest, ReadsLittleEndianEntriesOfBothWidthsInOrder) {
+  for (const uint32_t pointerSize : {4u, 8u}) {
+    SCOPED_TRACE(pointerSize);
+    const uint64_t object = pointerSize == 8 ? 0xFFFFA0012345A560 : 0x81234560;
+    TBytes bytes;
+    Put32(bytes, 2);
+    if (pointerSize == 8) Put32(bytes, 0xCCCCCCCC);  // the entries are 8-aligned
+    for (uint16_t pid : {0x1234, 0xFFFF}) PutOldEntry(bytes, pointerSize, pid, object);
+    const THandleTableReply reply(HandleTableLayout(pointerSize), bytes.data(), bytes.size());
+    ASSERT_EQ(reply.Count(), 2u);
+    const THandleTableEntry first = reply.Entry(0);
+    EXPECT_EQ(first.ProcessId, 0x1234u);
+    EXPECT_EQ(first.ObjectType, 28);
+    EXPECT_EQ(first.Flags, 3u);
+    EXPECT_EQ(first.Handle, 0x07FCu);
+    EXPECT_EQ(first.Object, object);
+    EXPECT_EQ(first.GrantedAccess, 0x001F01FFu);
+    EXPECT_EQ(reply.Entry(1).ProcessId, 0xFFFFu);
+  }
 }
 
 TEST(HandleTableReplyTest, CountIsCutToWholeEntriesInsideTheBuffer) {
-  TBytes bytes;
-  Put32(bytes, 1000000);  // states far more than the reply holds
-  bytes.resize(4 + 2 * 16 + 15, 0x11);
-  const THandleTableReply reply(bytes.data(), bytes.size());
-  EXPECT_EQ(reply.Count(), 2u);
-  EXPECT_EQ(reply.Entry(5).ProcessId, 0);  // past the count: an empty entry, nothing read
-  for (size_t size : {0u, 3u, 4u, 19u})
-    EXPECT_EQ(THandleTableReply(bytes.data(), size).Count(), 0u);
+  for (const uint32_t pointerSize : {4u, 8u}) {
+    const THandleTableLayout& layout = HandleTableLayout(pointerSize);
+    TBytes bytes;
+    Put32(bytes, 1000000);  // states far more than the reply holds
+    bytes.resize(layout.HeaderSize + 2 * layout.EntrySize + layout.EntrySize - 1, 0x11);
+    const THandleTableReply reply(layout, bytes.data(), bytes.size());
+    EXPECT_EQ(reply.Count(), 2u) << pointerSize;
+    EXPECT_EQ(reply.Entry(5).ProcessId, 0u);  // past the count: an empty entry, nothing read
+    for (size_t size : {size_t{0}, size_t{3}, size_t{layout.HeaderSize},
+                        size_t{layout.HeaderSize} + layout.EntrySize - 1})
+      EXPECT_EQ(THandleTableReply(layout, bytes.data(), size).Count(), 0u) << size;
+  }
 }
 
 TEST(ObjectNameReplyTest, NameRunsToTheZeroAndNoFurtherThanTheLength) {
-  TBytes reply = ObjectNameReply(22, u"\\Device\\Tcp");
-  Put16(reply, 0);
-  EXPECT_EQ(ObjectNameFromReply(reply.data(), reply.size()), u"\\Device\\Tcp");
+  for (const uint32_t pointerSize : {4u, 8u}) {
+    TBytes reply = ObjectNameReply(22, u"\\Device\\Tcp", pointerSize);
+    Put16(reply, 0);
+    EXPECT_EQ(ObjectNameFromReply(reply.data(), reply.size(), pointerSize), u"\\Device\\Tcp");
+  }
   // A length shorter than the text cuts it; a length past the zero stops there.
   TBytes shorter = ObjectNameReply(4, u"\\Device\\Tcp");
-  EXPECT_EQ(ObjectNameFromReply(shorter.data(), shorter.size()), u"\\D");
+  EXPECT_EQ(ObjectNameFromReply(shorter.data(), shorter.size(), 4), u"\\D");
   TBytes longer = ObjectNameReply(40, std::u16string(u"ab\0cd", 5));
-  EXPECT_EQ(ObjectNameFromReply(longer.data(), longer.size()), u"ab");
+  EXPECT_EQ(ObjectNameFromReply(longer.data(), longer.size(), 4), u"ab");
 }
 
 TEST(ObjectNameReplyTest, UnnamedShortAndLyingRepliesStayInsideTheBuffer) {
   const TBytes unnamed = ObjectNameReply(0, u"garbage");
-  EXPECT_EQ(ObjectNameFromReply(unnamed.data(), unnamed.size()), u"");
-  const TBytes header = ObjectNameReply(22, u"");
-  for (size_t size = 0; size <= header.size(); ++size)
-    EXPECT_EQ(ObjectNameFromReply(header.data(), size), u"") << size;
+  EXPECT_EQ(ObjectNameFromReply(unnamed.data(), unnamed.size(), 4), u"");
+  for (const uint32_t pointerSize : {4u, 8u}) {
+    const TBytes header = ObjectNameReply(22, u"", pointerSize);
+    for (size_t size = 0; size <= header.size(); ++size)
+      EXPECT_EQ(ObjectNameFromReply(header.data(), size, pointerSize), u"") << size;
+  }
   // The length promises 0xFFFE bytes; the buffer ends after two and a half characters.
   TBytes lying = ObjectNameReply(0xFFFE, u"xyz");
-  EXPECT_EQ(ObjectNameFromReply(lying.data(), lying.size() - 1), u"xy");
+  EXPECT_EQ(ObjectNameFromReply(lying.data(), lying.size() - 1, 4), u"xy");
 }
 
 TEST(FileNameReplyTest, KeepsTheStatedLengthTrimsAndEncodesUtf8) {

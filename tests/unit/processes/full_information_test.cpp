@@ -54,6 +54,36 @@ TEST_F(FullInformationTest, DigestSizeAndVersionEntries) {
   EXPECT_EQ(os.CallCount("GetFileVersionInfoSizeA"), 0u);
 }
 
+// The 32-bit program on a 64-bit Windows: a path into the 64-bit system
+// folder names the 64-bit file, which the platform would replace by the 32-bit
+// one of the same name unless redirection is switched off around the reads.
+TEST_F(FullInformationTest, UnderWow64TheFileThePathNamesIsRead) {
+  os.Wow64 = true;
+  const std::string path = "C:\\WINDOWS\\system32\\x.exe";
+  os.File(path).Bytes = PeFileWithStrings(
+      {{"CompanyName", "Maker"}, {"FileDescription", "64-bit tool"}, {"FileVersion", "10.0"}});
+  os.File("C:\\WINDOWS\\SysWOW64\\x.exe").Bytes =
+      PeFileWithStrings({{"FileDescription", "32-bit copy"}, {"FileVersion", "6.1"}});
+  os.File(path).ReadFailsAt = 0;  // and every digest read fails
+  for (const bool bound : {true, false}) {
+    os.Wow64RedirectionBound = bound;
+    TProcessContext context(os);
+    TqxProcessList list(context);
+    TqxProcessItem& item = Item(list, path);
+    os.Calls.clear();
+    list.ReadFullInformation();
+    const std::string& file = os.File(bound ? path : "C:\\WINDOWS\\SysWOW64\\x.exe").Bytes;
+    EXPECT_EQ(item.FileDescription, bound ? "64-bit tool" : "32-bit copy");
+    EXPECT_EQ(item.StoredFilesize(), static_cast<int64_t>(file.size()));
+    EXPECT_EQ(item.FileMD5.empty(), bound) << "the true file cannot be read through";
+    // Switched back on after every read, the failing one included.
+    EXPECT_FALSE(os.RedirectionOff());
+    EXPECT_EQ(os.CallCount("Wow64DisableWow64FsRedirection"),
+              os.CallCount("Wow64RevertWow64FsRedirection"));
+    EXPECT_EQ(os.CallCount("Wow64DisableWow64FsRedirection") > 0, bound);
+  }
+}
+
 TEST_F(FullInformationTest, EmptyInputDigestIsNoDigest) {
   os.File("C:\\empty.exe").Bytes = "";
   TProcessContext context(os);

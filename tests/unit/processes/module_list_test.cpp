@@ -159,6 +159,54 @@ TEST_F(ModuleListTest, ColumnsOfTheModuleTemplate) {
   EXPECT_EQ(bare.FormatLine("<$FILENAME:*>|<$PATH:*>"), "plain.dll|");
 }
 
+// A 64-bit process with modules above 4 GiB, and a WOW64 process whose
+// 32-bit modules the 64-bit program asks for by flag; the 32-bit program sees
+// nothing of the first and only the 32-bit modules of the second.
+TEST_F(ModuleListTest, EachProgramWidthSeesWhatThePlatformShowsIt) {
+  TFakeProcess& x64 = AddFakeProcess(os, 700, 500, "C:\\Apps\\x64.exe");
+  x64.Is64Bit = true;
+  AddFakeModule(x64, "C:\\Apps\\x64.exe", 0x7FF6A1230000, 0x1A000);
+  AddFakeModule(x64, "C:\\Windows\\System32\\ntdll.dll", 0x7FFB12340000, 0x1F8000);
+  TFakeProcess& wow = AddFakeProcess(os, 800, 500, "C:\\Apps\\x86.exe");
+  AddFakeModule(wow, "C:\\Windows\\System32\\ntdll.dll", 0x7FFB12340000, 0x1F8000);
+  AddFakeModule(wow, "C:\\Apps\\x86.exe", 0x400000, 0x5000).Wow64Module = true;
+  AddFakeModule(wow, "C:\\Windows\\SysWOW64\\ntdll.dll", 0x77A00000, 0x1A0000).Wow64Module = true;
+  TFakeModule& late = AddFakeModule(wow, "C:\\Apps\\late32.dll", 0x10000000, 0x3000);
+  late.Wow64Module = true;
+  late.InSnapshot = false;
+  struct TCase {
+    uint32_t PointerSize;
+    bool ExBound;
+    uint32_t ProcessId;
+    std::vector<std::string> Names;
+  };
+  const std::string ntdll64 = "C:\\Windows\\System32\\ntdll.dll";
+  const std::string ntdll32 = "C:\\Windows\\SysWOW64\\ntdll.dll";
+  const TCase cases[] = {
+      {8, true, 700, {"C:\\Apps\\x64.exe", ntdll64}},
+      {8, true, 800, {ntdll64, "C:\\Apps\\x86.exe", ntdll32, "C:\\Apps\\late32.dll"}},
+      {8, false, 800, {ntdll64, "C:\\Apps\\x86.exe", ntdll32}},
+      {4, true, 700, {}},
+      {4, true, 800, {"C:\\Apps\\x86.exe", ntdll32, "C:\\Apps\\late32.dll"}},
+  };
+  list.Refresh();
+  for (const TCase& c : cases) {
+    os.ProgramPointerSize = c.PointerSize;
+    os.EnumProcessModulesExBound = c.ExBound;
+    bool isNew = false;
+    TqxProcessItem& item = list.FindOrAddProcess(c.ProcessId, isNew);
+    item.FillModuleList();
+    EXPECT_EQ(Names(item.ModuleList), c.Names) << c.PointerSize << c.ExBound << c.ProcessId;
+  }
+  os.ProgramPointerSize = 8;
+  bool isNew = false;
+  TqxProcessItem& item = list.FindOrAddProcess(700, isNew);
+  item.FillModuleList();
+  EXPECT_EQ(item.ModuleList.Items(0).FormatLine("<$ADDR:8> <$SIZE:8>"),
+            "00007FF6A1230000 0001A000");
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
 TEST_F(ModuleListTest, IndexOfFilenameAndAssign) {
   TqxModuleList& modules = Filled().ModuleList;
   EXPECT_EQ(modules.IndexOfFilename("C:\\WINDOWS\\system32\\kernel32.dll"), 2);
