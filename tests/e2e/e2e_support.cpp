@@ -46,10 +46,14 @@ std::string ExeDirectory() {
 }
 
 TRunResult RunKvtProc(const std::string& arguments, HANDLE stdOut) {
+  return RunProgramFile(ExeDirectory() + kProgramFile, arguments, stdOut);
+}
+
+TRunResult RunProgramFile(const std::string& path, const std::string& arguments, HANDLE stdOut) {
   HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
   if (stdOut == nullptr) InheritablePipe(outRead, outWrite);
   InheritablePipe(errRead, errWrite);
-  const std::string commandLine = "\"" + ExeDirectory() + "kvtProc.exe\" " + arguments;
+  const std::string commandLine = "\"" + path + "\" " + arguments;
   const PROCESS_INFORMATION info = Start(commandLine, stdOut ? stdOut : outWrite, errWrite);
   if (outWrite) CloseHandle(outWrite);
   CloseHandle(errWrite);
@@ -68,7 +72,7 @@ TRunResult RunKvtProc(const std::string& arguments, HANDLE stdOut) {
 }
 
 TChildProcess::TChildProcess(const std::string& exeName, const std::string& arguments)
-    : path_(ExeDirectory() + exeName) {
+    : path_(exeName.find(':') == std::string::npos ? ExeDirectory() + exeName : exeName) {
   info_ = Start("\"" + path_ + "\" " + arguments, GetStdHandle(STD_OUTPUT_HANDLE),
                 GetStdHandle(STD_ERROR_HANDLE));
   // Give the child time to be fully started, so that every view of the system

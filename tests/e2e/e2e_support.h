@@ -1,5 +1,5 @@
 #pragma once
-// Starting kvtProc.exe and test children from the end-to-end tests.
+// Starting kvtProc and test children from the end-to-end tests.
 #include <windows.h>
 
 #include <string>
@@ -8,8 +8,11 @@
 
 namespace kvt_e2e {
 
-// The folder of the running test program, with a trailing backslash; kvtProc.exe
-// and the test children are built beside it.
+// The program under test, kvtProc.exe or kvtProc64.exe, as the build names it.
+const std::string kProgramFile = KVT_PROGRAM_FILE;
+
+// The folder of the running test program, with a trailing backslash; the
+// program under test and the test children are built beside it.
 std::string ExeDirectory();
 
 struct TRunResult {
@@ -18,11 +21,15 @@ struct TRunResult {
   std::string Err;
 };
 
-// Runs kvtProc.exe with Arguments and collects its standard output and error.
-// A non-null StdOut handle replaces the output pipe.
+// Runs the program under test with Arguments and collects its standard output
+// and error. A non-null StdOut handle replaces the output pipe.
 TRunResult RunKvtProc(const std::string& arguments, HANDLE stdOut = nullptr);
+// The same for the program file Path.
+TRunResult RunProgramFile(const std::string& path, const std::string& arguments,
+                          HANDLE stdOut = nullptr);
 
-// A test child that runs until it is ended or the object is destroyed.
+// A test child that runs until it is ended or the object is destroyed. A
+// name without a drive is one of the test children built beside the tests.
 class TChildProcess {
  public:
   explicit TChildProcess(const std::string& exeName = "kvt_test_child.exe",

@@ -34,15 +34,14 @@ TEST(Kill, AnUnknownProcessIdMatchesNothing) {
 }
 
 TEST(Kill, ItselfLosesNoLineWrittenBefore) {
-  const TRunResult run = RunKvtProc("/kill kvtProc.exe");
+  const TRunResult run = RunKvtProc("/kill " + kProgramFile);
   EXPECT_EQ(run.ExitCode, 0u);
-  const std::string head = std::string(kBanner) +
-                           "Trying to kill processes with filename \"kvtProc.exe\"...\r\n"
-                           "1 matches found:\r\n" +
-                           kProcessHeader;
+  const std::string head = std::string(kBanner) + "Trying to kill processes with filename \"" +
+                           kProgramFile + "\"...\r\n1 matches found:\r\n" + kProcessHeader;
   ASSERT_EQ(run.Out.rfind(head, 0), 0u) << run.Out;
   const std::string own = run.Out.substr(head.size());
-  EXPECT_EQ(own.substr(4, 29), "  kvtProc.exe                ") << own;
+  EXPECT_EQ(own.substr(4, 29), "  " + kProgramFile + std::string(27 - kProgramFile.size(), ' '))
+      << own;
   EXPECT_EQ(own.find("\r\n"), own.size() - 2) << "nothing after its own line: " << own;
 }
 

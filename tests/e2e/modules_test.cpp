@@ -8,24 +8,30 @@
 #include <cstdio>
 #include <vector>
 
+#include "inventory/column_template.h"
+
 namespace kvt_e2e {
 namespace {
 
 const char* const kTestModule = "kvt_test_module.dll";
 
-std::string ModuleLine(DWORD moduleId, DWORD pid, DWORD base, DWORD size, const std::string& path) {
+std::string ModuleLine(DWORD moduleId, DWORD pid, uint64_t base, uint64_t size,
+                       const std::string& path) {
   const size_t cut = path.find_last_of("\\:") + 1;
   char line[1024];
-  std::snprintf(line, sizeof line, "%4lu  %-25.25s  (%4lu)  %08lX  %08lX  %s\r\n",
+  std::snprintf(line, sizeof line, "%4lu  %-25.25s  (%4lu)  %s  %s  %s\r\n",
                 static_cast<unsigned long>(moduleId), path.substr(cut).c_str(),
-                static_cast<unsigned long>(pid), static_cast<unsigned long>(base),
-                static_cast<unsigned long>(size), path.substr(0, cut).c_str());
+                static_cast<unsigned long>(pid), kvt::HexDigits(base).c_str(),
+                kvt::HexDigits(size).c_str(), path.substr(0, cut).c_str());
   return line;
 }
 
+// A 64-bit program asks for the 32-bit modules of WOW64 processes as well.
+const DWORD kSnapshotFlags = TH32CS_SNAPMODULE | (sizeof(void*) == 8 ? TH32CS_SNAPMODULE32 : 0);
+
 std::vector<MODULEENTRY32> ModuleSnapshot(DWORD pid) {
   std::vector<MODULEENTRY32> modules;
-  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+  HANDLE snapshot = CreateToolhelp32Snapshot(kSnapshotFlags, pid);
   if (snapshot == INVALID_HANDLE_VALUE) return modules;
   MODULEENTRY32 entry = {};
   entry.dwSize = sizeof entry;
@@ -58,13 +64,13 @@ std::string ModulesBlock(const TChildProcess& child) {
   std::vector<std::string> names;
   for (const auto& module : ModuleSnapshot(child.Pid())) {
     block += ModuleLine(module.th32ModuleID, module.th32ProcessID,
-                        static_cast<DWORD>(reinterpret_cast<uintptr_t>(module.modBaseAddr)),
-                        module.modBaseSize, module.szExePath);
+                        reinterpret_cast<uintptr_t>(module.modBaseAddr), module.modBaseSize,
+                        module.szExePath);
     names.push_back(module.szExePath);
   }
   HMODULE handles[1024];
   DWORD needed = 0;
-  if (EnumProcessModules(child.Handle(), handles, sizeof handles, &needed)) {
+  if (EnumProcessModulesEx(child.Handle(), handles, sizeof handles, &needed, LIST_MODULES_ALL)) {
     for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i) {
       char name[MAX_PATH] = {};
       if (GetModuleFileNameExA(child.Handle(), handles[i], name, MAX_PATH) == 0) continue;

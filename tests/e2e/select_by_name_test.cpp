@@ -33,7 +33,8 @@ TEST(SelectByName, ABrokenRegularExpressionIsAnUnhandledError) {
   const TRunResult run = RunKvtProc("/list \"<regexpr>(\"");
   EXPECT_EQ(run.ExitCode, 1u);
   EXPECT_EQ(run.Out, kBanner);
-  EXPECT_EQ(run.Err.rfind("Exception ERegExprError in module kvtProc.exe at ", 0), 0u) << run.Err;
+  EXPECT_EQ(run.Err.rfind("Exception ERegExprError in module " + kProgramFile + " at ", 0), 0u)
+      << run.Err;
   EXPECT_EQ(run.Err.substr(run.Err.size() - 5), ".\r\n\r\n");
 }
 

@@ -1,0 +1,105 @@
+// A 64-bit Windows: the 64-bit program and the 32-bit one, which reads the
+// files that paths name and hands its work to the 64-bit program beside it.
+#include "e2e_support.h"
+
+#include <gtest/gtest.h>
+#include <psapi.h>
+
+#include <cstdio>
+
+namespace kvt_e2e {
+namespace {
+
+// The 32-bit build's folder, with a trailing backslash.
+std::string Win32BinDirectory() {
+  std::string path = KVT_WIN32_BIN_DIR;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path + "\\";
+}
+const std::string kWin32Bin = Win32BinDirectory();
+
+std::string WindowsFolder(const char* name) {
+  char windows[MAX_PATH] = {};
+  GetWindowsDirectoryA(windows, MAX_PATH);
+  return std::string(windows) + "\\" + name + "\\";
+}
+
+// A copy of a file that lives as long as the object.
+class TPlacedFile {
+ public:
+  TPlacedFile(const std::string& from, const std::string& to) : path_(to) {
+    EXPECT_TRUE(CopyFileA(from.c_str(), to.c_str(), FALSE)) << from << " -> " << to;
+  }
+  ~TPlacedFile() { DeleteFileA(path_.c_str()); }
+  TPlacedFile(const TPlacedFile&) = delete;
+  TPlacedFile& operator=(const TPlacedFile&) = delete;
+
+ private:
+  std::string path_;
+};
+
+// The 64-bit file under the system folder's name, a 32-bit one of the same
+// name with other version strings in the folder of the 32-bit system.
+TEST(Wow64, TheThirtyTwoBitProgramReadsTheFileThePathNames) {
+  const std::string name = "kvt_wow_" + std::to_string(GetCurrentProcessId()) + ".exe";
+  const std::string system = WindowsFolder("system32");
+  const TPlacedFile wide(ExeDirectory() + "kvt_versioned_child64.exe", system + name);
+  const TPlacedFile narrow(kWin32Bin + "kvt_versioned_child.exe", WindowsFolder("syswow64") + name);
+  const TChildProcess child(system + name);
+  // Alone in its folder, the 32-bit program does the work itself.
+  const TRunResult run = RunProgramFile(kWin32Bin + "kvtProc.exe", "/list " + name);
+  char line[512];
+  std::snprintf(line, sizeof line, "%4lu  %-25.25s  (%4lu)  %-20.20s  %-16.16s  %-22.22s  %s\r\n",
+                child.Pid(), name.c_str(), GetCurrentProcessId(), "64-bit child process",
+                "6.2.8.3185", "Halvorsk Test Systems Ltd. (x64)", system.c_str());
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_EQ(run.Out, std::string(kBanner) + "Processes:\r\n" + kProcessHeader + line);
+}
+
+TEST(Wow64, TheThirtyTwoBitProgramHandsOnToTheOneBesideIt) {
+  const TPlacedFile beside(kWin32Bin + "kvtProc.exe", ExeDirectory() + "kvtProc.exe");
+  const TChildProcess child;
+  const std::string pid = std::to_string(child.Pid());
+  const std::pair<std::string, DWORD> runs[] = {
+      {"/list " + pid, 0}, {"/modules " + pid + " /license", 0}, {"/list \"<regexpr>(\"", 1}};
+  for (const auto& [arguments, exitCode] : runs) {
+    const TRunResult wide = RunKvtProc(arguments);
+    const TRunResult handedOn = RunProgramFile(ExeDirectory() + "kvtProc.exe", arguments);
+    EXPECT_EQ(wide.ExitCode, exitCode) << arguments;
+    EXPECT_EQ(handedOn.ExitCode, exitCode) << arguments;
+    EXPECT_EQ(handedOn.Out, wide.Out) << arguments;
+    EXPECT_EQ(handedOn.Err, wide.Err) << arguments;
+  }
+}
+
+bool LoadedBy(HANDLE process, const char* name) {
+  HMODULE modules[1024];
+  DWORD needed = 0;
+  if (!EnumProcessModulesEx(process, modules, sizeof modules, &needed, LIST_MODULES_ALL))
+    return false;
+  for (DWORD i = 0; i < needed / sizeof(HMODULE) && i < 1024; ++i) {
+    char path[MAX_PATH] = {};
+    GetModuleBaseNameA(process, modules[i], path, MAX_PATH);
+    if (lstrcmpiA(path, name) == 0) return true;
+  }
+  return false;
+}
+
+// What the platform lets the 64-bit program see of a 32-bit process: its
+// executable and the library it loaded are listed.
+TEST(Wow64, TheSixtyFourBitProgramListsTheModulesOfAThirtyTwoBitProcess) {
+  const TChildProcess child(kWin32Bin + "kvt_test_child.exe", "60000 kvt_test_module.dll");
+  for (int i = 0; i < 200 && !LoadedBy(child.Handle(), "kvt_test_module.dll"); ++i) Sleep(100);
+  const TRunResult run = RunKvtProc("/modules " + std::to_string(child.Pid()));
+  EXPECT_EQ(run.ExitCode, 0u);
+  const size_t table = run.Out.find("\r\nModules:\r\n");
+  ASSERT_NE(table, std::string::npos) << run.Out;
+  const std::string modules = run.Out.substr(table);
+  EXPECT_NE(modules.find("  kvt_test_child.exe  "), std::string::npos) << modules;
+  EXPECT_NE(modules.find("  kvt_test_module.dll  "), std::string::npos) << modules;
+  std::printf("%s", modules.c_str());  // what Wine shows, for the record
+}
+
+}  // namespace
+}  // namespace kvt_e2e
