@@ -1,12 +1,11 @@
 #include "native/handle_enumerator.h"
 
 #include <exception>
+#include <new>
 #include <vector>
 
-#include "native/handle_replies.h"
 #include "native/object_names.h"
 #include "native/object_types.h"
-#include "os/scoped_handle.h"
 #include "support/errors.h"
 #include "support/version_record.h"
 
@@ -14,78 +13,131 @@ namespace kvt {
 namespace {
 
 constexpr uint32_t kFirstTableSize = 4096;
-// The kernel asks for more room once; a table beyond this is not believed.
+// The table grows while it is read on a busy system, so each retry asks for
+// a quarter more than the kernel last reported. At most this many reads; a
+// table larger than the cap is not believed.
+constexpr int kMaxTableReads = 8;
 constexpr uint32_t kMaxTableSize = 64u << 20;
+constexpr const char* kFileTypeName = "File";
 
-bool ReadsHandleTable(const TOsVersionInfo& version) {
-  const bool nt4 = version.dwMajorVersion == 4 && version.dwMinorVersion == 0 &&
-                   version.dwBuildNumber == 1381;
-  const bool win2000OrXp = version.dwMajorVersion == 5 && version.dwMinorVersion <= 1;
-  return nt4 || win2000OrXp;
+// Reads the table of InfoClass into Table; false when it cannot be read.
+bool ReadHandleTable(Os& os, uint32_t infoClass, std::vector<uint8_t>& table) {
+  uint32_t size = kFirstTableSize;
+  try {
+    for (int read = 0; read < kMaxTableReads; ++read) {
+      table.assign(size, 0);
+      uint32_t needed = 0;
+      const uint32_t status = os.NtQuerySystemInformation(infoClass, table.data(), size, &needed);
+      if (status == kStatusSuccess) return true;
+      if (status != kStatusInfoLengthMismatch) return false;
+      // A kernel that reports no larger size gets twice the room.
+      const uint64_t next = needed > size ? uint64_t{needed} + needed / 4 : uint64_t{size} * 2;
+      if (next > kMaxTableSize) return false;
+      size = static_cast<uint32_t>(next);
+    }
+  } catch (const std::bad_alloc&) {
+    // The table does not fit this program's memory: it is given up, as past the cap.
+  }
+  return false;
 }
 
 }  // namespace
 
+// A handle of this process for the object of an entry: the entry's own
+// handle when it belongs to this program, else a copy made on first use and
+// closed with the object.
+class TqxHandleEnumerator::TObjectHandle {
+ public:
+  TObjectHandle(Os& os, uint32_t processId, OsHandle handle, bool own)
+      : os_(os), processId_(processId), handle_(handle), own_(own) {}
+  ~TObjectHandle() {
+    if (!own_ && copy_ != 0) os_.CloseHandle(copy_);
+  }
+  TObjectHandle(const TObjectHandle&) = delete;
+  TObjectHandle& operator=(const TObjectHandle&) = delete;
+
+  // 0 when the object cannot be reached.
+  OsHandle Get() {
+    if (own_) return handle_;
+    if (!tried_) copy_ = DuplicateIntoOwnProcess(os_, processId_, handle_);
+    tried_ = true;
+    return copy_;
+  }
+
+ private:
+  Os& os_;
+  const uint32_t processId_;
+  const OsHandle handle_;
+  const bool own_;
+  bool tried_ = false;
+  OsHandle copy_ = 0;
+};
+
 void TqxHandleEnumerator::Enumerate() {
   if (!OnHandle) throw EError("Enumerating handles without a feedback method is useless!");
   version_ = ReadVersionRecord(native_.Sys);
-  if (ReadsHandleTable(version_)) ScanHandleTable();
+  switch (HandleTableKindOf(version_)) {
+    case THandleTableKind::Classic:
+      ScanHandleTable(HandleTableLayout(kSystemHandleInformation, native_.PointerSize));
+      break;
+    case THandleTableKind::Extended:
+      ScanHandleTable(HandleTableLayout(kSystemExtendedHandleInformation, native_.PointerSize));
+      break;
+    case THandleTableKind::None:
+      break;
+  }
 }
 
-void TqxHandleEnumerator::ScanHandleTable() {
+void TqxHandleEnumerator::ScanHandleTable(const THandleTableLayout& layout) {
   Os& os = native_.Sys;
   if (!os.IsBound(TOptionalEntry::NtQuerySystemInformation)) return;
-  std::vector<uint8_t> table(kFirstTableSize);
-  uint32_t needed = 0;
-  uint32_t status = os.NtQuerySystemInformation(kSystemHandleInformation, table.data(),
-                                                kFirstTableSize, &needed);
-  // One retry with the size the kernel reported; a table that grew again in
-  // between is given up.
-  if (status == kStatusInfoLengthMismatch && needed <= kMaxTableSize) {
-    table.assign(needed, 0);
-    status = os.NtQuerySystemInformation(kSystemHandleInformation, table.data(), needed, &needed);
-  }
-  if (status != kStatusSuccess) return;
-  const THandleTableReply reply(HandleTableLayout(native_.PointerSize), table.data(),
-                                table.size());
+  std::vector<uint8_t> table;
+  if (!ReadHandleTable(os, layout.InfoClass, table)) return;
+  const THandleTableReply reply(layout, table.data(), table.size());
   const uint32_t ownProcessId = os.GetCurrentProcessId();
   for (size_t i = 0; i < reply.Count(); ++i) {
     const THandleTableEntry entry = reply.Entry(i);
+    if (WantedProcessIds.count(entry.ProcessId) == 0) continue;
     OnHandle(entry, NameOf(entry, ownProcessId));
   }
 }
 
 std::string TqxHandleEnumerator::NameOf(const THandleTableEntry& entry, uint32_t ownProcessId) {
+  const auto processId = static_cast<uint32_t>(entry.ProcessId);
+  if (native_.StalledHandles.count({processId, entry.Handle}) != 0) return std::string();
+  Os& os = native_.Sys;
   std::string name;
-  // NT 4.0 is read but never asked for names.
-  if (version_.dwMajorVersion > 4) {
-    try {
-      name = entry.ProcessId == ownProcessId
-                 ? QueryObjectName(native_.Sys, entry.Handle)
-                 : GetForeignHandleName(entry);
-    } catch (const std::exception&) {
-      name.clear();  // the entry is delivered all the same
+  try {
+    TObjectHandle object(os, processId, entry.Handle, processId == ownProcessId);
+    const bool file = IsFile(entry, object);
+    // NT 4.0 is read but never asked for names. A File handle, also one of
+    // this program's own, is where a name query can block: it goes to the
+    // guarded worker.
+    if (version_.dwMajorVersion > 4 && os.IsBound(TOptionalEntry::NtQueryObject)) {
+      if (file)
+        name = GuardedObjectName(native_, processId, entry.Handle);
+      else if (object.Get() != 0)
+        name = QueryObjectName(os, object.Get());
     }
-  }
-  if (QueryFileNamesInThread && name.empty() && IsFileObjectType(version_, entry.ObjectType)) {
-    try {
-      name = GuardedFileName(native_, static_cast<uint32_t>(entry.ProcessId), entry.Handle);
-    } catch (const std::exception&) {
-      name.clear();
-    }
+    if (QueryFileNamesInThread && name.empty() && file)
+      name = GuardedFileName(native_, processId, entry.Handle);
+  } catch (const std::exception&) {
+    name.clear();  // the entry is delivered all the same
   }
   return name;
 }
 
-std::string TqxHandleEnumerator::GetForeignHandleName(const THandleTableEntry& entry) {
-  if (!native_.Sys.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
-  const auto processId = static_cast<uint32_t>(entry.ProcessId);
-  // A File handle of another process is where a name query can block.
-  if (IsFileObjectType(version_, entry.ObjectType))
-    return GuardedObjectName(native_, processId, entry.Handle);
-  const TScopedHandle copy(native_.Sys,
-                           DuplicateIntoOwnProcess(native_.Sys, processId, entry.Handle));
-  return copy.Get() == 0 ? std::string() : QueryObjectName(native_.Sys, copy.Get());
+bool TqxHandleEnumerator::IsFile(const THandleTableEntry& entry, TObjectHandle& object) {
+  if (HandleTableKindOf(version_) != THandleTableKind::Extended)
+    return IsFileObjectType(version_, entry.ObjectType);
+  auto known = native_.KernelTypeNames.find(entry.ObjectType);
+  if (known == native_.KernelTypeNames.end() &&
+      native_.Sys.IsBound(TOptionalEntry::NtQueryObject) && object.Get() != 0) {
+    // One handle of a type tells its name for the whole run.
+    const std::string name = QueryObjectTypeName(native_.Sys, object.Get());
+    if (!name.empty()) known = native_.KernelTypeNames.emplace(entry.ObjectType, name).first;
+  }
+  return known != native_.KernelTypeNames.end() && known->second == kFileTypeName;
 }
 
 }  // namespace kvt

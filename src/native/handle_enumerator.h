@@ -1,12 +1,14 @@
 #pragma once
-// Reads the system-wide handle table and hands every entry, with the name of
-// its object where one can be found, to a feedback. Keeps nothing: the user
-// of the feedback decides which entries matter. The table layout and type
-// numbering are known for NT 4.0 (build 1381), 5.0 and 5.1; on every other
-// version nothing is delivered.
+// Reads the system-wide handle table once per Enumerate and hands the entries
+// of the processes its user wants, each with the name of its object where one
+// can be found, to a feedback. Entries of other processes cost no name query.
+// NT 4.0 (build 1381), 2000 and XP are read in the old table's layout with
+// their fixed type numbers; 5.2 and later in the extended table, whose object
+// types the kernel names; on other versions nothing is delivered.
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_set>
 
 #include "native/handle_replies.h"
 #include "native/native_api.h"
@@ -23,18 +25,21 @@ class TqxHandleEnumerator {
   explicit TqxHandleEnumerator(TNativeApi& native) : native_(native) {}
 
   THandleFeedback OnHandle;
+  // The owner processes whose entries are wanted; set before Enumerate.
+  std::unordered_set<uint64_t> WantedProcessIds;
   // A File handle whose name came back empty gets a second try through the
   // guarded file-name query; that name is UTF-8.
   bool QueryFileNamesInThread = false;
 
-  // Reads the table afresh and calls OnHandle once per entry, on this thread.
-  // Raises EError when OnHandle is empty.
+  // Reads the table afresh and calls OnHandle once per wanted entry, on this
+  // thread. Raises EError when OnHandle is empty.
   void Enumerate();
 
  private:
-  void ScanHandleTable();
+  class TObjectHandle;
+  void ScanHandleTable(const THandleTableLayout& layout);
   std::string NameOf(const THandleTableEntry& entry, uint32_t ownProcessId);
-  std::string GetForeignHandleName(const THandleTableEntry& entry);
+  bool IsFile(const THandleTableEntry& entry, TObjectHandle& object);
 
   TNativeApi& native_;
   TOsVersionInfo version_;  // read by every Enumerate

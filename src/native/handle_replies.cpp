@@ -16,6 +16,14 @@ constexpr THandleTableLayout kClass16Layout32 = {
     kSystemHandleInformation, 4, 4, 16, {0, 2}, {6, 2}, {4, 1}, {5, 1}, {8, 4}, {12, 4}};
 constexpr THandleTableLayout kClass16Layout64 = {
     kSystemHandleInformation, 8, 4, 24, {0, 2}, {6, 2}, {4, 1}, {5, 1}, {8, 8}, {16, 4}};
+// Class 64: a pointer-sized count and a reserved word, then entries of object
+// address, owner and handle value (pointer-sized), access (32 bits), a 16-bit
+// back-trace index, the 16-bit type number, 32-bit attributes and a reserved
+// word: 28 bytes for the 32-bit program, 40 for the 64-bit one.
+constexpr THandleTableLayout kClass64Layout32 = {
+    kSystemExtendedHandleInformation, 8, 4, 28, {4, 4}, {8, 4}, {18, 2}, {20, 4}, {0, 4}, {12, 4}};
+constexpr THandleTableLayout kClass64Layout64 = {
+    kSystemExtendedHandleInformation, 16, 8, 40, {8, 8}, {16, 8}, {30, 2}, {32, 4}, {0, 8}, {24, 4}};
 constexpr size_t kFileNameMaxCharacters = 261;
 
 uint16_t U16At(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
@@ -83,9 +91,19 @@ std::string Utf16ToUtf8(const std::u16string& text) {
   return out;
 }
 
+// A counted string at the start of a reply (its header the program's
+// pointer width twice) whose text begins at TextOffset.
+std::u16string CountedStringFromReply(const uint8_t* data, size_t size, uint32_t pointerSize,
+                                      size_t textOffset) {
+  if (size < 2 * size_t{pointerSize}) return std::u16string();
+  return TextAt(data, size, textOffset, U16At(data) / 2);
+}
+
 }  // namespace
 
-const THandleTableLayout& HandleTableLayout(uint32_t pointerSize) {
+const THandleTableLayout& HandleTableLayout(uint32_t infoClass, uint32_t pointerSize) {
+  if (infoClass == kSystemExtendedHandleInformation)
+    return pointerSize == 8 ? kClass64Layout64 : kClass64Layout32;
   return pointerSize == 8 ? kClass16Layout64 : kClass16Layout32;
 }
 
@@ -112,9 +130,11 @@ THandleTableEntry THandleTableReply::Entry(size_t index) const {
 }
 
 std::u16string ObjectNameFromReply(const uint8_t* data, size_t size, uint32_t pointerSize) {
-  const size_t header = 2 * size_t{pointerSize};
-  if (size < header) return std::u16string();
-  return TextAt(data, size, header, U16At(data) / 2);
+  return CountedStringFromReply(data, size, pointerSize, 2 * size_t{pointerSize});
+}
+
+std::u16string TypeNameFromReply(const uint8_t* data, size_t size, uint32_t pointerSize) {
+  return CountedStringFromReply(data, size, pointerSize, pointerSize == 8 ? 104 : 96);
 }
 
 std::string FileNameFromReply(const uint8_t* data, size_t size) {

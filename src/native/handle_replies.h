@@ -36,8 +36,10 @@ struct THandleTableLayout {
   TReplyField ProcessId, Handle, ObjectType, Flags, Object, GrantedAccess;
 };
 
-// The layout of information class 16 for a program of PointerSize bytes.
-const THandleTableLayout& HandleTableLayout(uint32_t pointerSize);
+// The layout of information class 16 (the old table, 16-bit process ids and
+// handle values) or 64 (the extended one, every field at full width) for a
+// program of PointerSize bytes.
+const THandleTableLayout& HandleTableLayout(uint32_t infoClass, uint32_t pointerSize);
 
 // The system handle table as Layout describes it.
 class THandleTableReply {
@@ -60,6 +62,11 @@ class THandleTableReply {
 // UTF-16 text. The name runs to its terminating zero and no further than the
 // stated length.
 std::u16string ObjectNameFromReply(const uint8_t* data, size_t size, uint32_t pointerSize);
+
+// The type name of a type-information reply: the same counted string, its
+// text after the fixed part of the record (96 bytes for the 32-bit program,
+// 104 for the 64-bit one).
+std::u16string TypeNameFromReply(const uint8_t* data, size_t size, uint32_t pointerSize);
 
 // The name of a file-name reply: a 32-bit length in bytes, then the UTF-16
 // text, of which at most 261 characters up to the first zero are read and the

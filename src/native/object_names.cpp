@@ -13,6 +13,8 @@ namespace {
 // The header of the 64-bit program, the longest name a counted string can
 // hold, and its terminator.
 constexpr uint32_t kMaxObjectNameReply = 16 + 0xFFFE + 2;
+// The same after the fixed part of a type-information record.
+constexpr uint32_t kMaxObjectTypeReply = 104 + 0xFFFE + 2;
 constexpr uint32_t kFileNameReplySize = 528;
 
 // What a guarded worker touches: everything lives in the job, which outlives
@@ -52,8 +54,7 @@ template <typename TJob>
 std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint32_t processId, OsHandle handle) {
   Os& os = native.Sys;
   const auto key = std::make_pair(processId, handle);
-  if (native.StalledHandles.count(key) != 0 ||
-      native.StalledHandles.size() >= kMaxAbandonedWorkers)
+  if (native.StalledHandles.count(key) != 0 || native.AbandonedWorkers >= kMaxAbandonedWorkers)
     return nullptr;
   auto typed = std::make_unique<TJob>(os);
   const OsHandle copy = DuplicateIntoOwnProcess(os, processId, handle);
@@ -63,8 +64,11 @@ std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint32_t processId, OsHandl
   const TWorkerResult result = os.RunWorker(job, kGuardedQueryLimitMs);
   if (result == TWorkerResult::Abandoned) {
     // The copy stays open with the worker: closing it could block just as the
-    // query did.
+    // query did. It is a handle of this process now, in the table like any
+    // other, and must never be asked for its name directly.
     native.StalledHandles.insert(key);
+    native.StalledHandles.insert({os.GetCurrentProcessId(), copy});
+    ++native.AbandonedWorkers;
     return nullptr;
   }
   os.CloseHandle(copy);
@@ -73,13 +77,30 @@ std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint32_t processId, OsHandl
   return done;
 }
 
+// The reply of a direct query for InfoClass, asked for its size first and
+// never believed beyond MaxSize; empty when the query failed.
+std::vector<uint8_t> QueryObjectReply(Os& os, OsHandle handle, uint32_t infoClass,
+                                      uint32_t maxSize) {
+  uint32_t needed = 0;
+  os.NtQueryObject(handle, infoClass, nullptr, 0, &needed);
+  const uint32_t size = std::min(needed, maxSize);
+  std::vector<uint8_t> reply(size + 1);
+  if (os.NtQueryObject(handle, infoClass, reply.data(), size, &needed) != kStatusSuccess)
+    return {};
+  reply.resize(size);
+  return reply;
+}
+
 }  // namespace
 
 OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, OsHandle handle) {
-  const TScopedHandle process(os, os.OpenProcess(kProcessDupHandle, false, processId));
-  if (process.Get() == 0) return 0;
+  // A handle of this program is copied from its own pseudo-handle.
+  const bool own = processId == os.GetCurrentProcessId();
+  const TScopedHandle opened(os, own ? 0 : os.OpenProcess(kProcessDupHandle, false, processId));
+  const OsHandle process = own ? os.GetCurrentProcess() : opened.Get();
+  if (process == 0) return 0;
   OsHandle copy = 0;
-  if (!os.DuplicateHandle(process.Get(), handle, os.GetCurrentProcess(), &copy, 0, false,
+  if (!os.DuplicateHandle(process, handle, os.GetCurrentProcess(), &copy, 0, false,
                           kDuplicateSameAccess))
     return 0;
   return copy;
@@ -87,15 +108,14 @@ OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, OsHandle handle) {
 
 std::string QueryObjectName(Os& os, OsHandle handle) {
   if (!os.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
-  uint32_t needed = 0;
-  os.NtQueryObject(handle, kObjectNameInformation, nullptr, 0, &needed);
-  // No object name is longer; a larger figure is not to be believed.
-  const uint32_t size = std::min(needed, kMaxObjectNameReply);
-  std::vector<uint8_t> reply(size + 1);
-  if (os.NtQueryObject(handle, kObjectNameInformation, reply.data(), size, &needed) !=
-      kStatusSuccess)
-    return std::string();
-  return os.UnicodeToAnsi(ObjectNameFromReply(reply.data(), size, os.PointerSize()));
+  const auto reply = QueryObjectReply(os, handle, kObjectNameInformation, kMaxObjectNameReply);
+  return os.UnicodeToAnsi(ObjectNameFromReply(reply.data(), reply.size(), os.PointerSize()));
+}
+
+std::string QueryObjectTypeName(Os& os, OsHandle handle) {
+  if (!os.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
+  const auto reply = QueryObjectReply(os, handle, kObjectTypeInformation, kMaxObjectTypeReply);
+  return os.UnicodeToAnsi(TypeNameFromReply(reply.data(), reply.size(), os.PointerSize()));
 }
 
 std::string GuardedObjectName(TNativeApi& native, uint32_t processId, OsHandle handle) {

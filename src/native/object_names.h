@@ -24,12 +24,18 @@ constexpr uint32_t kGuardedQueryLimitMs = 100;
 constexpr size_t kMaxAbandonedWorkers = 8;
 
 // A copy, in this process, of Handle of process ProcessId (opened for
-// duplicating handles, copied with the same access); 0 when either step fails.
+// duplicating handles, copied with the same access; this program's own
+// handles are copied without opening anything); 0 when either step fails.
 OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, OsHandle handle);
 
 // The object name of a handle of this process, in the ANSI code page; empty
 // for an unnamed object and when the query fails or is not bound. Not guarded.
 std::string QueryObjectName(Os& os, OsHandle handle);
+
+// The kernel's name of the type of the object behind a handle of this
+// process, in the ANSI code page; empty when the query fails or is not bound.
+// Asking for the type never waits on the object.
+std::string QueryObjectTypeName(Os& os, OsHandle handle);
 
 // The object name of Handle of process ProcessId, queried on the guarded
 // worker, in the ANSI code page; empty also when the worker overran.

@@ -2,6 +2,8 @@
 
 #include <iterator>
 
+#include "native/native_api.h"
+
 namespace kvt {
 namespace {
 
@@ -39,6 +41,23 @@ std::string FromTable(const char* const (&table)[N], uint16_t number) {
 }
 
 }  // namespace
+
+THandleTableKind HandleTableKindOf(const TOsVersionInfo& version) {
+  const uint32_t major = version.dwMajorVersion;
+  const uint32_t minor = version.dwMinorVersion;
+  const bool nt4 = major == 4 && minor == 0 && version.dwBuildNumber == 1381;
+  if (nt4 || (major == 5 && minor <= 1)) return THandleTableKind::Classic;
+  if (major > 5 || (major == 5 && minor >= 2)) return THandleTableKind::Extended;
+  return THandleTableKind::None;
+}
+
+std::string ObjectTypeText(const TNativeApi& native, uint16_t number) {
+  if (HandleTableKindOf(native.Version) == THandleTableKind::Extended) {
+    const auto known = native.KernelTypeNames.find(number);
+    if (known != native.KernelTypeNames.end()) return known->second;
+  }
+  return GetObjectTypeName(native.Version, number);
+}
 
 std::string GetObjectTypeName(const TOsVersionInfo& version, uint16_t number) {
   if (IsVersion(version, 5, 0)) return FromTable(kTypes50, number);

@@ -1,12 +1,25 @@
 #pragma once
 // Kernel object types by number. The numbering differs between Windows
-// versions and is known for 5.0 and 5.1 only.
+// versions: fixed tables know it for 5.0 and 5.1; from 5.2 on the kernel
+// names each type itself.
 #include <cstdint>
 #include <string>
 
 #include "os/os.h"
 
 namespace kvt {
+
+struct TNativeApi;
+
+// How the handle table of Version is read: the old table with fixed type
+// numbers (NT 4.0 build 1381, 2000, XP), the extended table with types the
+// kernel names (5.2 and later), or not at all (NT 3.x, other NT 4.0 builds).
+enum class THandleTableKind { None, Classic, Extended };
+THandleTableKind HandleTableKindOf(const TOsVersionInfo& version);
+
+// The type text of Number in this run: from the fixed tables where they
+// apply, else the kernel's name once learnt, else the number in decimal.
+std::string ObjectTypeText(const TNativeApi& native, uint16_t number);
 
 // The type name of Number on Version: a table text on 5.0 and 5.1 (empty for
 // a number without one, "Unknown [n]" past the table), the number in decimal

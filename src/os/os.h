@@ -128,7 +128,9 @@ enum class TOptionalEntry {
 // Native interface: information classes, the status codes relied on, and the
 // option that keeps a duplicated handle's access.
 constexpr uint32_t kSystemHandleInformation = 16;
+constexpr uint32_t kSystemExtendedHandleInformation = 64;
 constexpr uint32_t kObjectNameInformation = 1;
+constexpr uint32_t kObjectTypeInformation = 2;
 constexpr uint32_t kFileNameInformation = 9;
 constexpr uint32_t kStatusSuccess = 0;
 constexpr uint32_t kStatusUnsuccessful = 0xC0000001u;

@@ -1,6 +1,8 @@
 #include "processes/handle_list.h"
 
 #include <memory>
+#include <unordered_map>
+#include <vector>
 
 #include "inventory/column_keys.h"
 #include "native/handle_enumerator.h"
@@ -47,7 +49,7 @@ std::string TqxHandleItem::DisplayName() const {
 
 std::string TqxHandleItem::ObjectTypeText() const {
   const auto& owner = static_cast<const TqxHandleCollection&>(Collection());
-  return GetObjectTypeName(owner.Version(), ObjectTypeNumber);
+  return kvt::ObjectTypeText(owner.Native(), ObjectTypeNumber);
 }
 
 std::string TqxHandleItem::FormatHeader(const std::string& tmpl) {
@@ -58,15 +60,23 @@ std::string TqxHandleItem::FormatLine(const std::string& tmpl) const {
   return FormatLineFromKeys(kHandleColumns, *this, tmpl);
 }
 
-TqxHandleCollection::TqxHandleCollection(const TOsVersionInfo& version)
+TqxHandleCollection::TqxHandleCollection(const TNativeApi& native)
     : TCollection([](TCollection& owner) { return std::make_unique<TqxHandleItem>(owner); }),
-      version_(version) {}
+      native_(native) {}
 
-void TqxProcessItem::FillHandleList() {
-  HandleList.Clear();
-  TqxHandleEnumerator enumerator(Owner().ProcessContext().Native);
-  enumerator.OnHandle = [this](const THandleTableEntry& entry, const std::string& name) {
-    HandleFeedback(entry, name);
+void TqxProcessItem::FillHandleList() { Owner().FillHandleLists({this}); }
+
+void TqxProcessList::FillHandleLists(const std::vector<TqxProcessItem*>& items) {
+  std::unordered_map<uint32_t, std::vector<TqxProcessItem*>> byProcessId;
+  TqxHandleEnumerator enumerator(context_.Native);
+  for (TqxProcessItem* item : items) {
+    item->HandleList.Clear();
+    byProcessId[item->ProcessID].push_back(item);
+    enumerator.WantedProcessIds.insert(item->ProcessID);
+  }
+  enumerator.OnHandle = [&byProcessId](const THandleTableEntry& entry, const std::string& name) {
+    for (TqxProcessItem* item : byProcessId[static_cast<uint32_t>(entry.ProcessId)])
+      item->HandleFeedback(entry, name);
   };
   enumerator.Enumerate();
 }

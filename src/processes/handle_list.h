@@ -5,7 +5,7 @@
 #include <string>
 
 #include "inventory/collection.h"
-#include "os/os.h"
+#include "native/native_api.h"
 
 namespace kvt {
 
@@ -25,7 +25,7 @@ class TqxHandleItem : public TCollectionItem {
   void Assign(const TCollectionItem& source) override;
   std::string DisplayName() const override;
 
-  // The type name of ObjectTypeNumber under the version of start-up.
+  // The type name of ObjectTypeNumber in this run.
   std::string ObjectTypeText() const;
 
   static std::string FormatHeader(const std::string& tmpl);
@@ -34,17 +34,17 @@ class TqxHandleItem : public TCollectionItem {
 
 class TqxHandleCollection : public TCollection {
  public:
-  // Version: the version record of start-up, which names the object types.
-  explicit TqxHandleCollection(const TOsVersionInfo& version);
+  // Native: the run's native interface, which names the object types.
+  explicit TqxHandleCollection(const TNativeApi& native);
 
   TqxHandleItem& Add() { return static_cast<TqxHandleItem&>(TCollection::Add()); }
   TqxHandleItem& Items(int index) const {
     return static_cast<TqxHandleItem&>(TCollection::Items(index));
   }
-  const TOsVersionInfo& Version() const { return version_; }
+  const TNativeApi& Native() const { return native_; }
 
  private:
-  const TOsVersionInfo& version_;
+  const TNativeApi& native_;
 };
 
 }  // namespace kvt

@@ -40,7 +40,7 @@ const TColumnKey<TqxProcessItem> kProcessColumns[] = {
 TqxProcessItem::TqxProcessItem(TCollection& collection)
     : TSystemLogItem(collection, "TqxProcessItem"),
       ModuleList(*this, static_cast<TqxProcessList&>(collection).ProcessContext()),
-      HandleList(static_cast<TqxProcessList&>(collection).ProcessContext().Native.Version),
+      HandleList(static_cast<TqxProcessList&>(collection).ProcessContext().Native),
       owner_(static_cast<TqxProcessList&>(collection)) {}
 
 std::string TqxProcessItem::FilenameOnly() const {

@@ -85,6 +85,9 @@ class TqxProcessList : public TSystemLogCollection {
   // entries of its version resource. Work already done for an item is kept.
   void ReadFullInformation();
   TqxProcessItem& FindOrAddProcess(uint32_t processId, bool& isNew);
+  // Replaces the HandleList of every item of Items by its handles, from one
+  // read of the system table (handle_list.cpp).
+  void FillHandleLists(const std::vector<TqxProcessItem*>& items);
 
   void SelectAll();
   int SelectByProcessID(uint32_t processId);

@@ -1,6 +1,7 @@
-// The object-name reply comes from the kernel: a length that lies or a text
-// without its zero must never lead past the buffer, at either pointer width.
-// The first byte picks the width, the rest is the reply.
+// The object-name and type-information replies come from the kernel: a
+// length that lies or a text without its zero must never lead past the
+// buffer, at either pointer width. The first byte picks the width, the rest
+// is the reply, read both ways.
 #include <cstdint>
 #include <vector>
 
@@ -13,6 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> reply(data + 1, data + size);
   const std::u16string name = kvt::ObjectNameFromReply(reply.data(), reply.size(), pointerSize);
   if (reply.size() < header ? !name.empty() : name.size() > (reply.size() - header) / 2)
+    __builtin_trap();
+  const size_t record = pointerSize == 8 ? 104 : 96;
+  const std::u16string type = kvt::TypeNameFromReply(reply.data(), reply.size(), pointerSize);
+  if (reply.size() < record ? !type.empty() : type.size() > (reply.size() - record) / 2)
     __builtin_trap();
   return 0;
 }

@@ -107,14 +107,43 @@ FakeOs::~FakeOs() {
   for (auto& worker : abandoned_) worker->Thread.join();
 }
 
+void FakeOs::Record(const char* call) {
+  if (RecordCalls)
+    Calls.emplace_back(call);
+  else
+    ++callCounts_[call];
+}
+
 size_t FakeOs::CallCount(const std::string& name) const {
+  if (!RecordCalls) {
+    const auto found = callCounts_.find(name);
+    return found == callCounts_.end() ? 0 : found->second;
+  }
   return static_cast<size_t>(std::count(Calls.begin(), Calls.end(), name));
 }
 
 TFakeProcess* FakeOs::FindProcess(uint32_t id) {
-  for (auto& process : Processes)
-    if (process.Id == id && process.Alive) return &process;
+  if (processesIndexed_ != Processes.size() || processIndex_.empty()) {
+    processIndex_.clear();
+    for (size_t i = 0; i < Processes.size(); ++i) processIndex_[Processes[i].Id].push_back(i);
+    processesIndexed_ = Processes.size();
+  }
+  const auto found = processIndex_.find(id);
+  if (found == processIndex_.end()) return nullptr;
+  for (const size_t i : found->second)
+    if (Processes[i].Alive) return &Processes[i];
   return nullptr;
+}
+
+ptrdiff_t FakeOs::TableEntryOf(uint32_t processId, uint64_t handle) {
+  if (tableEntriesIndexed_ != HandleTable.size() || tableIndex_.empty()) {
+    tableIndex_.clear();
+    for (size_t i = 0; i < HandleTable.size(); ++i)
+      tableIndex_.emplace(std::make_pair(HandleTable[i].ProcessId, HandleTable[i].Handle), i);
+    tableEntriesIndexed_ = HandleTable.size();
+  }
+  const auto found = tableIndex_.find({processId, handle});
+  return found == tableIndex_.end() ? -1 : static_cast<ptrdiff_t>(found->second);
 }
 
 OsHandle FakeOs::NewHandle(THandle handle) {
@@ -131,7 +160,7 @@ FakeOs::THandle* FakeOs::Find(OsHandle handle, THandle::Kind kind) {
 }
 
 bool FakeOs::GetVersionExA(TOsVersionInfo* info) {
-  Calls.push_back("GetVersionExA");
+  Record("GetVersionExA");
   if (VersionFails || info->dwOSVersionInfoSize != sizeof(TOsVersionInfo)) return false;
   *info = Version;
   return true;
@@ -161,7 +190,7 @@ bool FakeOs::IsBound(TOptionalEntry entry) {
 }
 
 bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
-  Calls.push_back("EnumProcesses");
+  Record("EnumProcesses");
   if (!ProcessStatusAvailable || EnumProcessesFails) return false;
   uint32_t written = 0;
   for (const auto& process : Processes) {
@@ -175,7 +204,7 @@ bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturne
 }
 
 OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
-  Calls.push_back("OpenProcess");
+  Record("OpenProcess");
   const TFakeProcess* process = FindProcess(processId);
   if (process == nullptr || (access & ~process->AllowedAccess) != 0) return 0;
   THandle handle;
@@ -186,13 +215,13 @@ OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
 }
 
 bool FakeOs::CloseHandle(OsHandle handle) {
-  Calls.push_back("CloseHandle");
+  Record("CloseHandle");
   return handles_.erase(handle) == 1;
 }
 
 uint32_t FakeOs::GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
                                       uint32_t size) {
-  Calls.push_back("GetModuleFileNameExA");
+  Record("GetModuleFileNameExA");
   if (!ProcessStatusAvailable) return 0;
   const THandle* handle = Find(process, THandle::Process);
   const TFakeProcess* target = handle ? FindProcess(handle->ProcessId) : nullptr;
@@ -210,7 +239,7 @@ uint32_t FakeOs::GetModuleFileNameExA(OsHandle process, OsHandle module, char* b
 }
 
 uint32_t FakeOs::GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) {
-  Calls.push_back("GetProcessImageFileNameA");
+  Record("GetProcessImageFileNameA");
   if (!ImageFileNameBound) return 0;
   const THandle* handle = Find(process, THandle::Process);
   const TFakeProcess* target = handle ? FindProcess(handle->ProcessId) : nullptr;
@@ -219,7 +248,7 @@ uint32_t FakeOs::GetProcessImageFileNameA(OsHandle process, char* buffer, uint32
 }
 
 bool FakeOs::TerminateProcess(OsHandle process, uint32_t) {
-  Calls.push_back("TerminateProcess");
+  Record("TerminateProcess");
   const THandle* handle = Find(process, THandle::Process);
   if (handle == nullptr || (handle->Access & kProcessTerminate) == 0) return false;
   TFakeProcess* target = FindProcess(handle->ProcessId);
@@ -229,7 +258,7 @@ bool FakeOs::TerminateProcess(OsHandle process, uint32_t) {
 }
 
 bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
-  Calls.push_back("IsWow64Process");
+  Record("IsWow64Process");
   if (!IsWow64Exported) return false;
   *wow64 = Wow64;
   return true;
@@ -237,7 +266,7 @@ bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
 
 bool FakeOs::CreateProcessA(const char* applicationName, const std::string& commandLine,
                             TProcessInformation* info) {
-  Calls.push_back("CreateProcessA");
+  Record("CreateProcessA");
   CreateProcessCalls.push_back({applicationName != nullptr ? applicationName : "", commandLine});
   if (StartsFail || FindFile(applicationName != nullptr ? applicationName : "") == nullptr)
     return false;
@@ -253,19 +282,19 @@ bool FakeOs::CreateProcessA(const char* applicationName, const std::string& comm
 }
 
 uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t) {
-  Calls.push_back("WaitForSingleObject");
+  Record("WaitForSingleObject");
   return Find(handle, THandle::Started) != nullptr ? kWaitObject0 : kInfinite;
 }
 
 bool FakeOs::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
-  Calls.push_back("GetExitCodeProcess");
+  Record("GetExitCodeProcess");
   if (Find(process, THandle::Started) == nullptr) return false;
   *exitCode = StartedExitCode;
   return true;
 }
 
 OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
-  Calls.push_back("CreateToolhelp32Snapshot");
+  Record("CreateToolhelp32Snapshot");
   if (!ToolhelpAvailable) return 0;
   if (SnapshotFails) return kInvalidHandleValue;
   THandle handle;
@@ -313,7 +342,7 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
 }
 
 bool FakeOs::Process32First(OsHandle snapshot, TProcessEntry* entry) {
-  Calls.push_back("Process32First");
+  Record("Process32First");
   THandle* handle = Find(snapshot, THandle::Snapshot);
   if (handle == nullptr) return false;
   handle->Cursor = 0;
@@ -321,14 +350,14 @@ bool FakeOs::Process32First(OsHandle snapshot, TProcessEntry* entry) {
 }
 
 bool FakeOs::Process32Next(OsHandle snapshot, TProcessEntry* entry) {
-  Calls.push_back("Process32Next");
+  Record("Process32Next");
   if (OnProcess32Next) OnProcess32Next();
   THandle* handle = Find(snapshot, THandle::Snapshot);
   return handle != nullptr && TakeEntry(handle->Entries, handle->Cursor, entry);
 }
 
 bool FakeOs::Module32First(OsHandle snapshot, TModuleEntry* entry) {
-  Calls.push_back("Module32First");
+  Record("Module32First");
   THandle* handle = Find(snapshot, THandle::Snapshot);
   if (handle == nullptr) return false;
   handle->ModuleCursor = 0;
@@ -336,20 +365,20 @@ bool FakeOs::Module32First(OsHandle snapshot, TModuleEntry* entry) {
 }
 
 bool FakeOs::Module32Next(OsHandle snapshot, TModuleEntry* entry) {
-  Calls.push_back("Module32Next");
+  Record("Module32Next");
   THandle* handle = Find(snapshot, THandle::Snapshot);
   return handle != nullptr && TakeEntry(handle->Modules, handle->ModuleCursor, entry);
 }
 
 bool FakeOs::EnumProcessModules(OsHandle process, OsHandle* modules, uint32_t count,
                                 uint32_t* countNeeded) {
-  Calls.push_back("EnumProcessModules");
+  Record("EnumProcessModules");
   return ListModules(process, modules, count, countNeeded, false);
 }
 
 bool FakeOs::EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
                                   uint32_t* countNeeded, uint32_t filterFlag) {
-  Calls.push_back("EnumProcessModulesEx");
+  Record("EnumProcessModulesEx");
   if (!EnumProcessModulesExBound) return false;
   return ListModules(process, modules, count, countNeeded, filterFlag == kListModulesAll);
 }
@@ -418,7 +447,7 @@ TFakeFile* FakeOs::OpenedFile(OsHandle file) {
 }
 
 bool FakeOs::Wow64DisableWow64FsRedirection(uint64_t* oldValue) {
-  Calls.push_back("Wow64DisableWow64FsRedirection");
+  Record("Wow64DisableWow64FsRedirection");
   // Outside WOW64 there is nothing to switch off.
   if (!Wow64RedirectionBound || !Wow64) return false;
   *oldValue = redirectionOff_ ? 1 : 0;
@@ -427,30 +456,30 @@ bool FakeOs::Wow64DisableWow64FsRedirection(uint64_t* oldValue) {
 }
 
 bool FakeOs::Wow64RevertWow64FsRedirection(uint64_t oldValue) {
-  Calls.push_back("Wow64RevertWow64FsRedirection");
+  Record("Wow64RevertWow64FsRedirection");
   if (!Wow64RedirectionBound || !Wow64) return false;
   redirectionOff_ = oldValue != 0;
   return true;
 }
 
 uint32_t FakeOs::GetFileAttributesA(const char* fileName) {
-  Calls.push_back("GetFileAttributesA");
+  Record("GetFileAttributesA");
   const TFakeFile* file = FindFile(fileName);
   return file ? file->Attributes : kInvalidFileAttributes;
 }
 
 uint32_t FakeOs::GetWindowsDirectoryA(char* buffer, uint32_t size) {
-  Calls.push_back("GetWindowsDirectoryA");
+  Record("GetWindowsDirectoryA");
   return CopyDirectory(WindowsDirectory, buffer, size);
 }
 
 uint32_t FakeOs::GetSystemDirectoryA(char* buffer, uint32_t size) {
-  Calls.push_back("GetSystemDirectoryA");
+  Record("GetSystemDirectoryA");
   return CopyDirectory(SystemDirectory, buffer, size);
 }
 
 int32_t FakeOs::SHGetSpecialFolderLocation(OsHandle, int folder, OsItemIdList* idList) {
-  Calls.push_back("SHGetSpecialFolderLocation");
+  Record("SHGetSpecialFolderLocation");
   if (ShellFolders.count(folder) == 0) return static_cast<int32_t>(0x80004005u);  // E_FAIL
   *idList = nextIdList_;
   nextIdList_ += 0x10;
@@ -459,7 +488,7 @@ int32_t FakeOs::SHGetSpecialFolderLocation(OsHandle, int folder, OsItemIdList* i
 }
 
 bool FakeOs::SHGetPathFromIDListA(OsItemIdList idList, char* path) {
-  Calls.push_back("SHGetPathFromIDListA");
+  Record("SHGetPathFromIDListA");
   const auto list = idLists_.find(idList);
   if (list == idLists_.end()) return false;
   const auto folder = ShellFolders.find(list->second);
@@ -469,7 +498,7 @@ bool FakeOs::SHGetPathFromIDListA(OsItemIdList idList, char* path) {
 }
 
 void FakeOs::CoTaskMemFree(OsItemIdList memory) {
-  Calls.push_back("CoTaskMemFree");
+  Record("CoTaskMemFree");
   idLists_.erase(memory);
 }
 
@@ -493,7 +522,7 @@ bool FakeOs::KeyExists(const TOpenKey& key) {
 
 int32_t FakeOs::RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t, uint32_t samDesired,
                               OsHandle* result) {
-  Calls.push_back("RegOpenKeyExA");
+  Record("RegOpenKeyExA");
   TOpenKey parent{true, ""};
   if (key == kHkeyLocalMachine) {
     // Without a view flag the 32-bit program sees the 32-bit view.
@@ -519,7 +548,7 @@ int32_t FakeOs::RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t, uint32
 
 int32_t FakeOs::RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type,
                                  uint8_t* data, uint32_t* dataSize) {
-  Calls.push_back("RegQueryValueExA");
+  Record("RegQueryValueExA");
   const auto open = keys_.find(key);
   if (open == keys_.end()) return kErrorInvalidHandle;
   const TRegistryView& view = View(open->second.View64);
@@ -539,12 +568,12 @@ int32_t FakeOs::RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* 
 }
 
 int32_t FakeOs::RegCloseKey(OsHandle key) {
-  Calls.push_back("RegCloseKey");
+  Record("RegCloseKey");
   return keys_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
 }
 
 uint32_t FakeOs::GetLogicalDrives() {
-  Calls.push_back("GetLogicalDrives");
+  Record("GetLogicalDrives");
   uint32_t mask = 0;
   for (const auto& drive : DriveDevices) mask |= 1u << (drive.first - 'A');
   for (char letter : DrivesFailingQuery) mask |= 1u << (letter - 'A');
@@ -552,7 +581,7 @@ uint32_t FakeOs::GetLogicalDrives() {
 }
 
 uint32_t FakeOs::QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) {
-  Calls.push_back("QueryDosDeviceA");
+  Record("QueryDosDeviceA");
   const std::string name(deviceName);
   if (name.size() != 2 || name[1] != ':') return 0;
   const char letter = AsciiUpper(name[0]);
@@ -567,7 +596,7 @@ uint32_t FakeOs::QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t 
 
 OsHandle FakeOs::CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                              uint32_t creationDisposition, uint32_t flagsAndAttributes) {
-  Calls.push_back("CreateFileA");
+  Record("CreateFileA");
   CreateFileCalls.push_back(
       {fileName, desiredAccess, shareMode, creationDisposition, flagsAndAttributes});
   const TFakeFile* file = FindFile(fileName);
@@ -583,7 +612,7 @@ OsHandle FakeOs::CreateFileA(const char* fileName, uint32_t desiredAccess, uint3
 }
 
 uint32_t FakeOs::GetFileSize(OsHandle file, uint32_t* fileSizeHigh) {
-  Calls.push_back("GetFileSize");
+  Record("GetFileSize");
   const TFakeFile* target = OpenedFile(file);
   if (target == nullptr) return 0xFFFFFFFFu;
   const uint64_t size = target->ReportedSize >= 0 ? static_cast<uint64_t>(target->ReportedSize)
@@ -593,7 +622,7 @@ uint32_t FakeOs::GetFileSize(OsHandle file, uint32_t* fileSizeHigh) {
 }
 
 bool FakeOs::ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead) {
-  Calls.push_back("ReadFile");
+  Record("ReadFile");
   *bytesRead = 0;
   THandle* handle = Find(file, THandle::File);
   const TFakeFile* target = OpenedFile(file);
@@ -615,7 +644,7 @@ bool FakeOs::GetVolumeInformationA(const char* rootPathName, char* volumeNameBuf
                                    uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
                                    uint32_t* maximumComponentLength, uint32_t* fileSystemFlags,
                                    char* fileSystemNameBuffer, uint32_t fileSystemNameSize) {
-  Calls.push_back("GetVolumeInformationA");
+  Record("GetVolumeInformationA");
   const std::string root(rootPathName);
   if (root.size() != 3 || root.compare(1, 2, ":\\") != 0) return false;
   const char letter = AsciiUpper(root[0]);
@@ -631,7 +660,7 @@ bool FakeOs::GetVolumeInformationA(const char* rootPathName, char* volumeNameBuf
 }
 
 uint32_t FakeOs::GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) {
-  Calls.push_back("GetFileVersionInfoSizeA");
+  Record("GetFileVersionInfoSizeA");
   *handle = 0;
   const TFakeFile* file = FindFile(fileName);
   if (file == nullptr || file->OpenFails) return 0;
@@ -640,7 +669,7 @@ uint32_t FakeOs::GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle)
 }
 
 bool FakeOs::GetFileVersionInfoA(const char* fileName, uint32_t, uint32_t size, void* data) {
-  Calls.push_back("GetFileVersionInfoA");
+  Record("GetFileVersionInfoA");
   const TFakeFile* file = FindFile(fileName);
   if (file == nullptr || file->OpenFails) return false;
   return PortableFileVersionInfo(reinterpret_cast<const uint8_t*>(file->Bytes.data()),
@@ -649,13 +678,13 @@ bool FakeOs::GetFileVersionInfoA(const char* fileName, uint32_t, uint32_t size, 
 
 bool FakeOs::VerQueryValueA(const void* block, const char* subBlock, const void** value,
                             uint32_t* length) {
-  Calls.push_back("VerQueryValueA");
+  Record("VerQueryValueA");
   return QueryVersionBlock(block, subBlock, value, length);
 }
 
 int FakeOs::CompareStringA(uint32_t, uint32_t flags, const char* a, int aLength, const char* b,
                            int bLength) {
-  Calls.push_back("CompareStringA");
+  Record("CompareStringA");
   std::string left = Take(a, aLength);
   std::string right = Take(b, bLength);
   if (flags & kNormIgnoreCase) {
@@ -669,7 +698,7 @@ int FakeOs::CompareStringA(uint32_t, uint32_t flags, const char* a, int aLength,
 bool FakeOs::IsDBCSLeadByte(uint8_t byte) { return LeadBytes.count(byte) != 0; }
 
 std::string FakeOs::ConvertAnsiToOem(const std::string& text) {
-  Calls.push_back("ConvertAnsiToOem");
+  Record("ConvertAnsiToOem");
   // The German umlauts of the Western ANSI page and where the OEM page keeps them.
   static const std::map<uint8_t, uint8_t> kAnsiToOem = {
       {0xE4, 0x84}, {0xF6, 0x94}, {0xFC, 0x81}, {0xC4, 0x8E}, {0xD6, 0x99}, {0xDC, 0x9A}};
@@ -682,20 +711,20 @@ std::string FakeOs::ConvertAnsiToOem(const std::string& text) {
 }
 
 bool FakeOs::WriteStdOut(const char* data, size_t length) {
-  Calls.push_back("WriteStdOut");
+  Record("WriteStdOut");
   if (StdOutFails) return false;
   StdOut.append(data, length);
   return true;
 }
 
 bool FakeOs::WriteStdErr(const char* data, size_t length) {
-  Calls.push_back("WriteStdErr");
+  Record("WriteStdErr");
   StdErr.append(data, length);
   return true;
 }
 
 void FakeOs::OutputDebugStringA(const char* text) {
-  Calls.push_back("OutputDebugStringA");
+  Record("OutputDebugStringA");
   DebugOutput.emplace_back(text);
 }
 
@@ -704,10 +733,9 @@ void FakeOs::OutputDebugStringA(const char* text) {
 namespace kvt {
 
 const TFakeHandle* FakeOs::ObjectOf(OsHandle handle) {
-  if (const THandle* copy = Find(handle, THandle::Object)) return &HandleTable[copy->Entry];
-  for (const auto& entry : HandleTable)
-    if (entry.ProcessId == CurrentProcessId && entry.Handle == handle) return &entry;
-  return nullptr;
+  if (const THandle* copy = Find(handle, THandle::Object)) return &copy->Copied;
+  const ptrdiff_t own = TableEntryOf(CurrentProcessId, handle);
+  return own < 0 ? nullptr : &HandleTable[static_cast<size_t>(own)];
 }
 
 bool FakeOs::Stall() {
@@ -722,71 +750,99 @@ bool FakeOs::Stall() {
   return true;
 }
 
+std::vector<const TFakeHandle*> FakeOs::ReportedTable() const {
+  std::vector<const TFakeHandle*> table;
+  for (const auto& entry : HandleTable) table.push_back(&entry);
+  for (const auto& handle : handles_)
+    if (handle.second.Type == THandle::Object) table.push_back(&handle.second.Copied);
+  return table;
+}
+
 uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
                                           uint32_t* needed) {
-  Calls.push_back("NtQuerySystemInformation");
+  Record("NtQuerySystemInformation");
   if (!NtQuerySystemInformationBound) return kStatusNotImplemented;
-  if (infoClass != kSystemHandleInformation) return kStatusInvalidInfoClass;
-  // The count, then entries aligned to the pointer width: 16 bytes each for
-  // the 32-bit program, 24 for the 64-bit one, whose object address is 8.
+  if (infoClass != kSystemHandleInformation && infoClass != kSystemExtendedHandleInformation)
+    return kStatusInvalidInfoClass;
+  if (OnHandleTableRead) OnHandleTableRead();
+  const bool extended = infoClass == kSystemExtendedHandleInformation;
   const bool wide = ProgramPointerSize == 8;
-  const uint32_t header = wide ? 8 : 4;
-  const uint32_t entrySize = wide ? 24 : 16;
-  const uint32_t count = static_cast<uint32_t>(HandleTable.size());
-  const uint32_t required = header + count * entrySize;
-  if (size < required) {
-    *needed = required - std::min(required, HandleTableNeededShortBy);
-    return kStatusInfoLengthMismatch;
-  }
-  std::memset(buffer, 0, required);
-  PutU32(buffer, count);
+  // Old table: a 32-bit count, then 16 bytes an entry for the 32-bit program
+  // and 24, aligned, for the 64-bit one. Extended table: a pointer-sized
+  // count and reserved word, then 28 or 40 bytes an entry.
+  const uint32_t header = extended ? 2 * ProgramPointerSize : ProgramPointerSize;
+  const uint32_t entrySize = extended ? (wide ? 40 : 28) : (wide ? 24 : 16);
+  const std::vector<const TFakeHandle*> table = ReportedTable();
+  const auto count = static_cast<uint32_t>(table.size());
+  const uint64_t required = header + uint64_t{count} * entrySize + handleTableGrowth_;
+  handleTableGrowth_ += HandleTableGrowthPerRead;
+  *needed = static_cast<uint32_t>(std::min<uint64_t>(required, 0xFFFFFFFFu));
+  if (size < required) return kStatusInfoLengthMismatch;
+  std::memset(buffer, 0, header + size_t{count} * entrySize);
+  PutPointer(buffer, count, ProgramPointerSize);
   for (uint32_t i = 0; i < count; ++i) {
-    const TFakeHandle& entry = HandleTable[i];
-    uint8_t* at = buffer + header + i * entrySize;
-    PutU16(at, entry.ProcessId & 0xFFFF);
-    at[4] = static_cast<uint8_t>(entry.ObjectType);
-    at[5] = static_cast<uint8_t>(entry.Flags);
-    PutU16(at + 6, static_cast<uint32_t>(entry.Handle & 0xFFFF));
-    PutPointer(at + 8, entry.Object, ProgramPointerSize);
-    PutU32(at + (wide ? 16 : 12), entry.GrantedAccess);
+    const TFakeHandle& entry = *table[i];
+    uint8_t* at = buffer + header + size_t{i} * entrySize;
+    if (extended) {
+      const uint32_t word = ProgramPointerSize;
+      PutPointer(at, entry.Object, word);
+      PutPointer(at + word, entry.ProcessId, word);
+      PutPointer(at + 2 * word, entry.Handle, word);
+      PutU32(at + 3 * word, entry.GrantedAccess);
+      PutU16(at + 3 * word + 6, entry.ObjectType);
+      PutU32(at + 3 * word + 8, entry.Flags);
+    } else {
+      PutU16(at, entry.ProcessId & 0xFFFF);
+      at[4] = static_cast<uint8_t>(entry.ObjectType);
+      at[5] = static_cast<uint8_t>(entry.Flags);
+      PutU16(at + 6, static_cast<uint32_t>(entry.Handle & 0xFFFF));
+      PutPointer(at + 8, entry.Object, ProgramPointerSize);
+      PutU32(at + (wide ? 16 : 12), entry.GrantedAccess);
+    }
   }
-  *needed = required;
   return kStatusSuccess;
 }
 
 uint32_t FakeOs::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer,
                                uint32_t size, uint32_t* needed) {
-  Calls.push_back("NtQueryObject");
+  Record(infoClass == kObjectTypeInformation ? "NtQueryObject/type" : "NtQueryObject");
   if (!NtQueryObjectBound) return kStatusNotImplemented;
-  if (infoClass != kObjectNameInformation) return kStatusInvalidInfoClass;
+  if (infoClass != kObjectNameInformation && infoClass != kObjectTypeInformation)
+    return kStatusInvalidInfoClass;
   const TFakeHandle* object = ObjectOf(handle);
   if (object == nullptr) return kStatusInvalidHandle;
-  if (object->Stalls) {
+  // Only the name waits on the object; its type is known at once.
+  const bool typeWanted = infoClass == kObjectTypeInformation;
+  if (object->Stalls && !typeWanted) {
     Stall();
     return kStatusUnsuccessful;
   }
+  const auto typeName = ObjectTypeNames.find(object->ObjectType);
+  if (typeWanted && typeName == ObjectTypeNames.end()) return kStatusUnsuccessful;
+  const std::u16string& text = typeWanted ? typeName->second : object->Name;
   // A counted string (two 16-bit lengths and a pointer, aligned to its
-  // width), then the text.
+  // width); the text follows it, or for a type the rest of its record.
   const uint32_t header = 2 * ProgramPointerSize;
-  const uint32_t bytes = static_cast<uint32_t>(object->Name.size() * 2);
-  const uint32_t required = header + (bytes == 0 ? 0 : bytes + 2);
+  const uint32_t textOffset = typeWanted ? (ProgramPointerSize == 8 ? 104 : 96) : header;
+  const uint32_t bytes = static_cast<uint32_t>(text.size() * 2);
+  const uint32_t required = textOffset + (bytes == 0 ? 0 : bytes + 2);
   *needed = required;
   if (buffer == nullptr || size < required) return kStatusInfoLengthMismatch;
-  std::memset(buffer, 0, header);
+  std::memset(buffer, 0, textOffset);
   PutU16(buffer, bytes);
   PutU16(buffer + 2, bytes == 0 ? 0 : bytes + 2);
   // Where the text would be in memory.
-  PutPointer(buffer + header / 2, bytes == 0 ? 0 : 0x00140008u, ProgramPointerSize);
+  PutPointer(buffer + header / 2, bytes == 0 ? 0 : 0x00140008u + textOffset, ProgramPointerSize);
   if (bytes != 0) {
-    PutText(buffer + header, object->Name, object->Name.size());
-    PutU16(buffer + header + bytes, 0);
+    PutText(buffer + textOffset, text, text.size());
+    PutU16(buffer + textOffset + bytes, 0);
   }
   return kStatusSuccess;
 }
 
 uint32_t FakeOs::NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus, uint8_t* buffer,
                                         uint32_t size, uint32_t infoClass) {
-  Calls.push_back("NtQueryInformationFile");
+  Record("NtQueryInformationFile");
   if (!NtQueryInformationFileBound) return kStatusNotImplemented;
   if (infoClass != kFileNameInformation) return kStatusInvalidInfoClass;
   const TFakeHandle* object = ObjectOf(file);
@@ -808,28 +864,32 @@ uint32_t FakeOs::NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus,
 
 bool FakeOs::DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                              OsHandle* target, uint32_t, bool, uint32_t) {
-  Calls.push_back("DuplicateHandle");
+  Record("DuplicateHandle");
   *target = 0;
-  const THandle* process = Find(sourceProcess, THandle::Process);
-  if (process == nullptr || (process->Access & kProcessDupHandle) == 0 ||
-      targetProcess != kCurrentProcessPseudoHandle)
-    return false;
-  for (size_t i = 0; i < HandleTable.size(); ++i) {
-    const TFakeHandle& entry = HandleTable[i];
-    if (entry.ProcessId != process->ProcessId || entry.Handle != source) continue;
-    if (!entry.CanDuplicate) return false;
-    THandle copy;
-    copy.Type = THandle::Object;
-    copy.ProcessId = CurrentProcessId;
-    copy.Entry = i;
-    *target = NewHandle(std::move(copy));
-    return true;
+  if (targetProcess != kCurrentProcessPseudoHandle) return false;
+  const TFakeHandle* object = nullptr;
+  if (sourceProcess == kCurrentProcessPseudoHandle) {
+    object = ObjectOf(source);
+  } else {
+    const THandle* process = Find(sourceProcess, THandle::Process);
+    if (process == nullptr || (process->Access & kProcessDupHandle) == 0) return false;
+    const ptrdiff_t entry = TableEntryOf(process->ProcessId, source);
+    if (entry >= 0) object = &HandleTable[static_cast<size_t>(entry)];
   }
-  return false;
+  if (object == nullptr || !object->CanDuplicate) return false;
+  THandle copy;
+  copy.Type = THandle::Object;
+  copy.ProcessId = CurrentProcessId;
+  copy.Copied = *object;
+  copy.Copied.ProcessId = CurrentProcessId;
+  const OsHandle value = NewHandle(std::move(copy));
+  handles_[value].Copied.Handle = value;
+  *target = value;
+  return true;
 }
 
 TWorkerResult FakeOs::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) {
-  Calls.push_back("RunWorker");
+  Record("RunWorker");
   if (WorkersFail) return TWorkerResult::NotStarted;
   auto worker = std::make_unique<TWorker>();
   TWorker* running = worker.get();

@@ -10,6 +10,7 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "os/os.h"
@@ -161,20 +162,29 @@ class FakeOs : public Os {
   bool NtQuerySystemInformationBound = true;
   bool NtQueryObjectBound = true;
   bool NtQueryInformationFileBound = true;
-  // The size reported with 0xC0000004 is this much too small, as when the
-  // table grows between two calls.
-  uint32_t HandleTableNeededShortBy = 0;
+  // Runs before every read of the table: a busy system's table grows while
+  // it is read.
+  std::function<void()> OnHandleTableRead;
+  // The size the table reports grows by this many bytes with every read.
+  uint32_t HandleTableGrowthPerRead = 0;
+  // The kernel's names of the object types, by number (type information).
+  std::map<uint16_t, std::u16string> ObjectTypeNames;
   bool WorkersFail = false;  // no worker thread can be started
 
   // What the program did.
   std::string StdOut;
   std::string StdErr;
   std::vector<std::string> DebugOutput;
+  // Every call by name; a query of an object's type as "NtQueryObject/type".
   std::vector<std::string> Calls;
+  // Off, calls are only counted, not listed: a benchmark makes millions.
+  bool RecordCalls = true;
   std::vector<TCreateFileCall> CreateFileCalls;
   size_t OpenHandleCount() const { return handles_.size(); }
   size_t OpenKeyCount() const { return keys_.size(); }
   size_t OpenIdListCount() const { return idLists_.size(); }
+  // How often Name was called: in Calls, or while RecordCalls is off, since
+  // the fake was made.
   size_t CallCount(const std::string& name) const;
   TFakeProcess* FindProcess(uint32_t id);
   size_t AbandonedWorkerCount() const { return abandoned_.size(); }
@@ -274,7 +284,9 @@ class FakeOs : public Os {
     size_t ModuleCursor = 0;
     std::string Path;       // a file's key, found when it was opened
     uint64_t Position = 0;  // a file's
-    size_t Entry = 0;  // an object's entry in HandleTable
+    // A copy made by DuplicateHandle: the object it refers to, as an entry
+    // of this process; the table lists it while the copy is open.
+    TFakeHandle Copied;
   };
   struct TWorker {
     std::unique_ptr<TWorkerJob> Job;
@@ -287,6 +299,8 @@ class FakeOs : public Os {
   };
   using TRegistryKey = std::map<std::string, TRegistryValue>;  // by upper-cased value name
   using TRegistryView = std::map<std::string, TRegistryKey>;   // by upper-cased key path
+  void Record(const char* call);
+  std::unordered_map<std::string, size_t> callCounts_;
   OsHandle NewHandle(THandle handle);
   THandle* Find(OsHandle handle, THandle::Kind kind);
   // The key of Path in files_; Redirect applies WOW64 redirection as it stands.
@@ -296,6 +310,17 @@ class FakeOs : public Os {
   bool redirectionOff_ = false;
   TRegistryView& View(bool view64) { return view64 ? registry64_ : registry32_; }
   TFakeFile* FindFile(const std::string& path);
+
+  // Positions in Processes by id and in HandleTable by owner and handle
+  // value, so that a script of thousands costs the program's time, not the
+  // fake's. Scripts add entries but do not change an id once added; an index
+  // is built again whenever its vector has changed size.
+  std::unordered_map<uint32_t, std::vector<size_t>> processIndex_;
+  size_t processesIndexed_ = 0;
+  std::map<std::pair<uint32_t, uint64_t>, size_t> tableIndex_;
+  size_t tableEntriesIndexed_ = 0;
+  // The first entry of HandleTable owned by ProcessId with value Handle, or -1.
+  ptrdiff_t TableEntryOf(uint32_t processId, uint64_t handle);
 
   std::map<OsHandle, THandle> handles_;
   OsHandle nextHandle_ = 0x100;
@@ -317,6 +342,10 @@ class FakeOs : public Os {
   // The object a handle of this process refers to: a copy made by
   // DuplicateHandle, or an entry of the table owned by this process.
   const TFakeHandle* ObjectOf(OsHandle handle);
+  // The table as the kernel reports it: the script's entries, then the
+  // copies this process holds.
+  std::vector<const TFakeHandle*> ReportedTable() const;
+  uint64_t handleTableGrowth_ = 0;
   // Blocks a worker until destruction; false on the caller's thread.
   bool Stall();
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdio>
+
 #include "expected_texts.h"
 #include "fake_processes.h"
 #include "version_resource_builder.h"
@@ -321,6 +324,45 @@ TEST_F(DispatcherTest, EveryModuleBlockComesBeforeTheFirstHandleBlock) {
                 ProcessBlock(kExplorerLine) + kHandlesHead +
                 "   9: Event                 \\BaseNamedObjects\\e               ( 612)  00000024  "
                 "00000000      0\r\n\r\n");
+  EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 1u);  // one table for both
+}
+
+// Windows 10 and the 64-bit program: the extended table, read once for every
+// selected process, an id above 65535, the kernel's type names; a File handle
+// of this program whose name query would block goes to the worker, and the
+// run ends in time.
+TEST_F(DispatcherTest, HandlesOnWindows10) {
+  os.ProgramPointerSize = 8;
+  os.Version.dwMajorVersion = 10;
+  os.Version.dwMinorVersion = 0;
+  os.Version.dwBuildNumber = 19045;
+  os.ObjectTypeNames = {{37, u"File"}, {16, u"Event"}};
+  AddFakeProcess(os, 70000, 612, "C:\\Apps\\big.exe");
+  AddFakeProcess(os, os.CurrentProcessId, 612, "C:\\Tools\\kvtProc.exe");
+  AddFakeHandle(os, 70000, 0x10004, 16, u"\\BaseNamedObjects\\big").GrantedAccess = 0x1F0003;
+  TFakeHandle& pipe = AddFakeHandle(os, os.CurrentProcessId, 0x8, 37, u"\\Device\\NamedPipe\\in");
+  pipe.Stalls = true;
+  pipe.GrantedAccess = 0x120089;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Run("kvtProc.exe /handles *.exe"), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  const auto line = [](const char* pid, const char* name, const char* path) {
+    char text[256];
+    std::snprintf(text, sizeof text, "%s  %-25s  ( 612)  %62s  %s\r\n", pid, name, "", path);
+    return std::string(text);
+  };
+  EXPECT_EQ(os.StdOut,
+            kBanner + ProcessBlock(kServicesLine) + kHandlesHead + "\r\n" +
+                ProcessBlock(kExplorerLine) + kHandlesHead + "\r\n" +
+                ProcessBlock(line("70000", "big.exe", "C:\\Apps\\")) + kHandlesHead +
+                "  16: Event                 \\BaseNamedObjects\\big             (70000)  00010004  "
+                "001F0003      0\r\n\r\n" +
+                ProcessBlock(line(" 100", "kvtProc.exe", "C:\\Tools\\")) + kHandlesHead +
+                "  37: File                                                    ( 100)  00000008  "
+                "00120089      0\r\n\r\n");
+  EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 1u);
+  EXPECT_EQ(os.StallsOnCallerThread, 0u);
+  EXPECT_EQ(os.AbandonedWorkerCount(), 1u);
 }
 
 TEST_F(DispatcherTest, UnhandledErrorFlushesReportsInOemAndExitsWithOne) {

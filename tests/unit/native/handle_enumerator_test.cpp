@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <unordered_set>
 #include <vector>
 
 #include "fake_processes.h"
 #include "native/object_names.h"
+#include "native/object_types.h"
 #include "support/errors.h"
 
 namespace kvt {
@@ -32,10 +35,21 @@ class HandleEnumeratorTest : public ::testing::Test {
     AddFakeProcess(os, kOwnId, 612, "C:\\Tools\\kvtProc.exe");
   }
 
-  std::vector<TDelivered> Enumerate(bool fileNamesInThread = false) {
+  // What one Enumerate delivers, for the owners of every scripted entry
+  // unless Wanted names others.
+  std::vector<TDelivered> Enumerate(bool fileNamesInThread = false,
+                                    std::unordered_set<uint64_t> wanted = {}) {
     TNativeApi native(os, os.Version);
+    return Enumerate(native, fileNamesInThread, wanted);
+  }
+
+  std::vector<TDelivered> Enumerate(TNativeApi& native, bool fileNamesInThread = false,
+                                    std::unordered_set<uint64_t> wanted = {}) {
     TqxHandleEnumerator enumerator(native);
     enumerator.QueryFileNamesInThread = fileNamesInThread;
+    if (wanted.empty())
+      for (const auto& entry : os.HandleTable) wanted.insert(entry.ProcessId);
+    enumerator.WantedProcessIds = wanted;
     std::vector<TDelivered> delivered;
     enumerator.OnHandle = [&delivered](const THandleTableEntry& entry, const std::string& name) {
       delivered.push_back({entry.ProcessId, entry.ObjectType, entry.Handle, entry.Object, name});
@@ -72,18 +86,29 @@ TEST_F(HandleEnumeratorTest, WithoutFeedbackRaisesBeforeReadingAnything) {
   EXPECT_TRUE(os.Calls.empty());
 }
 
-TEST_F(HandleEnumeratorTest, VersionGateReadsOnlyNt4Build1381And2000AndXp) {
-  AddFakeHandle(os, 500, 0x10, 2, u"");
+// NT 4.0 build 1381, 2000 and XP read the old table; 5.2 and later the
+// extended one, at full width; NT 3.x and other NT 4.0 builds nothing.
+TEST_F(HandleEnumeratorTest, VersionGateChoosesTheTable) {
+  AddFakeHandle(os, 70000, 0x12345, 2, u"");
   struct TCase {
     uint32_t Major, Minor, Build;
-    bool Reads;
+    uint32_t InfoClass;  // 0: no table read
   };
-  const TCase cases[] = {{4, 0, 1381, true},  {5, 0, 2195, true},   {5, 1, 2600, true},
-                         {4, 0, 1057, false}, {3, 51, 1057, false}, {5, 2, 3790, false},
-                         {6, 0, 6000, false}, {6, 1, 7601, false},  {10, 0, 19045, false}};
+  const TCase cases[] = {{4, 0, 1381, 16}, {5, 0, 2195, 16},   {5, 1, 2600, 16},
+                         {4, 0, 1057, 0},  {3, 51, 1057, 0},   {5, 2, 3790, 64},
+                         {6, 0, 6000, 64}, {6, 1, 7601, 64},   {10, 0, 19045, 64}};
   for (const TCase& c : cases) {
     SetVersion(c.Major, c.Minor, c.Build);
-    EXPECT_EQ(Enumerate().size(), c.Reads ? 1u : 0u) << c.Major << "." << c.Minor << "." << c.Build;
+    os.Calls.clear();
+    // The old table keeps 16 bits of process id and handle value.
+    const auto delivered = Enumerate(false, {c.InfoClass == 16 ? 70000u & 0xFFFF : 70000u});
+    const std::string version =
+        std::to_string(c.Major) + "." + std::to_string(c.Minor) + "." + std::to_string(c.Build);
+    EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), c.InfoClass == 0 ? 0u : 1u) << version;
+    ASSERT_EQ(delivered.size(), c.InfoClass == 0 ? 0u : 1u) << version;
+    if (c.InfoClass != 0) {
+      EXPECT_EQ(delivered[0].Handle, c.InfoClass == 64 ? 0x12345u : 0x2345u) << version;
+    }
   }
 }
 
@@ -96,23 +121,46 @@ TEST_F(HandleEnumeratorTest, Nt4DeliversEveryEntryWithoutAskingForNames) {
   EXPECT_EQ(os.CallCount("OpenProcess"), 0u);
 }
 
-TEST_F(HandleEnumeratorTest, RetriesOnceWithTheReportedSize) {
-  // 300 entries do not fit the first 4096 bytes.
-  for (uint16_t i = 0; i < 300; ++i)
-    AddFakeHandle(os, 612, static_cast<uint16_t>(4 * i + 4), 2, u"");
-  const auto delivered = Enumerate();
-  ASSERT_EQ(delivered.size(), 300u);
-  EXPECT_EQ(delivered.back().Handle, 1200u);
-  EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 2u);
+// The table grows while it is read: each read asks for more room than the
+// kernel reported, up to eight reads and a stated size.
+TEST(HandleTableReads, GrowTheBufferAtMostEightTimes) {
+  struct TCase {
+    const char* What;
+    size_t EntriesAddedPerRead;  // SIZE_MAX: as many as there are, doubling the table
+    uint32_t BytesPerRead;
+    size_t Reads;
+    bool Delivers;
+  };
+  const TCase cases[] = {{"a quiet system", 0, 0, 2, true},
+                         {"a little growth the headroom absorbs", 10, 0, 2, true},
+                         {"a table that outgrows every read", SIZE_MAX, 0, 8, false},
+                         // the second read reports 200 MiB: no third
+                         {"a table past the cap", 0, 200u << 20, 2, false}};
+  for (const TCase& c : cases) {
+    FakeOs os;
+    // 300 entries do not fit the first 4096 bytes.
+    for (uint16_t i = 0; i < 300; ++i) AddFakeHandle(os, 612, 4 * i + 4u, 2, u"");
+    os.OnHandleTableRead = [&os, &c] {
+      const size_t add = c.EntriesAddedPerRead == SIZE_MAX ? os.HandleTable.size()
+                                                           : c.EntriesAddedPerRead;
+      for (size_t i = 0; i < add; ++i) os.HandleTable.push_back(os.HandleTable.front());
+    };
+    os.HandleTableGrowthPerRead = c.BytesPerRead;
+    TNativeApi native(os, os.Version);
+    TqxHandleEnumerator enumerator(native);
+    enumerator.WantedProcessIds = {612};
+    size_t delivered = 0;
+    enumerator.OnHandle = [&delivered](const THandleTableEntry&, const std::string&) {
+      ++delivered;
+    };
+    enumerator.Enumerate();
+    EXPECT_EQ(delivered, c.Delivers ? os.HandleTable.size() : 0u) << c.What;
+    EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), c.Reads) << c.What;
+  }
 }
 
-TEST_F(HandleEnumeratorTest, GivesUpWhenTheRetryIsStillTooSmallOrTheCallFails) {
-  for (uint16_t i = 0; i < 300; ++i)
-    AddFakeHandle(os, 612, static_cast<uint16_t>(4 * i + 4), 2, u"");
-  os.HandleTableNeededShortBy = 16;  // one entry more by the second call
-  EXPECT_TRUE(Enumerate().empty());
-  EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 2u);
-  os.Calls.clear();
+TEST_F(HandleEnumeratorTest, WithoutTheTableQueryNothingIsDelivered) {
+  AddFakeHandle(os, 612, 0x4, 2, u"");
   os.NtQuerySystemInformationBound = false;
   EXPECT_TRUE(Enumerate().empty());
   EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 0u);
@@ -159,19 +207,75 @@ TEST_F(HandleEnumeratorTest, WithoutNtQueryObjectEveryNameIsEmpty) {
   EXPECT_EQ(os.CallCount("OpenProcess"), 0u);
 }
 
-TEST_F(HandleEnumeratorTest, ForeignFileNamesAreQueriedOnTheWorker) {
+TEST_F(HandleEnumeratorTest, FileNamesAreQueriedOnTheWorkerThisProgramsToo) {
   AddFakeHandle(os, 612, 0x8, kXpFile, u"\\Device\\HarddiskVolume1\\log.txt");
   AddFakeHandle(os, kOwnId, 0xC, kXpFile, u"\\Device\\HarddiskVolume1\\own.txt");
   AddFakeHandle(os, 612, 0x10, 26, u"\\Device\\Afd");  // 26 is File on 5.0 only
   EXPECT_EQ(Names(Enumerate()),
             (std::vector<std::string>{"\\Device\\HarddiskVolume1\\log.txt",
                                       "\\Device\\HarddiskVolume1\\own.txt", "\\Device\\Afd"}));
-  EXPECT_EQ(os.CallCount("RunWorker"), 1u);
+  EXPECT_EQ(os.CallCount("RunWorker"), 2u);
   os.Calls.clear();
   SetVersion(5, 0, 2195);
   Enumerate();
   EXPECT_EQ(os.CallCount("RunWorker"), 1u);  // now 26 is the File type and 28 is not
   EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+TEST_F(HandleEnumeratorTest, EntriesOfProcessesNotWantedCostNoQuery) {
+  for (uint16_t i = 0; i < 100; ++i)
+    AddFakeHandle(os, 500, 4 * i + 4u, kXpEvent, u"\\BaseNamedObjects\\theirs");
+  AddFakeHandle(os, 612, 0x8, kXpEvent, u"\\BaseNamedObjects\\wanted");
+  EXPECT_EQ(Names(Enumerate(false, {612})), (std::vector<std::string>{"\\BaseNamedObjects\\wanted"}));
+  EXPECT_EQ(os.CallCount("OpenProcess"), 1u);
+  EXPECT_EQ(os.CallCount("DuplicateHandle"), 1u);
+  EXPECT_EQ(os.CallCount("NtQueryObject"), 2u);  // the size, then the name
+}
+
+// From 5.2 on the kernel names the types: one type query a type number for
+// the whole run, and the type it names File sends names to the worker.
+TEST_F(HandleEnumeratorTest, TheKernelNamesEachTypeOnce) {
+  SetVersion(10, 0, 19045);
+  os.ObjectTypeNames = {{37, u"File"}, {16, u"Event"}};
+  AddFakeHandle(os, 612, 0x8, 37, u"\\Device\\HarddiskVolume3\\one.txt");
+  AddFakeHandle(os, 612, 0xC, 16, u"\\BaseNamedObjects\\a");
+  AddFakeHandle(os, kOwnId, 0x10, 16, u"\\BaseNamedObjects\\b");
+  AddFakeHandle(os, 612, 0x14, 37, u"\\Device\\HarddiskVolume3\\two.txt");
+  AddFakeHandle(os, 612, 0x18, 99, u"\\NoTypeName");  // its type cannot be asked for
+  TNativeApi native(os, os.Version);
+  EXPECT_EQ(Names(Enumerate(native)),
+            (std::vector<std::string>{"\\Device\\HarddiskVolume3\\one.txt", "\\BaseNamedObjects\\a",
+                                      "\\BaseNamedObjects\\b", "\\Device\\HarddiskVolume3\\two.txt",
+                                      "\\NoTypeName"}));
+  EXPECT_EQ(os.CallCount("RunWorker"), 2u);
+  EXPECT_EQ(os.CallCount("NtQueryObject/type"), 2u * 3);  // 37, 16 and 99; each size, then reply
+  EXPECT_EQ(native.KernelTypeNames, (std::map<uint16_t, std::string>{{16, "Event"}, {37, "File"}}));
+  EXPECT_EQ(ObjectTypeText(native, 37), "File");
+  EXPECT_EQ(ObjectTypeText(native, 99), "99");
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+  // A second scan in the same run asks for no type again.
+  os.Calls.clear();
+  Enumerate(native);
+  EXPECT_EQ(os.CallCount("NtQueryObject/type"), 2u);  // 99 only, which has no name
+}
+
+// A File handle of this program goes to the worker like any other; the copy
+// an abandoned worker keeps is then a handle of this program, and a later
+// scan of this program's handles must not ask for its name on this thread.
+TEST_F(HandleEnumeratorTest, ThisProgramsHandlesNeverBlockTheScan) {
+  AddFakeHandle(os, kOwnId, 0x4, kXpFile, u"\\Device\\NamedPipe\\own").Stalls = true;
+  AddFakeHandle(os, 612, 0x8, kXpFile, u"\\Device\\NamedPipe\\busy").Stalls = true;
+  TNativeApi native(os, os.Version);
+  EXPECT_EQ(Names(Enumerate(native, false, {kOwnId, 612})), (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(os.AbandonedWorkerCount(), 2u);
+  os.Calls.clear();
+  const auto start = std::chrono::steady_clock::now();
+  const auto own = Enumerate(native, false, {kOwnId});
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+  EXPECT_EQ(own.size(), 3u);  // its handle and the two copies the workers keep
+  EXPECT_EQ(Names(own), (std::vector<std::string>{"", "", ""}));
+  EXPECT_EQ(os.CallCount("RunWorker"), 0u);
+  EXPECT_EQ(os.StallsOnCallerThread, 0u);
 }
 
 TEST_F(HandleEnumeratorTest, AQueryThatNeverReturnsCostsOneLimitAndLaterQueriesWork) {
@@ -180,6 +284,7 @@ TEST_F(HandleEnumeratorTest, AQueryThatNeverReturnsCostsOneLimitAndLaterQueriesW
   TNativeApi native(os, os.Version);
   std::vector<std::string> names;
   TqxHandleEnumerator enumerator(native);
+  enumerator.WantedProcessIds = {612, 500};
   enumerator.OnHandle = [&names](const THandleTableEntry&, const std::string& name) {
     names.push_back(name);
   };

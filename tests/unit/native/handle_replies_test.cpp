@@ -77,7 +77,8 @@ TEST(HandleTableReplyTest, ReadsLittleEndianEntriesOfBothWidthsInOrder) {
     Put32(bytes, 2);
     if (pointerSize == 8) Put32(bytes, 0xCCCCCCCC);  // the entries are 8-aligned
     for (uint16_t pid : {0x1234, 0xFFFF}) PutOldEntry(bytes, pointerSize, pid, object);
-    const THandleTableReply reply(HandleTableLayout(pointerSize), bytes.data(), bytes.size());
+    const THandleTableReply reply(HandleTableLayout(16, pointerSize), bytes.data(),
+                                  bytes.size());
     ASSERT_EQ(reply.Count(), 2u);
     const THandleTableEntry first = reply.Entry(0);
     EXPECT_EQ(first.ProcessId, 0x1234u);
@@ -90,14 +91,53 @@ TEST(HandleTableReplyTest, ReadsLittleEndianEntriesOfBothWidthsInOrder) {
   }
 }
 
-TEST(HandleTableReplyTest, CountIsCutToWholeEntriesInsideTheBuffer) {
+// The extended table: a pointer-sized count and a reserved word, then every
+// field at full width (28 bytes an entry for the 32-bit program, 40 for the
+// 64-bit one).
+TEST(HandleTableReplyTest, ReadsExtendedEntriesAtFullWidth) {
   for (const uint32_t pointerSize : {4u, 8u}) {
-    const THandleTableLayout& layout = HandleTableLayout(pointerSize);
+    SCOPED_TRACE(pointerSize);
+    const auto put = [pointerSize](TBytes& bytes, uint64_t value) {
+      if (pointerSize == 8)
+        Put64(bytes, value);
+      else
+        Put32(bytes, static_cast<uint32_t>(value));
+    };
+    const uint64_t object = pointerSize == 8 ? 0xFFFFA0012345A560 : 0x81234560;
+    TBytes bytes;
+    put(bytes, 1);
+    put(bytes, 0xCCCCCCCC);  // reserved
+    put(bytes, object);
+    put(bytes, 70000);    // a process id above 16 bits
+    put(bytes, 0x12344);  // and a handle value
+    Put32(bytes, 0x00120089);
+    Put16(bytes, 0xAAAA);  // back-trace index, not interpreted
+    Put16(bytes, 37);
+    Put32(bytes, 0x2);
+    Put32(bytes, 0xCCCCCCCC);  // reserved
+    const THandleTableReply reply(HandleTableLayout(64, pointerSize), bytes.data(),
+                                  bytes.size());
+    ASSERT_EQ(reply.Count(), 1u);
+    const THandleTableEntry entry = reply.Entry(0);
+    EXPECT_EQ(entry.ProcessId, 70000u);
+    EXPECT_EQ(entry.Handle, 0x12344u);
+    EXPECT_EQ(entry.ObjectType, 37);
+    EXPECT_EQ(entry.Flags, 2u);
+    EXPECT_EQ(entry.Object, object);
+    EXPECT_EQ(entry.GrantedAccess, 0x00120089u);
+  }
+}
+
+TEST(HandleTableReplyTest, CountIsCutToWholeEntriesInsideTheBuffer) {
+  for (const auto& [infoClass, pointerSize] :
+       {std::make_pair(16u, 4u), std::make_pair(16u, 8u), std::make_pair(64u, 4u),
+        std::make_pair(64u, 8u)}) {
+    const THandleTableLayout& layout = HandleTableLayout(infoClass, pointerSize);
     TBytes bytes;
     Put32(bytes, 1000000);  // states far more than the reply holds
     bytes.resize(layout.HeaderSize + 2 * layout.EntrySize + layout.EntrySize - 1, 0x11);
     const THandleTableReply reply(layout, bytes.data(), bytes.size());
-    EXPECT_EQ(reply.Count(), 2u) << pointerSize;
+    EXPECT_EQ(reply.Count(), 2u) << infoClass << "/" << pointerSize;
     EXPECT_EQ(reply.Entry(5).ProcessId, 0u);  // past the count: an empty entry, nothing read
     for (size_t size : {size_t{0}, size_t{3}, size_t{layout.HeaderSize},
                         size_t{layout.HeaderSize} + layout.EntrySize - 1})
@@ -116,6 +156,19 @@ TEST(ObjectNameReplyTest, NameRunsToTheZeroAndNoFurtherThanTheLength) {
   EXPECT_EQ(ObjectNameFromReply(shorter.data(), shorter.size(), 4), u"\\D");
   TBytes longer = ObjectNameReply(40, std::u16string(u"ab\0cd", 5));
   EXPECT_EQ(ObjectNameFromReply(longer.data(), longer.size(), 4), u"ab");
+}
+
+// A type's name follows the fixed part of its record: 96 bytes for the
+// 32-bit program, 104 for the 64-bit one.
+TEST(ObjectNameReplyTest, TypeNameFollowsTheFixedRecord) {
+  for (const uint32_t pointerSize : {4u, 8u}) {
+    TBytes reply = ObjectNameReply(8, u"", pointerSize);
+    reply.resize(pointerSize == 8 ? 104 : 96, 0xEE);
+    PutText(reply, u"File");
+    Put16(reply, 0);
+    EXPECT_EQ(TypeNameFromReply(reply.data(), reply.size(), pointerSize), u"File");
+    EXPECT_EQ(TypeNameFromReply(reply.data(), reply.size() - 5, pointerSize), u"Fi");
+  }
 }
 
 TEST(ObjectNameReplyTest, UnnamedShortAndLyingRepliesStayInsideTheBuffer) {

@@ -27,7 +27,7 @@ class HandleListTest : public ::testing::Test {
     AddFakeHandle(os, 1234, 0x24, kXpEvent, u"").Flags = 2;
     AddFakeHandle(os, 1234, 0x28, 8,
                   u"\\BaseNamedObjects\\a name longer than thirty-two characters");
-    // The table keeps 16 bits: process 70000 appears as 4464.
+    // The old table keeps 16 bits: process 70000 appears as 4464 there.
     AddFakeHandle(os, 70000, 0x2C, kXpEvent, u"\\BaseNamedObjects\\big");
   }
 
@@ -80,12 +80,30 @@ TEST_F(HandleListTest, AProcessAbove65535NeverMatches) {
   EXPECT_EQ(item.HandleList.Count(), 0);
 }
 
-TEST_F(HandleListTest, OnOtherVersionsTheListStaysEmpty) {
-  os.Version.dwMinorVersion = 2;  // Server 2003
-  list.Refresh();
-  TqxProcessItem& item = Process(1234);
-  item.FillHandleList();
-  EXPECT_EQ(item.HandleList.Count(), 0);
+// From Server 2003 on: the extended table, process ids and handle values at
+// full width, type texts from the kernel.
+TEST_F(HandleListTest, NewerVersionsListEveryHandleWithTheKernelsTypeNames) {
+  os.ObjectTypeNames = {{kXpFile, u"File"}, {kXpEvent, u"Event"}};
+  for (const auto& [major, minor] : {std::make_pair(5u, 2u), std::make_pair(6u, 1u),
+                                     std::make_pair(10u, 0u)}) {
+    FakeOs& fake = os;
+    fake.Version.dwMajorVersion = major;
+    fake.Version.dwMinorVersion = minor;
+    TProcessContext run(fake);
+    TqxProcessList processes(run);
+    processes.Refresh();
+    processes.SelectByProcessID(70000);
+    TqxProcessItem& big = processes.Selected(0);
+    processes.SelectByProcessID(1234);
+    processes.FillHandleLists({&processes.Selected(0), &big});
+    EXPECT_EQ(Handles(processes.Selected(0)), (std::vector<uint32_t>{0x1C, 0x24, 0x28}));
+    ASSERT_EQ(big.HandleList.Count(), 1);
+    EXPECT_EQ(big.HandleList.Items(0).FormatLine(kHandleTemplate),
+              "   9: Event                 \\BaseNamedObjects\\big             (70000)  0000002C  "
+              "00000000      0");
+    EXPECT_EQ(processes.Selected(0).HandleList.Items(0).ObjectTypeText(), "File");
+    EXPECT_EQ(processes.Selected(0).HandleList.Items(2).ObjectTypeText(), "8");  // no name known
+  }
 }
 
 TEST_F(HandleListTest, HeaderAndLineOfTheHandleTemplate) {
@@ -111,7 +129,7 @@ TEST_F(HandleListTest, TypeNamesUseTheVersionOfStartUp) {
 }
 
 TEST_F(HandleListTest, AssignCopiesAllSevenPropertiesAndRefusesOtherClasses) {
-  TqxHandleCollection handles(context.Native.Version);
+  TqxHandleCollection handles(context.Native);
   TqxHandleItem& source = handles.Add();
   source.Flags = 1;
   source.GrantedAccess = 2;
