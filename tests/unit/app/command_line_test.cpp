@@ -60,5 +60,18 @@ TEST(CommandLine, SwitchTestUsesTheLocaleComparisonOnTheWholeRest) {
   EXPECT_TRUE(second.HasSwitch("?"));  // parameter 2 is tested too
 }
 
+TEST(CommandLine, ATakenSwitchLeavesEveryPlaceItStoodIn) {
+  FakeOs os;
+  TCommandLine line(os, "kvt -CSV /list /csvx /csv acc*");
+  EXPECT_TRUE(line.TakeSwitch("csv"));
+  EXPECT_EQ(line.Count(), 3);
+  EXPECT_EQ(line.Param(0), "kvt");
+  EXPECT_EQ(line.Param(2), "/csvx");
+  EXPECT_EQ(line.Param(3), "acc*");
+  EXPECT_FALSE(line.TakeSwitch("csv"));
+  EXPECT_FALSE(line.TakeSwitch("kvt"));  // the program's own name is no parameter
+  EXPECT_EQ(line.Count(), 3);
+}
+
 }  // namespace
 }  // namespace kvt

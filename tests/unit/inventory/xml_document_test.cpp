@@ -80,5 +80,24 @@ TEST(XmlDocument, ElementNamesThatWouldBreakTheMarkupAreRefused) {
   EXPECT_EQ(document.FindElement("Vantora").AppendChild("x-1.y_z").Name(), "x-1.y_z");
 }
 
+TEST(XmlDocument, AttributesKeepWhatXmlCanHoldThroughSavingAndLoading) {
+  TXmlDocument saved;
+  const TXmlElement element = saved.CreateElement("Vantora");
+  element.SetAttribute("Text", "replaced");
+  element.SetAttribute("Text", "<a & \"b\" 'c'>\t\r\n \xC3\xA4 ");
+  element.SetAttribute("Controls", std::string("a\x01\x1F\0b", 5));
+  EXPECT_THROW(element.SetAttribute("a b", ""), EXmlError);
+
+  TXmlDocument loaded;
+  Load(loaded, saved.SaveToText());
+  std::string value = "untouched";
+  EXPECT_FALSE(loaded.FindElement("Vantora").FindAttribute("Missing", value));
+  EXPECT_EQ(value, "untouched");
+  ASSERT_TRUE(loaded.FindElement("Vantora").FindAttribute("Text", value));
+  EXPECT_EQ(value, "<a & \"b\" 'c'>\t\r\n \xC3\xA4 ");
+  ASSERT_TRUE(loaded.FindElement("Vantora").FindAttribute("Controls", value));
+  EXPECT_EQ(value, "a???b");
+}
+
 }  // namespace
 }  // namespace kvt
