@@ -132,7 +132,7 @@ TEST_F(FullInformationTest, AnUnreadableExecutableDoesNotStopTheOthers) {
   TqxProcessItem& bad = Item(list, "C:\\bad.exe");
   TqxProcessItem& good = Item(list, "C:\\good.exe");
   list.ReadFullInformation();
-  EXPECT_EQ(bad.FileMD5, "");
+  EXPECT_EQ(bad.FileMD5, "n/a");
   EXPECT_EQ(bad.StoredFilesize(), 100);
   EXPECT_EQ(good.FileMD5, "900150983CD24FB0D6963F7D28E17F72");
 }
