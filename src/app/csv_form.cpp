@@ -21,10 +21,18 @@ class TCsvWriter {
     out_.Line(CsvRecord(ExportValues(columns, item, os_)));
   }
 
-  // Every item of a process's module or handle list.
+  // The table of a list every selected process owns (its modules or its
+  // handles), each list filled just before its rows are written.
   template <typename TItem, typename TList>
-  void Rows(const TExportColumns<TItem>& columns, TList& items) {
-    for (int i = 0; i < items.Count(); ++i) Row(columns, items.Items(i));
+  void ListTable(TqxProcessList& list, const TExportColumns<TItem>& columns,
+                 void (TqxProcessItem::*fill)(), TList TqxProcessItem::*items) {
+    Header(columns);
+    for (int i = 0; i < list.SelectedCount(); ++i) {
+      TqxProcessItem& process = list.Selected(i);
+      (process.*fill)();
+      TList& rows = process.*items;
+      for (int j = 0; j < rows.Count(); ++j) Row(columns, rows.Items(j));
+    }
   }
 
  private:
@@ -41,22 +49,12 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
     csv.Header(ProcessExportColumns());
     for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(ProcessExportColumns(), list.Selected(i));
   }
-  if (tables.Modules) {
-    csv.Header(ModuleExportColumns());
-    for (int i = 0; i < list.SelectedCount(); ++i) {
-      TqxProcessItem& item = list.Selected(i);
-      item.FillModuleList();
-      csv.Rows(ModuleExportColumns(), item.ModuleList);
-    }
-  }
-  if (tables.Handles) {
-    csv.Header(HandleExportColumns());
-    for (int i = 0; i < list.SelectedCount(); ++i) {
-      TqxProcessItem& item = list.Selected(i);
-      item.FillHandleList();
-      csv.Rows(HandleExportColumns(), item.HandleList);
-    }
-  }
+  if (tables.Modules)
+    csv.ListTable(list, ModuleExportColumns(), &TqxProcessItem::FillModuleList,
+                  &TqxProcessItem::ModuleList);
+  if (tables.Handles)
+    csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::FillHandleList,
+                  &TqxProcessItem::HandleList);
 }
 
 }  // namespace kvt

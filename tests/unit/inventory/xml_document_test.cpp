@@ -80,23 +80,14 @@ TEST(XmlDocument, ElementNamesThatWouldBreakTheMarkupAreRefused) {
   EXPECT_EQ(document.FindElement("Vantora").AppendChild("x-1.y_z").Name(), "x-1.y_z");
 }
 
-TEST(XmlDocument, AttributesKeepWhatXmlCanHoldThroughSavingAndLoading) {
+TEST(XmlDocument, AttributesWithCharactersXmlCannotHoldStayReadable) {
   TXmlDocument saved;
-  const TXmlElement element = saved.CreateElement("Vantora");
-  element.SetAttribute("Text", "replaced");
-  element.SetAttribute("Text", "<a & \"b\" 'c'>\t\r\n \xC3\xA4 ");
-  element.SetAttribute("Controls", std::string("a\x01\x1F\0b", 5));
-  EXPECT_THROW(element.SetAttribute("a b", ""), EXmlError);
-
+  saved.CreateElement("Vantora").SetAttribute("Text", std::string("a\x01\x1F\0b\t\r\n", 8));
   TXmlDocument loaded;
   Load(loaded, saved.SaveToText());
-  std::string value = "untouched";
-  EXPECT_FALSE(loaded.FindElement("Vantora").FindAttribute("Missing", value));
-  EXPECT_EQ(value, "untouched");
+  std::string value;
   ASSERT_TRUE(loaded.FindElement("Vantora").FindAttribute("Text", value));
-  EXPECT_EQ(value, "<a & \"b\" 'c'>\t\r\n \xC3\xA4 ");
-  ASSERT_TRUE(loaded.FindElement("Vantora").FindAttribute("Controls", value));
-  EXPECT_EQ(value, "a???b");
+  EXPECT_EQ(value, "a???b\t\r\n");
 }
 
 }  // namespace

@@ -56,22 +56,6 @@ TEST(IntConversion, FailureLeavesValueUntouched) {
   int32_t value = 77;
   EXPECT_FALSE(TryStrToInt("abc", value));
   EXPECT_EQ(value, 77);
-  uint64_t unsignedValue = 77;
-  for (const char* text : {"", "+1", "-1", " 1", "1 ", "$1", "4294967296"})
-    EXPECT_FALSE(TryDecimalToUnsigned(text, UINT32_MAX, unsignedValue)) << '"' << text << '"';
-  EXPECT_EQ(unsignedValue, 77u);
-}
-
-TEST(IntConversion, UnsignedDecimalUpToItsLimit) {
-  uint64_t value = 0;
-  EXPECT_TRUE(TryDecimalToUnsigned("4294967295", UINT32_MAX, value));
-  EXPECT_EQ(value, UINT32_MAX);
-  EXPECT_TRUE(TryDecimalToUnsigned("18446744073709551615", UINT64_MAX, value));
-  EXPECT_EQ(value, UINT64_MAX);
-  EXPECT_FALSE(TryDecimalToUnsigned("18446744073709551616", UINT64_MAX, value));
-  EXPECT_TRUE(TryDecimalToUnsigned("007", 7, value));
-  EXPECT_EQ(value, 7u);
-  EXPECT_FALSE(TryDecimalToUnsigned("8", 7, value));
 }
 
 }  // namespace
