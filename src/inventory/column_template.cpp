@@ -66,7 +66,7 @@ std::string FillNumberColumn(const std::string& line, const std::string& key, ui
   if (!FindPlaceholder(line, key, placeholder)) return line;
   std::string cell;
   if (hex) {
-    cell = HexColumnText(value);
+    cell = HexDigits(value);
   } else if (placeholder.Star || placeholder.Width < 0) {
     cell = Format("%u", value);
   } else {
@@ -75,6 +75,6 @@ std::string FillNumberColumn(const std::string& line, const std::string& key, ui
   return Replace(line, placeholder, cell);
 }
 
-std::string HexColumnText(uint32_t value) { return Format("%08X", value); }
+std::string HexDigits(uint32_t value) { return Format("%08X", value); }
 
 }  // namespace kvt

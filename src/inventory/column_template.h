@@ -10,7 +10,8 @@ std::string FillTextColumn(const std::string& line, const std::string& key,
                            const std::string& value);
 std::string FillNumberColumn(const std::string& line, const std::string& key, uint32_t value,
                              bool hex);
-// How every hexadecimal column writes its number, whatever the column's width.
-std::string HexColumnText(uint32_t value);
+
+// Value as a hexadecimal column shows it.
+std::string HexDigits(uint32_t value);
 
 }  // namespace kvt

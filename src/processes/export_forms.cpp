@@ -69,8 +69,8 @@ const TExportColumns<TqxModuleItem>& ModuleExportColumns() {
       {"PID", "ProcessID", [](M& m) { return Decimal(OwnerProcessID(m)); }, nullptr},
       {"MID", "ModuleID", [](M& m) { return Decimal(m.ModuleID); }, nullptr},
       {"Filename", nullptr, [](M& m) { return m.FilenamePart(); }, nullptr},
-      {"Address", "ModuleBaseAddr", [](M& m) { return HexColumnText(m.ModuleBaseAddr); }, nullptr},
-      {"Size", "ModuleBaseSize", [](M& m) { return HexColumnText(m.ModuleBaseSize); }, nullptr},
+      {"Address", "ModuleBaseAddr", [](M& m) { return HexDigits(m.ModuleBaseAddr); }, nullptr},
+      {"Size", "ModuleBaseSize", [](M& m) { return HexDigits(m.ModuleBaseSize); }, nullptr},
       {"Path", "Filename", [](M& m) { return m.CompleteFilename(); }, nullptr},
   };
   return kColumns;
@@ -80,11 +80,11 @@ const TExportColumns<TqxHandleItem>& HandleExportColumns() {
   using H = TqxHandleItem;
   static const TExportColumns<H> kColumns = {
       {"PID", "ProcessID", [](H& h) { return Decimal(h.ProcessID); }, nullptr},
-      {"Handle", "Handle", [](H& h) { return HexColumnText(h.Handle); }, nullptr},
+      {"Handle", "Handle", [](H& h) { return HexDigits(h.Handle); }, nullptr},
       {"Type", "ObjectTypeNumber", [](H& h) { return Decimal(h.ObjectTypeNumber); }, nullptr},
       {"TypeName", "ObjectTypeName", [](H& h) { return h.ObjectTypeText(); }, nullptr},
       {"Name", "Name", [](H& h) { return h.Name; }, nullptr},
-      {"Access", "GrantedAccess", [](H& h) { return HexColumnText(h.GrantedAccess); }, nullptr},
+      {"Access", "GrantedAccess", [](H& h) { return HexDigits(h.GrantedAccess); }, nullptr},
       {"Flags", "Flags", [](H& h) { return Decimal(h.Flags); }, nullptr},
   };
   return kColumns;
