@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include <algorithm>
+
 #include "os/os.h"
 
 namespace kvt {
@@ -64,17 +66,28 @@ std::string TCommandLine::Param(int index) const {
   return words_[static_cast<size_t>(index)];
 }
 
+bool TCommandLine::IsSwitch(const std::string& word, const std::string& name) const {
+  if (word.empty() || (word[0] != '/' && word[0] != '-')) return false;
+  const std::string rest = word.substr(1);
+  return os_.CompareStringA(kLocaleUserDefault, kNormIgnoreCase, rest.c_str(),
+                            static_cast<int>(rest.size()), name.c_str(),
+                            static_cast<int>(name.size())) == kCstrEqual;
+}
+
 bool TCommandLine::HasSwitch(const std::string& name) const {
-  for (int i = 1; i <= Count(); ++i) {
-    const std::string& word = words_[static_cast<size_t>(i)];
-    if (word.empty() || (word[0] != '/' && word[0] != '-')) continue;
-    const std::string rest = word.substr(1);
-    if (os_.CompareStringA(kLocaleUserDefault, kNormIgnoreCase, rest.c_str(),
-                           static_cast<int>(rest.size()), name.c_str(),
-                           static_cast<int>(name.size())) == kCstrEqual)
-      return true;
-  }
+  for (int i = 1; i <= Count(); ++i)
+    if (IsSwitch(words_[static_cast<size_t>(i)], name)) return true;
   return false;
+}
+
+bool TCommandLine::TakeSwitch(const std::string& name) {
+  const auto parameters = words_.begin() + 1;
+  const auto kept = std::remove_if(parameters, words_.end(), [&](const std::string& word) {
+    return IsSwitch(word, name);
+  });
+  const bool found = kept != words_.end();
+  words_.erase(kept, words_.end());
+  return found;
 }
 
 }  // namespace kvt

@@ -21,8 +21,13 @@ class TCommandLine {
   // True when a parameter is "/" or "-" followed by Name, case ignored under
   // the user's default locale.
   bool HasSwitch(const std::string& name) const;
+  // Whether the switch Name is present, as HasSwitch; every parameter that is
+  // it leaves the list, and those after it move up.
+  bool TakeSwitch(const std::string& name);
 
  private:
+  bool IsSwitch(const std::string& word, const std::string& name) const;
+
   Os& os_;
   std::vector<std::string> words_;
 };

@@ -7,6 +7,7 @@
 #include "app/commands.h"
 #include "app/console_output.h"
 #include "app/handoff.h"
+#include "app/output_forms.h"
 #include "app/texts.h"
 #include "inventory/column_template.h"
 #include "os/os.h"
@@ -28,11 +29,42 @@ void SelectProcesses(TqxProcessList& list, const TSelector& selector) {
     list.SelectByFilename(selector.Text);
 }
 
-void RunCommands(Os& os, TConsoleOutput& out) {
-  const TCommandLine commandLine(os, os.GetCommandLineA());
-  for (const char* line : kBannerLines) out.Line(line);
-  if (commandLine.Count() == 0 || commandLine.HasSwitch("?") || commandLine.HasSwitch("help"))
-    for (const char* line : kUsageLines) out.Line(line);
+// A machine-readable run never terminates anything by surprise, and writes one form.
+std::string FormSwitchConflict(bool csv, bool xml, bool kill) {
+  if (kill && (csv || xml))
+    return "/kill cannot be combined with /csv or /xml; nothing was terminated.";
+  if (csv && xml) return "/csv and /xml cannot be combined; give one of them.";
+  return std::string();
+}
+
+void RunTextCommands(const TCommandLine& commandLine, TqxProcessList& list,
+                     const TSelector& selector, TConsoleOutput& out) {
+  if (commandLine.HasSwitch("list")) RunListCommand(list, out);
+  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
+  if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
+  if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
+  if (commandLine.HasSwitch("license"))
+    for (const char* line : kLicenseLines) out.Line(line);
+}
+
+int RunCommands(Os& os, TConsoleOutput& out) {
+  TCommandLine commandLine(os, os.GetCommandLineA());
+  // The form switches count for no position: they leave the parameters
+  // before anything reads them.
+  const bool csv = commandLine.TakeSwitch("csv");
+  const bool xml = commandLine.TakeSwitch("xml");
+  const std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
+  if (!conflict.empty()) {
+    const std::string line = conflict + "\r\n";
+    os.WriteStdErr(line.data(), line.size());
+    return 1;
+  }
+  const bool text = !csv && !xml;
+  if (text) {
+    for (const char* line : kBannerLines) out.Line(line);
+    if (commandLine.Count() == 0 || commandLine.HasSwitch("?") || commandLine.HasSwitch("help"))
+      for (const char* line : kUsageLines) out.Line(line);
+  }
 
   TProcessContext context(os);
   TqxProcessList list(context);
@@ -43,13 +75,18 @@ void RunCommands(Os& os, TConsoleOutput& out) {
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);
 
-  if (commandLine.HasSwitch("list")) RunListCommand(list, out);
-  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
-  if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
-  if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
-  if (commandLine.HasSwitch("license"))
-    for (const char* line : kLicenseLines) out.Line(line);
+  TFormTables tables;
+  tables.Processes = commandLine.HasSwitch("list");
+  tables.Modules = commandLine.HasSwitch("modules");
+  tables.Handles = commandLine.HasSwitch("handles");
+  if (csv)
+    WriteCsvTables(list, tables, out);
+  else if (xml)
+    WriteXmlDocument(list, tables, out);
+  else
+    RunTextCommands(commandLine, list, selector, out);
   out.Flush();
+  return 0;
 }
 
 std::string WithPeriod(const std::string& message) {
@@ -82,8 +119,7 @@ int RunProgram(Os& os) {
     }
   };
   try {
-    RunCommands(os, out);
-    return 0;
+    return RunCommands(os, out);
   } catch (const EError& error) {
     flushQuietly();
     ReportUnhandledError(os, error.ClassName(), error.what(), error.Address());

@@ -9,7 +9,7 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[8] = {
+const char* const kUsageLines[10] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
@@ -17,6 +17,8 @@ const char* const kUsageLines[8] = {
     "  /kill <pid or filename>     Terminates running processes",
     "  /modules <pid or filename>  Lists all modules of the specified process",
     "  /handles <pid or filename>  Lists all handles of the specified process",
+    "  /csv                        Writes the tables as comma-separated values",
+    "  /xml                        Writes the tables as one XML document",
     "",
 };
 

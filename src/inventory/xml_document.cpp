@@ -2,6 +2,8 @@
 
 #include <pugixml.hpp>
 
+#include <cstdint>
+
 namespace kvt {
 namespace {
 
@@ -35,7 +37,7 @@ size_t RootElementCount(const pugi::xml_document& document) {
 
 // The writer adds no name checks of its own; a name that breaks the markup
 // would give a document that cannot be read back.
-bool IsElementName(const std::string& name) {
+bool IsXmlName(const std::string& name) {
   if (name.empty()) return false;
   for (size_t i = 0; i < name.size(); ++i) {
     const char c = name[i];
@@ -47,10 +49,20 @@ bool IsElementName(const std::string& name) {
 }
 
 pugi::xml_node AppendElement(pugi::xml_node& parent, const std::string& name) {
-  if (!IsElementName(name)) throw EXmlError("Not an XML element name: " + name);
+  if (!IsXmlName(name)) throw EXmlError("Not an XML element name: " + name);
   pugi::xml_node child = parent.append_child(name.c_str());
   if (!child) throw EXmlError("Cannot add the XML element " + name);
   return child;
+}
+
+// The writer would give them as character references, which no XML reader
+// accepts; a zero byte would end the text early.
+std::string XmlCharacters(std::string text) {
+  for (char& c : text) {
+    const auto code = static_cast<uint8_t>(c);
+    if (code < 0x20 && c != '\t' && c != '\r' && c != '\n') c = '?';
+  }
+  return text;
 }
 
 // Indentation costs depth characters per line, so a deep tree would grow the
@@ -113,6 +125,22 @@ std::vector<TXmlElement> TXmlElement::Children() const {
   for (pugi::xml_node child : pugi::xml_node(node_).children())
     if (child.type() == pugi::node_element) children.push_back(TXmlElement(child.internal_object()));
   return children;
+}
+
+void TXmlElement::SetAttribute(const std::string& name, const std::string& value) const {
+  if (!IsXmlName(name)) throw EXmlError("Not an XML attribute name: " + name);
+  pugi::xml_node node(node_);
+  pugi::xml_attribute attribute = node.attribute(name.c_str());
+  if (!attribute) attribute = node.append_attribute(name.c_str());
+  if (!attribute || !attribute.set_value(XmlCharacters(value).c_str()))
+    throw EXmlError("Cannot add the XML attribute " + name);
+}
+
+bool TXmlElement::FindAttribute(const std::string& name, std::string& value) const {
+  const pugi::xml_attribute attribute = pugi::xml_node(node_).attribute(name.c_str());
+  if (!attribute) return false;
+  value = attribute.value();
+  return true;
 }
 
 TXmlDocument::TXmlDocument() : document_(std::make_unique<pugi::xml_document>()) {

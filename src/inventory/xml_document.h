@@ -36,6 +36,11 @@ class TXmlElement {
   TXmlElement AppendChild(const std::string& name) const;
   // The child elements in document order; text and other nodes are left out.
   std::vector<TXmlElement> Children() const;
+  // Sets the attribute Name to the UTF-8 text Value. The control characters
+  // XML cannot hold (all but tab, CR and LF) are written as "?".
+  void SetAttribute(const std::string& name, const std::string& value) const;
+  // The attribute Name's text; false, leaving Value as it was, when there is none.
+  bool FindAttribute(const std::string& name, std::string& value) const;
 
  private:
   friend class TXmlDocument;

@@ -19,6 +19,23 @@ namespace {
 // length; file-name expressions are far shorter.
 constexpr size_t kMaxExpressionLength = 1024;
 
+// The engine's texts for these speak of its build settings and modes, which
+// mean nothing to the user who typed the expression.
+struct TOwnMessage {
+  std::regex_constants::error_type Code;
+  const char* Text;
+};
+const TOwnMessage kOwnMessages[] = {
+    {std::regex_constants::error_space, "Regular expression too complex."},
+    {std::regex_constants::error_complexity, "Back-references are not supported."},
+};
+
+std::string MessageOf(const std::regex_error& error) {
+  for (const TOwnMessage& own : kOwnMessages)
+    if (error.code() == own.Code) return own.Text;
+  return error.what();
+}
+
 std::regex Compile(const std::string& expression, bool ignoreCase) {
   // __polynomial makes the engine run its automaton breadth-first, in time
   // proportional to text length times states, instead of backtracking, which
@@ -28,7 +45,7 @@ std::regex Compile(const std::string& expression, bool ignoreCase) {
   try {
     return std::regex(expression, flags);
   } catch (const std::regex_error& error) {
-    throw ERegExprError(error.what());
+    throw ERegExprError(MessageOf(error));
   }
 }
 

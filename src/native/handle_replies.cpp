@@ -4,6 +4,7 @@
 
 #include "os/os.h"
 #include "support/text.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -54,41 +55,6 @@ std::u16string TextAt(const uint8_t* data, size_t size, size_t offset, size_t li
     text += c;
   }
   return text;
-}
-
-void AppendUtf8(std::string& out, uint32_t codePoint) {
-  if (codePoint < 0x80) {
-    out += static_cast<char>(codePoint);
-  } else if (codePoint < 0x800) {
-    out += static_cast<char>(0xC0 | codePoint >> 6);
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += static_cast<char>(0xE0 | codePoint >> 12);
-    out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | codePoint >> 18);
-    out += static_cast<char>(0x80 | (codePoint >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (codePoint & 0x3F));
-  }
-}
-
-// A surrogate without its partner has no code point; it becomes U+FFFD.
-std::string Utf16ToUtf8(const std::u16string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const uint32_t c = text[i];
-    const bool high = c >= 0xD800 && c <= 0xDBFF;
-    const bool low = c >= 0xDC00 && c <= 0xDFFF;
-    if (high && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-      AppendUtf8(out, 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u));
-      ++i;
-    } else {
-      AppendUtf8(out, high || low ? 0xFFFD : c);
-    }
-  }
-  return out;
 }
 
 // A counted string at the start of a reply (its header the program's

@@ -269,6 +269,8 @@ class Os {
   virtual TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) = 0;
   // Converts UTF-16 text to the ANSI code page.
   virtual std::string UnicodeToAnsi(const std::u16string& text) = 0;
+  // Converts text of the ANSI code page to UTF-16.
+  virtual std::u16string AnsiToUnicode(const std::string& text) = 0;
 };
 
 }  // namespace kvt

@@ -16,7 +16,10 @@ void ReadDigest(TInventoryContext& context, TqxProcessItem& item) {
     try {
       item.FileMD5 = AsciiUpperCase(CachedMD5OfFile(context, item.Filename));
     } catch (const EReadError&) {
-      // One unreadable executable must not end the listing; it shows no digest.
+      // One unreadable executable must not end the listing. Its digest is
+      // unknown, which is not the digest of an empty file, and is not tried
+      // again.
+      item.FileMD5 = TSystemLogItem::kDigestFailure;
     }
   }
   if (item.FileMD5 == TSystemLogItem::kEmptyInputDigest) item.FileMD5.clear();

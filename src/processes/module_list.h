@@ -31,6 +31,8 @@ class TqxModuleItem : public TSystemLogItem {
 
   void Assign(const TCollectionItem& source) override;
   std::string CompleteFilename() override;
+  // The module's columns as attributes (export_forms.cpp).
+  TXmlElement SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) override;
 
   static std::string FormatHeader(const std::string& tmpl);
   std::string FormatLine(const std::string& tmpl) const;

@@ -60,6 +60,9 @@ class TqxProcessItem : public TSystemLogItem {
   std::string CompleteFilename() override;
   void AddLogLines(TStringList& lines) override;
   void AddListEntry(TStringList& lines) override;
+  // The process's facts as attributes, and back (export_forms.cpp).
+  TXmlElement SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) override;
+  bool LoadFromXml(TXmlElement element) override;
 
   static std::string FormatHeader(const std::string& tmpl);
   std::string FormatLine(const std::string& tmpl) const;

@@ -59,4 +59,17 @@ bool TryStrToInt(const std::string& text, int32_t& value) {
   return true;
 }
 
+bool TryDecimalToUnsigned(const std::string& text, uint64_t limit, uint64_t& value) {
+  if (text.empty()) return false;
+  uint64_t number = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    const auto digit = static_cast<uint64_t>(c - '0');
+    if (number > (limit - digit) / 10 || digit > limit) return false;
+    number = number * 10 + digit;
+  }
+  value = number;
+  return true;
+}
+
 }  // namespace kvt

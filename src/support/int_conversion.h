@@ -11,4 +11,8 @@ namespace kvt {
 // such number; Value is then untouched.
 bool TryStrToInt(const std::string& text, int32_t& value);
 
+// Reads Text as an unsigned decimal number no greater than Limit: digits and
+// nothing else, at least one. False otherwise; Value is then untouched.
+bool TryDecimalToUnsigned(const std::string& text, uint64_t limit, uint64_t& value);
+
 }  // namespace kvt

@@ -17,6 +17,8 @@ constexpr const char* kUsage =
     "  /kill <pid or filename>     Terminates running processes\r\n"
     "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
     "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
+    "  /csv                        Writes the tables as comma-separated values\r\n"
+    "  /xml                        Writes the tables as one XML document\r\n"
     "\r\n";
 
 constexpr const char* kLicense =

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "os/portable/version_block.h"
+#include "os/portable/windows_1252.h"
 #include "support/text.h"
 
 namespace kvt {
@@ -918,10 +919,15 @@ TWorkerResult FakeOs::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeo
 }
 
 std::string FakeOs::UnicodeToAnsi(const std::u16string& text) {
-  // The Western page keeps the first 256 code points; others have no byte.
   std::string ansi;
-  for (char16_t c : text) ansi += c < 0x100 ? static_cast<char>(c) : '?';
+  for (char16_t c : text) ansi += static_cast<char>(Utf16ToWindows1252(c));
   return ansi;
+}
+
+std::u16string FakeOs::AnsiToUnicode(const std::string& text) {
+  std::u16string unicode;
+  for (char c : text) unicode += static_cast<char16_t>(Windows1252ToUtf16(static_cast<uint8_t>(c)));
+  return unicode;
 }
 
 }  // namespace kvt

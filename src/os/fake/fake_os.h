@@ -127,7 +127,9 @@ class FakeOs : public Os {
   std::vector<TCreateProcessCall> CreateProcessCalls;
   std::string OwnModuleFileName = "C:\\Tools\\kvtProc.exe";
   uint32_t CurrentProcessId = 100;
-  std::set<uint8_t> LeadBytes;  // lead bytes of the ANSI code page (none: single-byte)
+  // The ANSI code page is the Western one (text conversions follow it); these
+  // are its lead bytes, none for the single-byte page unless a test adds some.
+  std::set<uint8_t> LeadBytes;
   bool StdOutFails = false;
   // Files and directories: GetFileAttributesA resolves a relative path against
   // CurrentDirectory, takes a run of backslashes as one and ignores case.
@@ -272,6 +274,7 @@ class FakeOs : public Os {
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
   TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
   std::string UnicodeToAnsi(const std::u16string& text) override;
+  std::u16string AnsiToUnicode(const std::string& text) override;
 
  private:
   struct THandle {

@@ -572,4 +572,14 @@ std::string Win32Os::UnicodeToAnsi(const std::u16string& text) {
   return ansi;
 }
 
+std::u16string Win32Os::AnsiToUnicode(const std::string& text) {
+  if (text.empty()) return std::u16string();
+  const int length =
+      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return std::u16string();
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return std::u16string(wide.begin(), wide.end());
+}
+
 }  // namespace kvt

@@ -93,6 +93,7 @@ class Win32Os : public Os {
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
   TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
   std::string UnicodeToAnsi(const std::u16string& text) override;
+  std::u16string AnsiToUnicode(const std::string& text) override;
 
  private:
   bool BindProcessStatus();

@@ -7,11 +7,14 @@
 namespace kvt {
 namespace {
 
-std::vector<std::string> Split(FakeOs& os, const std::string& text) {
-  TCommandLine line(os, text);
+std::vector<std::string> Split(const TCommandLine& line) {
   std::vector<std::string> words;
   for (int i = 0; i <= line.Count(); ++i) words.push_back(line.Param(i));
   return words;
+}
+
+std::vector<std::string> Split(FakeOs& os, const std::string& text) {
+  return Split(TCommandLine(os, text));
 }
 
 using Words = std::vector<std::string>;
@@ -71,6 +74,14 @@ TEST(CommandLine, SwitchTestUsesTheLocaleComparisonOnTheWholeRest) {
   EXPECT_FALSE(line.HasSwitch("?"));
   TCommandLine second(os, "kvt x -?");
   EXPECT_TRUE(second.HasSwitch("?"));  // parameter 2 is tested too
+}
+
+TEST(CommandLine, ATakenSwitchLeavesEveryPlaceItStoodIn) {
+  FakeOs os;
+  TCommandLine line(os, "kvt -CSV /list /csvx /csv acc*");
+  EXPECT_TRUE(line.TakeSwitch("csv"));
+  EXPECT_EQ(Split(line), (Words{"kvt", "/list", "/csvx", "acc*"}));
+  EXPECT_FALSE(line.TakeSwitch("csv"));
 }
 
 }  // namespace

@@ -194,6 +194,32 @@ TEST_F(DispatcherTest, BadRegularExpressionEndsTheRunWithAReport) {
   EXPECT_EQ(os.StdErr.substr(os.StdErr.find(".\r\n") + 3), "Empty regular expression.\r\n\r\n");
 }
 
+TEST_F(DispatcherTest, FormsRefuseKillAndEachOtherBeforeAnythingIsDone) {
+  const char* kKill = "/kill cannot be combined with /csv or /xml; nothing was terminated.\r\n";
+  const struct {
+    const char* Line;
+    const char* Message;
+  } kCases[] = {
+      {"kvtProc.exe /csv /kill 612", kKill},
+      {"kvtProc.exe /kill 612 -XML", kKill},
+      {"kvtProc.exe /CSV /xml /list", "/csv and /xml cannot be combined; give one of them.\r\n"},
+  };
+  for (const auto& c : kCases) {
+    os.Calls.clear();
+    os.StdErr.clear();
+    EXPECT_EQ(Run(c.Line), 1) << c.Line;
+    EXPECT_EQ(os.StdOut, "") << c.Line;
+    EXPECT_EQ(os.StdErr, c.Message) << c.Line;
+    EXPECT_EQ(os.CallCount("EnumProcesses"), 0u) << c.Line;
+  }
+  EXPECT_TRUE(os.Processes.back().Alive);
+  // Other errors are reported as in the text form, and the document is not begun.
+  os.StdErr.clear();
+  EXPECT_EQ(Run("kvtProc.exe /csv /list <regexpr>"), 1);
+  EXPECT_EQ(os.StdOut, "");
+  EXPECT_EQ(os.StdErr.rfind("Exception ERegExprError in module kvtProc.exe at ", 0), 0u);
+}
+
 TEST_F(DispatcherTest, UnknownParametersWriteOnlyTheBanner) {
   EXPECT_EQ(Run("kvtProc.exe /lists extra"), 0);
   EXPECT_EQ(os.StdOut, kBanner);

@@ -177,7 +177,7 @@ TEST_F(XmlExportTest, SavedDocumentLoadsBackIntoFreshLists) {
   ASSERT_EQ(loaded.Count(), 3);
   for (int i = 0; i < loaded.Count(); ++i) {
     EXPECT_EQ(loaded.Items(i).TargetOS, winBit64);
-    EXPECT_EQ(loaded.Items(i).Filename, "");  // a base record carries no fields
+    EXPECT_EQ(loaded.Items(i).Filename, processes.Items(i).CompleteFilename());
   }
   TqxModuleList& loadedModules = loaded.Items(0).ModuleList;
   loadedModules.LoadFromXml(document);

@@ -80,5 +80,15 @@ TEST(XmlDocument, ElementNamesThatWouldBreakTheMarkupAreRefused) {
   EXPECT_EQ(document.FindElement("Vantora").AppendChild("x-1.y_z").Name(), "x-1.y_z");
 }
 
+TEST(XmlDocument, AttributesWithCharactersXmlCannotHoldStayReadable) {
+  TXmlDocument saved;
+  saved.CreateElement("Vantora").SetAttribute("Text", std::string("a\x01\x1F\0b\t\r\n", 8));
+  TXmlDocument loaded;
+  Load(loaded, saved.SaveToText());
+  std::string value;
+  ASSERT_TRUE(loaded.FindElement("Vantora").FindAttribute("Text", value));
+  EXPECT_EQ(value, "a???b\t\r\n");
+}
+
 }  // namespace
 }  // namespace kvt

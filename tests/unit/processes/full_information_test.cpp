@@ -75,7 +75,8 @@ TEST_F(FullInformationTest, UnderWow64TheFileThePathNamesIsRead) {
     const std::string& file = os.File(bound ? path : "C:\\WINDOWS\\SysWOW64\\x.exe").Bytes;
     EXPECT_EQ(item.FileDescription, bound ? "64-bit tool" : "32-bit copy");
     EXPECT_EQ(item.StoredFilesize(), static_cast<int64_t>(file.size()));
-    EXPECT_EQ(item.FileMD5.empty(), bound) << "the true file cannot be read through";
+    EXPECT_EQ(item.FileMD5 == TSystemLogItem::kDigestFailure, bound)
+        << "the true file cannot be read through";
     // Switched back on after every read, the failing one included.
     EXPECT_FALSE(os.RedirectionOff());
     EXPECT_EQ(os.CallCount("Wow64DisableWow64FsRedirection"),
@@ -162,7 +163,7 @@ TEST_F(FullInformationTest, AnUnreadableExecutableDoesNotStopTheOthers) {
   TqxProcessItem& bad = Item(list, "C:\\bad.exe");
   TqxProcessItem& good = Item(list, "C:\\good.exe");
   list.ReadFullInformation();
-  EXPECT_EQ(bad.FileMD5, "");
+  EXPECT_EQ(bad.FileMD5, "n/a");
   EXPECT_EQ(bad.StoredFilesize(), 100);
   EXPECT_EQ(good.FileMD5, "900150983CD24FB0D6963F7D28E17F72");
 }

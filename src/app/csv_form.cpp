@@ -1,0 +1,60 @@
+#include "app/console_output.h"
+#include "app/output_forms.h"
+#include "processes/export_forms.h"
+#include "support/csv.h"
+
+namespace kvt {
+namespace {
+
+class TCsvWriter {
+ public:
+  TCsvWriter(Os& os, TConsoleOutput& out) : os_(os), out_(out) {}
+
+  template <typename TItem>
+  void Header(const TExportColumns<TItem>& columns) {
+    if (tables_++ > 0) out_.Line("");
+    out_.Line(CsvRecord(ExportTitles(columns)));
+  }
+
+  template <typename TItem>
+  void Row(const TExportColumns<TItem>& columns, TItem& item) {
+    out_.Line(CsvRecord(ExportValues(columns, item, os_)));
+  }
+
+  // The table of a list every selected process owns (its modules or its
+  // handles), each list filled just before its rows are written.
+  template <typename TItem, typename TList>
+  void ListTable(TqxProcessList& list, const TExportColumns<TItem>& columns,
+                 void (TqxProcessItem::*fill)(), TList TqxProcessItem::*items) {
+    Header(columns);
+    for (int i = 0; i < list.SelectedCount(); ++i) {
+      TqxProcessItem& process = list.Selected(i);
+      (process.*fill)();
+      TList& rows = process.*items;
+      for (int j = 0; j < rows.Count(); ++j) Row(columns, rows.Items(j));
+    }
+  }
+
+ private:
+  Os& os_;
+  TConsoleOutput& out_;
+  int tables_ = 0;
+};
+
+}  // namespace
+
+void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
+  TCsvWriter csv(list.Context().Sys, out);
+  if (tables.Processes) {
+    csv.Header(ProcessExportColumns());
+    for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(ProcessExportColumns(), list.Selected(i));
+  }
+  if (tables.Modules)
+    csv.ListTable(list, ModuleExportColumns(), &TqxProcessItem::FillModuleList,
+                  &TqxProcessItem::ModuleList);
+  if (tables.Handles)
+    csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::FillHandleList,
+                  &TqxProcessItem::HandleList);
+}
+
+}  // namespace kvt

@@ -1,0 +1,35 @@
+#include "app/console_output.h"
+#include "app/output_forms.h"
+#include "processes/export_forms.h"
+
+namespace kvt {
+
+void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
+  if (!tables.Processes && !tables.Modules && !tables.Handles) return;
+  Os& os = list.Context().Sys;
+  TXmlDocument document;
+  const TXmlElement processes = list.XmlClassElement(document);
+  for (int i = 0; i < list.SelectedCount(); ++i) {
+    TqxProcessItem& item = list.Selected(i);
+    const TXmlElement element = item.SaveToXml(processes, false, false);
+    if (tables.Modules) {
+      item.FillModuleList();
+      SaveModuleListToXml(item.ModuleList, element);
+    }
+    if (tables.Handles) {
+      item.FillHandleList();
+      SaveHandleListToXml(item.HandleList, element, os);
+    }
+  }
+  // Line by line, so that every line ends as the console output's lines do;
+  // the writer gives line breaks inside attribute values as references.
+  const std::string text = document.SaveToText();
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = text.find('\n', start);
+    out.Line(text.substr(start, end - start));
+    if (end == std::string::npos) break;
+    start = end + 1;
+  }
+}
+
+}  // namespace kvt

@@ -1,0 +1,62 @@
+#pragma once
+// The columns of an item class's machine-readable forms. One table names each
+// column for the CSV header and as an XML attribute and reads its value, so
+// the CSV and XML forms and loading the XML back agree on every name.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "inventory/xml_document.h"
+#include "support/utf8.h"
+
+namespace kvt {
+
+class Os;
+
+template <typename TItem>
+struct TExportColumn {
+  const char* CsvTitle;
+  const char* XmlName;  // null: the XML form leaves the column out
+  // The value in the ANSI code page, as the item holds it; numbers in full.
+  std::function<std::string(TItem&)> Value;
+  // Restores the value from its XML attribute's text (ANSI); null: not restored.
+  std::function<void(TItem&, const std::string&)> Load;
+};
+
+template <typename TItem>
+using TExportColumns = std::vector<TExportColumn<TItem>>;
+
+template <typename TItem>
+std::vector<std::string> ExportTitles(const TExportColumns<TItem>& columns) {
+  std::vector<std::string> titles;
+  for (const auto& column : columns) titles.push_back(column.CsvTitle);
+  return titles;
+}
+
+// Every column's value in UTF-8.
+template <typename TItem>
+std::vector<std::string> ExportValues(const TExportColumns<TItem>& columns, TItem& item, Os& os) {
+  std::vector<std::string> values;
+  for (const auto& column : columns) values.push_back(AnsiToUtf8(os, column.Value(item)));
+  return values;
+}
+
+template <typename TItem>
+void SaveXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element,
+                       Os& os) {
+  for (const auto& column : columns)
+    if (column.XmlName) element.SetAttribute(column.XmlName, AnsiToUtf8(os, column.Value(item)));
+}
+
+// An attribute the element lacks leaves its field as it is.
+template <typename TItem>
+void LoadXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element,
+                       Os& os) {
+  for (const auto& column : columns) {
+    std::string text;
+    if (column.XmlName && column.Load && element.FindAttribute(column.XmlName, text))
+      column.Load(item, Utf8ToAnsi(os, text));
+  }
+}
+
+}  // namespace kvt

@@ -1,0 +1,125 @@
+#include "processes/export_forms.h"
+
+#include <limits>
+#include <string>
+
+#include "inventory/column_template.h"
+#include "support/int_conversion.h"
+
+namespace kvt {
+namespace {
+
+constexpr const char* kHandleListTag = "TqxHandleList";
+
+// A text that is no such number leaves Field as it is.
+template <typename TNumber>
+void LoadNumber(const std::string& text, TNumber& field) {
+  uint64_t value = 0;
+  if (TryDecimalToUnsigned(text, static_cast<uint64_t>(std::numeric_limits<TNumber>::max()), value))
+    field = static_cast<TNumber>(value);
+}
+
+std::string Decimal(uint32_t value) { return std::to_string(value); }
+
+// The inventory holds 0 for a size it could not tell.
+std::string SizeText(const TqxProcessItem& p) {
+  return p.StoredFilesize() > 0 ? std::to_string(p.StoredFilesize()) : std::string();
+}
+
+void LoadSize(TqxProcessItem& p, const std::string& text) {
+  int64_t size = 0;
+  LoadNumber(text, size);
+  p.SetFilesize(size);
+}
+
+// Modules the process-status pass alone reported carry no process id of their
+// own; a table of all selected processes' modules needs it on every row.
+uint32_t OwnerProcessID(const TqxModuleItem& m) {
+  return static_cast<const TqxModuleList&>(m.Collection()).OwnerProcess().ProcessID;
+}
+
+}  // namespace
+
+const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
+  using P = TqxProcessItem;
+  static const TExportColumns<P> kColumns = {
+      {"PID", "ProcessID", [](P& p) { return Decimal(p.ProcessID); },
+       [](P& p, const std::string& t) { LoadNumber(t, p.ProcessID); }},
+      {"PPID", "ParentID", [](P& p) { return Decimal(p.ParentID); },
+       [](P& p, const std::string& t) { LoadNumber(t, p.ParentID); }},
+      {"Filename", nullptr, [](P& p) { return p.FilenameOnly(); }, nullptr},
+      {"Path", "Filename", [](P& p) { return p.CompleteFilename(); },
+       [](P& p, const std::string& t) { p.Filename = t; }},
+      {"Description", "FileDescription", [](P& p) { return p.FileDescription; },
+       [](P& p, const std::string& t) { p.FileDescription = t; }},
+      {"Version", "FileVersion", [](P& p) { return p.FileVersion; },
+       [](P& p, const std::string& t) { p.FileVersion = t; }},
+      {"Company", "FileCompany", [](P& p) { return p.FileCompany; },
+       [](P& p, const std::string& t) { p.FileCompany = t; }},
+      {"Size", "Filesize", SizeText, LoadSize},
+      {"MD5", "MD5", [](P& p) { return p.FileMD5; },
+       [](P& p, const std::string& t) { p.FileMD5 = t; }},
+  };
+  return kColumns;
+}
+
+const TExportColumns<TqxModuleItem>& ModuleExportColumns() {
+  using M = TqxModuleItem;
+  static const TExportColumns<M> kColumns = {
+      {"PID", "ProcessID", [](M& m) { return Decimal(OwnerProcessID(m)); }, nullptr},
+      {"MID", "ModuleID", [](M& m) { return Decimal(m.ModuleID); }, nullptr},
+      {"Filename", nullptr, [](M& m) { return m.FilenamePart(); }, nullptr},
+      {"Address", "ModuleBaseAddr", [](M& m) { return HexDigits(m.ModuleBaseAddr); }, nullptr},
+      {"Size", "ModuleBaseSize", [](M& m) { return HexDigits(m.ModuleBaseSize); }, nullptr},
+      {"Path", "Filename", [](M& m) { return m.CompleteFilename(); }, nullptr},
+  };
+  return kColumns;
+}
+
+const TExportColumns<TqxHandleItem>& HandleExportColumns() {
+  using H = TqxHandleItem;
+  static const TExportColumns<H> kColumns = {
+      {"PID", "ProcessID", [](H& h) { return Decimal(h.ProcessID); }, nullptr},
+      {"Handle", "Handle", [](H& h) { return HexDigits(h.Handle); }, nullptr},
+      {"Type", "ObjectTypeNumber", [](H& h) { return Decimal(h.ObjectTypeNumber); }, nullptr},
+      {"TypeName", "ObjectTypeName", [](H& h) { return h.ObjectTypeText(); }, nullptr},
+      {"Name", "Name", [](H& h) { return h.Name; }, nullptr},
+      {"Access", "GrantedAccess", [](H& h) { return HexDigits(h.GrantedAccess); }, nullptr},
+      {"Flags", "Flags", [](H& h) { return Decimal(h.Flags); }, nullptr},
+  };
+  return kColumns;
+}
+
+TXmlElement TqxProcessItem::SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) {
+  const TXmlElement element = TSystemLogItem::SaveToXml(parent, skipHarmless, onlyActive);
+  if (element) SaveXmlAttributes(ProcessExportColumns(), *this, element, Owner().Context().Sys);
+  return element;
+}
+
+bool TqxProcessItem::LoadFromXml(TXmlElement element) {
+  LoadXmlAttributes(ProcessExportColumns(), *this, element, Owner().Context().Sys);
+  return true;
+}
+
+TXmlElement TqxModuleItem::SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) {
+  const TXmlElement element = TSystemLogItem::SaveToXml(parent, skipHarmless, onlyActive);
+  if (element) SaveXmlAttributes(ModuleExportColumns(), *this, element, Context().Sys);
+  return element;
+}
+
+TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent) {
+  const TXmlElement element = parent.AppendChild(modules.ClassTag);
+  for (int i = 0; i < modules.Count(); ++i) modules.Items(i).SaveToXml(element, false, false);
+  return element;
+}
+
+TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent, Os& os) {
+  const TXmlElement element = parent.AppendChild(kHandleListTag);
+  for (int i = 0; i < handles.Count(); ++i) {
+    TqxHandleItem& handle = handles.Items(i);
+    SaveXmlAttributes(HandleExportColumns(), handle, element.AppendChild(handle.ClassName()), os);
+  }
+  return element;
+}
+
+}  // namespace kvt

@@ -1,0 +1,19 @@
+#pragma once
+// The CSV and XML forms of processes, modules and handles: their columns, and
+// the module and handle lists as elements below a process's element.
+#include "inventory/export_columns.h"
+#include "processes/process_list.h"
+
+namespace kvt {
+
+// PID, PPID, file name, complete file name, the version entries, size (empty
+// when unknown) and the digest as the item holds it.
+const TExportColumns<TqxProcessItem>& ProcessExportColumns();
+const TExportColumns<TqxModuleItem>& ModuleExportColumns();
+const TExportColumns<TqxHandleItem>& HandleExportColumns();
+
+// Each appends the list's element below Parent, with one element per item.
+TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent);
+TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent, Os& os);
+
+}  // namespace kvt

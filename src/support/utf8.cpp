@@ -1,0 +1,127 @@
+#include "support/utf8.h"
+
+#include <cstdint>
+
+#include "os/os.h"
+
+namespace kvt {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool IsHighSurrogate(char16_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+void AppendUtf8(std::string& text, char32_t code) {
+  const auto byte = [&text](uint32_t value) { text += static_cast<char>(value); };
+  if (code < 0x80) {
+    byte(code);
+  } else if (code < 0x800) {
+    byte(0xC0 | code >> 6);
+    byte(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    byte(0xE0 | code >> 12);
+    byte(0x80 | (code >> 6 & 0x3F));
+    byte(0x80 | (code & 0x3F));
+  } else {
+    byte(0xF0 | code >> 18);
+    byte(0x80 | (code >> 12 & 0x3F));
+    byte(0x80 | (code >> 6 & 0x3F));
+    byte(0x80 | (code & 0x3F));
+  }
+}
+
+void AppendUtf16(std::u16string& text, char32_t code) {
+  if (code < 0x10000) {
+    text += static_cast<char16_t>(code);
+    return;
+  }
+  code -= 0x10000;
+  text += static_cast<char16_t>(0xD800 | code >> 10);
+  text += static_cast<char16_t>(0xDC00 | (code & 0x3FF));
+}
+
+// The sequence a lead byte begins: its length, the bits it carries, and the
+// range of the byte after it, which rules out overlong forms, surrogates and
+// code points above U+10FFFF. Length 0 for a byte that begins none.
+struct TSequence {
+  size_t Length = 0;
+  char32_t Bits = 0;
+  uint8_t SecondLow = 0x80;
+  uint8_t SecondHigh = 0xBF;
+};
+
+TSequence SequenceOf(uint8_t lead) {
+  TSequence sequence;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    sequence.Length = 2;
+    sequence.Bits = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    sequence.Length = 3;
+    sequence.Bits = lead & 0x0F;
+    if (lead == 0xE0) sequence.SecondLow = 0xA0;
+    if (lead == 0xED) sequence.SecondHigh = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    sequence.Length = 4;
+    sequence.Bits = lead & 0x07;
+    if (lead == 0xF0) sequence.SecondLow = 0x90;
+    if (lead == 0xF4) sequence.SecondHigh = 0x8F;
+  }
+  return sequence;
+}
+
+}  // namespace
+
+std::string Utf16ToUtf8(const std::u16string& text) {
+  std::string result;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t unit = text[i];
+    if (IsHighSurrogate(unit) && i + 1 < text.size() && IsLowSurrogate(text[i + 1])) {
+      AppendUtf8(result, 0x10000 + ((char32_t{unit} - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else if (IsHighSurrogate(unit) || IsLowSurrogate(unit)) {
+      AppendUtf8(result, kReplacement);
+    } else {
+      AppendUtf8(result, unit);
+    }
+  }
+  return result;
+}
+
+std::u16string Utf8ToUtf16(const char* data, size_t size) {
+  std::u16string result;
+  size_t i = 0;
+  while (i < size) {
+    const auto lead = static_cast<uint8_t>(data[i]);
+    if (lead < 0x80) {
+      result += static_cast<char16_t>(lead);
+      ++i;
+      continue;
+    }
+    const TSequence sequence = SequenceOf(lead);
+    char32_t code = sequence.Bits;
+    size_t taken = 1;
+    uint8_t low = sequence.SecondLow, high = sequence.SecondHigh;
+    while (taken < sequence.Length && i + taken < size) {
+      const auto next = static_cast<uint8_t>(data[i + taken]);
+      if (next < low || next > high) break;
+      code = code << 6 | (next & 0x3F);
+      low = 0x80;
+      high = 0xBF;
+      ++taken;
+    }
+    i += taken;
+    AppendUtf16(result, taken == sequence.Length ? code : kReplacement);
+  }
+  return result;
+}
+
+std::string AnsiToUtf8(Os& os, const std::string& text) {
+  return Utf16ToUtf8(os.AnsiToUnicode(text));
+}
+
+std::string Utf8ToAnsi(Os& os, const std::string& text) {
+  return os.UnicodeToAnsi(Utf8ToUtf16(text.data(), text.size()));
+}
+
+}  // namespace kvt

@@ -1,0 +1,74 @@
+// The CSV and XML forms of a run, read back here and, for the digest and the
+// document, by Linux tools that share nothing with the program (check-forms
+// reads the files these tests leave beside the programs).
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+
+#include "e2e_support.h"
+
+namespace kvt_e2e {
+namespace {
+
+void WriteBesideThePrograms(const char* name, const std::string& bytes) {
+  std::ofstream(ExeDirectory() + name, std::ios::binary) << bytes;
+}
+
+TEST(Forms, CsvListOfAChildWithItsSizeDigestAndUtf8Name) {
+  DeleteFileA((ExeDirectory() + "forms_child.md5").c_str());
+  // A copy of the test child named with a letter of the prefix's Western code page.
+  const std::string name = "kvt_f\xF6rm_child.exe";
+  const std::string path = ExeDirectory() + name;
+  ASSERT_TRUE(CopyFileA((ExeDirectory() + "kvt_test_child.exe").c_str(), path.c_str(), FALSE));
+  TRunResult run;
+  std::string pid;
+  {
+    TChildProcess child(name);
+    pid = std::to_string(child.Pid());
+    run = RunKvtProc("/csv /list " + pid);
+  }
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
+  DeleteFileA(path.c_str());
+  ASSERT_EQ(run.ExitCode, 0u) << run.Err;
+  EXPECT_EQ(run.Err, "");
+  // Every byte but the digest's is known here; md5sum checks that.
+  const std::string utf8Name = "kvt_f\xC3\xB6rm_child.exe";
+  const std::string head = "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5\r\n" +
+                           pid + "," + std::to_string(GetCurrentProcessId()) + "," + utf8Name +
+                           "," + ExeDirectory() + utf8Name +  // the folder is ASCII
+                           ",,,," + std::to_string(data.nFileSizeLow) + ",";
+  ASSERT_EQ(run.Out.substr(0, head.size()), head);
+  const std::string digest = run.Out.substr(head.size(), 32);
+  EXPECT_EQ(digest.find_first_not_of("0123456789ABCDEF"), std::string::npos) << digest;
+  EXPECT_EQ(run.Out.substr(head.size() + 32), "\r\n");
+  // The copy has the test child's bytes; md5sum reads the original.
+  WriteBesideThePrograms("forms_child.md5", digest + "  kvt_test_child.exe\n");
+}
+
+TEST(Forms, XmlListWithTheModulesOfAChild) {
+  for (const char* name : {"forms_list_modules.xml", "forms_child.pid"})
+    DeleteFileA((ExeDirectory() + name).c_str());
+  TChildProcess child;
+  // The selector is parameter 2 once the form switch has left.
+  const TRunResult run = RunKvtProc("/xml /list " + std::to_string(child.Pid()) + " /modules");
+  ASSERT_EQ(run.ExitCode, 0u) << run.Err;
+  EXPECT_EQ(run.Err, "");
+  EXPECT_EQ(run.Out.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Vantora>\r\n", 0), 0u)
+      << run.Out;
+  WriteBesideThePrograms("forms_list_modules.xml", run.Out);
+  WriteBesideThePrograms("forms_child.pid", std::to_string(child.Pid()) + "\n");
+}
+
+TEST(Forms, KillWithAFormTerminatesNothing) {
+  TChildProcess child;
+  const TRunResult run = RunKvtProc("/csv /kill " + std::to_string(child.Pid()));
+  EXPECT_EQ(run.ExitCode, 1u);
+  EXPECT_EQ(run.Out, "");
+  EXPECT_EQ(run.Err, "/kill cannot be combined with /csv or /xml; nothing was terminated.\r\n");
+  EXPECT_EQ(WaitForSingleObject(child.Handle(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
+}
+
+}  // namespace
+}  // namespace kvt_e2e

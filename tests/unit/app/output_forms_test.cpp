@@ -1,0 +1,100 @@
+#include "app/output_forms.h"
+
+#include <gtest/gtest.h>
+
+#include "app/dispatcher.h"
+#include "fake_processes.h"
+#include "version_resource_builder.h"
+
+namespace kvt {
+namespace {
+
+class OutputFormsTest : public ::testing::Test {
+ protected:
+  OutputFormsTest() {
+    AddFakeProcess(os, 500, 4, "C:\\Windows\\system32\\services.exe");
+    AddFakeProcess(os, 612, 500, "C:\\Windows\\explorer.exe");
+    AddFakeProcess(os, 700, 612, "C:\\Apps\\k\x80nig.exe");  // the euro sign of the Western page
+    os.File("C:\\Apps\\k\x80nig.exe").Bytes = "abc";
+    TFakeFile& file = os.File("C:\\Windows\\explorer.exe");
+    file.Bytes = PeFileWithStrings({{"FileDescription", "Shell, \"Desktop\""},
+                                    {"FileVersion", " 6.0 "},
+                                    {"CompanyName", "Example\r\nSystems"}});
+    file.ReadFailsAt = 0;  // its digest cannot be told
+    explorerSize = std::to_string(file.Bytes.size());
+    TFakeProcess& explorer = os.Processes[1];
+    AddFakeModule(explorer, "C:\\Windows\\explorer.exe", 0x400000, 0xFF000).ModuleId = 2;
+    AddFakeModule(explorer, "C:\\Windows\\system32\\shell32.dll", 0x7CA00000, 0x817000)
+        .InSnapshot = false;
+    AddFakeHandle(os, 612, 0x1C, 28, u"\\Device\\HarddiskVolume1\\log.txt").GrantedAccess =
+        0x120089;
+  }
+  const std::string& Run(const std::string& commandLine) {
+    os.CommandLine = commandLine;
+    os.StdOut.clear();
+    EXPECT_EQ(RunProgram(os), 0) << commandLine;
+    return os.StdOut;
+  }
+
+  FakeOs os;
+  std::string explorerSize;
+};
+
+const std::string kProcessTitles = "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5\r\n";
+
+TEST_F(OutputFormsTest, CsvTablesInTheFixedOrderAndNothingElse) {
+  // The form switch counts for no position: 612 is still parameter 2.
+  EXPECT_EQ(Run("kvtProc.exe /csv /handles 612 /modules /list"),
+            kProcessTitles +
+                "612,500,explorer.exe,C:\\Windows\\explorer.exe,\"Shell, \"\"Desktop\"\"\","
+                "\" 6.0 \",\"Example\r\nSystems\"," + explorerSize + ",n/a\r\n"
+                "\r\n"
+                "PID,MID,Filename,Address,Size,Path\r\n"
+                "612,2,explorer.exe,00400000,000FF000,C:\\Windows\\explorer.exe\r\n"
+                // Reported by the module enumeration alone: the row still names its process.
+                "612,0,shell32.dll,00000000,00000000,C:\\Windows\\system32\\shell32.dll\r\n"
+                "\r\n"
+                "PID,Handle,Type,TypeName,Name,Access,Flags\r\n"
+                "612,0000001C,28,File,\\Device\\HarddiskVolume1\\log.txt,00120089,0\r\n");
+}
+
+TEST_F(OutputFormsTest, CsvListInUtf8WithSizeAndDigestWhereKnown) {
+  const std::string services =
+      "500,4,services.exe,C:\\Windows\\system32\\services.exe,,,,,\r\n";  // no such file
+  const std::string all = Run("kvtProc.exe /list -CSV");  // otherwise a selector matching nothing
+  EXPECT_EQ(all.substr(0, kProcessTitles.size() + services.size()), kProcessTitles + services);
+  EXPECT_EQ(all.substr(all.find("\r\n700,")),
+            "\r\n700,612,k\xE2\x82\xACnig.exe,C:\\Apps\\k\xE2\x82\xACnig.exe,,,,3,"
+            "900150983CD24FB0D6963F7D28E17F72\r\n");
+  EXPECT_EQ(Run("kvtProc.exe /csv /list s*"), kProcessTitles + services);
+  EXPECT_EQ(Run("kvtProc.exe /csv"), "");
+}
+
+TEST_F(OutputFormsTest, XmlDocumentWithModulesAndHandlesBelowEachProcess) {
+  EXPECT_EQ(
+      Run("kvtProc.exe /xml /list 612 /modules /handles"),
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+      "<Vantora>\r\n"
+      "  <TqxProcessList>\r\n"
+      "    <TqxProcessItem ProcessID=\"612\" ParentID=\"500\" Filename=\"C:\\Windows\\explorer.exe\" "
+      "FileDescription=\"Shell, &quot;Desktop&quot;\" FileVersion=\" 6.0 \" "
+      "FileCompany=\"Example&#13;&#10;Systems\" Filesize=\"" + explorerSize + "\" MD5=\"n/a\">\r\n"
+      "      <TqxModuleList>\r\n"
+      "        <TqxModuleItem ProcessID=\"612\" ModuleID=\"2\" ModuleBaseAddr=\"00400000\" "
+      "ModuleBaseSize=\"000FF000\" Filename=\"C:\\Windows\\explorer.exe\" />\r\n"
+      "        <TqxModuleItem ProcessID=\"612\" ModuleID=\"0\" ModuleBaseAddr=\"00000000\" "
+      "ModuleBaseSize=\"00000000\" Filename=\"C:\\Windows\\system32\\shell32.dll\" />\r\n"
+      "      </TqxModuleList>\r\n"
+      "      <TqxHandleList>\r\n"
+      "        <TqxHandleItem ProcessID=\"612\" Handle=\"0000001C\" ObjectTypeNumber=\"28\" "
+      "ObjectTypeName=\"File\" Name=\"\\Device\\HarddiskVolume1\\log.txt\" "
+      "GrantedAccess=\"00120089\" Flags=\"0\" />\r\n"
+      "      </TqxHandleList>\r\n"
+      "    </TqxProcessItem>\r\n"
+      "  </TqxProcessList>\r\n"
+      "</Vantora>\r\n");
+  EXPECT_EQ(Run("kvtProc.exe -XML /license"), "");
+}
+
+}  // namespace
+}  // namespace kvt
