@@ -41,23 +41,28 @@ std::string RegistryString(Os& os, const std::string& key, const char* name, uin
   return value;
 }
 
-// Each macro's first source is a shell folder; the second comes in when it gives nothing.
+// Each macro's directory as the system tells it, and the shell folder that
+// names the same directory. The shell is asked only where the system has no
+// answer: loading it costs a start more than all the program's other work.
 struct TMacroSource {
   const char* Macro;
+  std::function<std::string(Os&)> System;
   int Folder;
-  std::function<std::string(Os&)> Fallback;
 };
 
 const TMacroSource kMacroSources[] = {
-    {kWinDirMacro, kCsidlWindows,
-     [](Os& os) { return DirectoryText(&Os::GetWindowsDirectoryA, os); }},
-    {kSysDirMacro, kCsidlSystem,
-     [](Os& os) { return DirectoryText(&Os::GetSystemDirectoryA, os); }},
-    {kProgramFilesMacro, kCsidlProgramFiles,
+    {kWinDirMacro, [](Os& os) { return DirectoryText(&Os::GetWindowsDirectoryA, os); },
+     kCsidlWindows},
+    {kSysDirMacro, [](Os& os) { return DirectoryText(&Os::GetSystemDirectoryA, os); },
+     kCsidlSystem},
+    // The program's own registry view holds the program-files folder the
+    // shell names for it: the 32-bit one for the 32-bit program.
+    {kProgramFilesMacro,
      [](Os& os) {
        return RegistryString(os, std::string("\\SOFTWARE\\") + kCurrentVersionKey,
-                             kProgramFilesDir, kKeyWow64_32Key);
-     }},
+                             kProgramFilesDir, OwnRegistryView(os));
+     },
+     kCsidlProgramFiles},
 };
 
 // Tried in this order, through the 32-bit view, while a macro's first pair is still empty.
@@ -88,8 +93,8 @@ std::string* FirstValue(TPairs& pairs, const char* macro) {
 // correct the first pair of their macro.
 void ReadPass(Os& os, uint32_t view, TPairs& pairs) {
   for (const auto& source : kMacroSources) {
-    std::string value = ShellFolderPath(os, source.Folder);
-    if (value.empty()) value = source.Fallback(os);
+    std::string value = source.System(os);
+    if (value.empty()) value = ShellFolderPath(os, source.Folder);
     pairs.emplace_back(source.Macro, value);
   }
 

@@ -13,6 +13,7 @@ int TCollectionItem::Index() const { return collection_->IndexOf(*this); }
 
 TCollectionItem& TCollection::Add() {
   items_.push_back(itemClass_(*this));
+  Added(*items_.back());
   return *items_.back();
 }
 

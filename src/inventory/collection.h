@@ -48,6 +48,8 @@ class TCollection {
   int IndexOf(const TCollectionItem& item) const;
 
  protected:
+  // Called just after Item joined the collection at its end.
+  virtual void Added(TCollectionItem&) {}
   // Called just before Item is freed, so that holders of references to it
   // (a selection) can let go.
   virtual void Deleting(TCollectionItem&) {}

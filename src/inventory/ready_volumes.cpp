@@ -16,12 +16,11 @@ constexpr int kLastDriveIndex = 25;         // Z
 constexpr uint32_t kVolumeNameSize = 260;
 
 bool ReadDword(Os& os, const std::string& keyPath, const std::string& name, uint8_t& lowByte) {
-  // The program's settings are where its own default view puts them: the
-  // 32-bit view for the 32-bit program, the 64-bit one for the 64-bit program.
-  const uint32_t view = os.PointerSize() == 8 ? kKeyWow64_64Key : kKeyWow64_32Key;
+  // The program's settings are where its own default view puts them.
   uint32_t type = 0;
   std::string data;
-  if (!TRegistryKey(os, kHkeyLocalMachine, keyPath, view).ReadValue(name, type, data) ||
+  if (!TRegistryKey(os, kHkeyLocalMachine, keyPath, OwnRegistryView(os))
+           .ReadValue(name, type, data) ||
       type != kRegDword || data.empty())
     return false;
   lowByte = static_cast<uint8_t>(data[0]);

@@ -30,6 +30,10 @@ void ListDriveDevices(Os& os, TStringList& list, const std::string& separator) {
 std::string DevicePathToDrivePath(Os& os, const std::string& path) {
   TStringList drives;
   ListDriveDevices(os, drives, ":");
+  return DevicePathToDrivePath(drives, path);
+}
+
+std::string DevicePathToDrivePath(const TStringList& drives, const std::string& path) {
   for (const std::string& entry : drives) {
     const size_t equals = entry.find('=');
     const std::string device = entry.substr(equals + 1);
@@ -39,7 +43,7 @@ std::string DevicePathToDrivePath(Os& os, const std::string& path) {
   return path;
 }
 
-std::string GetProcessImageName(Os& os, uint32_t processId) {
+std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& drives) {
   std::string result;
   const OsHandle process =
       os.OpenProcess(kProcessQueryInformation | kProcessVmRead, false, processId);
@@ -47,7 +51,7 @@ std::string GetProcessImageName(Os& os, uint32_t processId) {
   char buffer[kImagePathBufferSize] = {};
   if (os.IsBound(TOptionalEntry::GetProcessImageFileNameA)) {
     if (os.GetProcessImageFileNameA(process, buffer, kImagePathBufferSize) != 0)
-      result = DevicePathToDrivePath(os, TextUpToZero(buffer, sizeof buffer));
+      result = DevicePathToDrivePath(drives, TextUpToZero(buffer, sizeof buffer));
   } else if (os.GetModuleFileNameExA(process, 0, buffer, kImagePathBufferSize) != 0) {
     result = TextUpToZero(buffer, sizeof buffer);
   }

@@ -17,8 +17,11 @@ void ListDriveDevices(Os& os, TStringList& list, const std::string& separator);
 
 // Path with a leading device name replaced by its drive letter and colon.
 std::string DevicePathToDrivePath(Os& os, const std::string& path);
+// The same with the drives ListDriveDevices gave, Separator ":".
+std::string DevicePathToDrivePath(const TStringList& drives, const std::string& path);
 
-// The executable path of a process in drive form, or empty.
-std::string GetProcessImageName(Os& os, uint32_t processId);
+// The executable path of a process in drive form, or empty; Drives as
+// ListDriveDevices gives them, Separator ":".
+std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& drives);
 
 }  // namespace kvt

@@ -57,8 +57,8 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
       {"Company", "FileCompany", [](P& p) { return p.FileCompany; },
        [](P& p, const std::string& t) { p.FileCompany = t; }},
       {"Size", "Filesize", SizeText, LoadSize},
-      {"MD5", "MD5", [](P& p) { return p.FileMD5; },
-       [](P& p, const std::string& t) { p.FileMD5 = t; }},
+      {"MD5", "MD5", [](P& p) { return p.FileMD5(); },
+       [](P& p, const std::string& t) { p.SetFileMD5(t); }},
   };
   return kColumns;
 }

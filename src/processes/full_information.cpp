@@ -11,20 +11,6 @@ namespace {
 
 constexpr uint32_t kNoSize = 0xFFFFFFFFu;
 
-void ReadDigest(TInventoryContext& context, TqxProcessItem& item) {
-  if (item.FileMD5.empty()) {
-    try {
-      item.FileMD5 = AsciiUpperCase(CachedMD5OfFile(context, item.Filename));
-    } catch (const EReadError&) {
-      // One unreadable executable must not end the listing. Its digest is
-      // unknown, which is not the digest of an empty file, and is not tried
-      // again.
-      item.FileMD5 = TSystemLogItem::kDigestFailure;
-    }
-  }
-  if (item.FileMD5 == TSystemLogItem::kEmptyInputDigest) item.FileMD5.clear();
-}
-
 void ReadSize(TInventoryContext& context, TqxProcessItem& item) {
   if (item.Filesize() != 0) return;
   // The record's own query only looks at ready volumes; the executable may
@@ -52,10 +38,30 @@ void ReadVersion(Os& os, TqxProcessItem& item) {
 
 }  // namespace
 
+const std::string& TqxProcessItem::FileMD5() {
+  if (!fileMD5Known_) {
+    fileMD5Known_ = true;
+    try {
+      fileMD5_ = AsciiUpperCase(CachedMD5OfFile(owner_.ProcessContext(), Filename));
+    } catch (const EReadError&) {
+      // One unreadable executable must not end the listing. Its digest is
+      // unknown, which is not the digest of an empty file, and is not tried
+      // again.
+      fileMD5_ = kDigestFailure;
+    }
+  }
+  if (fileMD5_ == kEmptyInputDigest) fileMD5_.clear();
+  return fileMD5_;
+}
+
+void TqxProcessItem::SetFileMD5(const std::string& digest) {
+  fileMD5_ = digest;
+  fileMD5Known_ = true;
+}
+
 void TqxProcessList::ReadFullInformation() {
   for (int i = 0; i < Count(); ++i) {
     TqxProcessItem& item = Items(i);
-    ReadDigest(context_, item);
     ReadSize(context_, item);
     ReadVersion(context_.Sys, item);
   }

@@ -71,7 +71,8 @@ void TqxProcessItem::Assign(const TCollectionItem& source) {
   Usage = other->Usage;
   FileCompany = other->FileCompany;
   FileDescription = other->FileDescription;
-  FileMD5 = other->FileMD5;
+  fileMD5_ = other->fileMD5_;
+  fileMD5Known_ = other->fileMD5Known_;
   FileVersion = other->FileVersion;
   FileHint = other->FileHint;
 }
@@ -86,8 +87,9 @@ void TqxProcessItem::AddLogLines(TStringList& lines) {
                    static_cast<int32_t>(ParentID), Filename.c_str()));
   if (StoredFilesize() > 0)
     lines.Add(Format(" size: %lld", static_cast<long long>(StoredFilesize())));
-  if (!FileMD5.empty() && FileMD5 != kEmptyInputDigest)
-    lines.Add(Format("  MD5: %s", FileMD5.c_str()));
+  const std::string& digest = FileMD5();
+  if (!digest.empty() && digest != kEmptyInputDigest)
+    lines.Add(Format("  MD5: %s", digest.c_str()));
 }
 
 void TqxProcessItem::AddListEntry(TStringList& lines) {
@@ -110,20 +112,28 @@ TqxProcessList::TqxProcessList(TProcessContext& context)
           "TqxProcessList"),
       context_(context) {}
 
+void TqxProcessList::IndexByProcessId() {
+  byProcessId_.clear();
+  for (int i = 0; i < Count(); ++i) byProcessId_.emplace(Items(i).ProcessID, &Items(i));
+  indexed_ = true;
+}
+
 TqxProcessItem& TqxProcessList::FindOrAddProcess(uint32_t processId, bool& isNew) {
-  for (int i = 0; i < Count(); ++i) {
-    if (Items(i).ProcessID == processId) {
-      isNew = false;
-      return Items(i);
-    }
-  }
-  isNew = true;
+  if (!indexed_) IndexByProcessId();
+  const auto found = byProcessId_.find(processId);
+  isNew = found == byProcessId_.end();
+  if (!isNew) return *found->second;
   auto& item = static_cast<TqxProcessItem&>(Add());
   item.ProcessID = processId;
+  // The new item is the only change since the index was built.
+  byProcessId_.emplace(processId, &item);
+  indexed_ = true;
   return item;
 }
 
 void TqxProcessList::Refresh() {
+  // Ids may have been written since the last lookup.
+  IndexByProcessId();
   for (int i = 0; i < Count(); ++i) Items(i).StateIndex = 1;
   IdPass();
   if (SnapshotPassWanted()) {
@@ -184,6 +194,9 @@ void TqxProcessList::SnapshotPass() {
   Os& os = context_.Sys;
   const OsHandle snapshot = os.CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
   if (snapshot == kInvalidHandleValue) return;
+  // The drives' device names, asked for once for the whole pass.
+  TStringList drives;
+  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameA)) ListDriveDevices(os, drives, ":");
   const TScopedHandle closer(os, snapshot);
   TProcessEntry entry;
   bool delivered = os.Process32First(snapshot, &entry);
@@ -191,7 +204,7 @@ void TqxProcessList::SnapshotPass() {
     bool isNew = false;
     TqxProcessItem& item = FindOrAddProcess(entry.th32ProcessID, isNew);
     if (item.Filename.empty()) item.Filename = TextUpToZero(entry.szExeFile, sizeof entry.szExeFile);
-    const std::string image = GetProcessImageName(os, entry.th32ProcessID);
+    const std::string image = GetProcessImageName(os, entry.th32ProcessID, drives);
     item.DefaultHeapID = entry.th32DefaultHeapID;
     item.ModuleID = entry.th32ModuleID;
     item.ParentID = entry.th32ParentProcessID;
@@ -249,7 +262,10 @@ void TqxProcessList::LoadFromLogLines(const TStringList& lines) {
   }
 }
 
+void TqxProcessList::Added(TCollectionItem&) { indexed_ = false; }
+
 void TqxProcessList::Deleting(TCollectionItem& item) {
+  indexed_ = false;
   selection_.erase(std::remove(selection_.begin(), selection_.end(), &item), selection_.end());
 }
 

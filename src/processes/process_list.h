@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "inventory/system_log.h"
@@ -36,11 +37,19 @@ class TqxProcessItem : public TSystemLogItem {
   uint32_t Usage = 0;
   std::string FileCompany;
   std::string FileDescription;
-  std::string FileMD5;
   std::string FileVersion;
   std::string FileHint;
   int32_t Tag = 0;
   int32_t Tag2 = 0;
+
+  // The executable's MD5 digest, 32 upper-case hexadecimal digits, computed
+  // (through the run's cache) on the first read: hashing every executable is
+  // the costliest work of a run, and most outputs never show a digest. Empty
+  // for an empty or unreadable file, "n/a" when reading it failed (in
+  // full_information.cpp).
+  const std::string& FileMD5();
+  // Stores Digest as the item's, read back as given.
+  void SetFileMD5(const std::string& digest);
 
   // The file name without its directory.
   std::string FilenameOnly() const;
@@ -70,6 +79,8 @@ class TqxProcessItem : public TSystemLogItem {
  private:
   TqxProcessList& owner_;
   std::string completeFilename_;
+  std::string fileMD5_;
+  bool fileMD5Known_ = false;
 };
 
 class TqxProcessList : public TSystemLogCollection {
@@ -110,7 +121,9 @@ class TqxProcessList : public TSystemLogCollection {
   TOnProcessEvent OnProcessStarted;
 
  protected:
-  // A freed item leaves the selection with it.
+  // An item added or freed by anyone but FindOrAddProcess makes the index by
+  // process id stale; a freed item leaves the selection with it.
+  void Added(TCollectionItem& item) override;
   void Deleting(TCollectionItem& item) override;
 
  private:
@@ -118,6 +131,13 @@ class TqxProcessList : public TSystemLogCollection {
   void SnapshotPass();
   void RemoveUnseen();
   bool SnapshotPassWanted() const;
+
+  // The first item of each process id in collection order, so that a refresh
+  // finds each process in constant time. Built again, when stale, by the
+  // next lookup and at the start of every Refresh.
+  void IndexByProcessId();
+  std::unordered_map<uint32_t, TqxProcessItem*> byProcessId_;
+  bool indexed_ = false;
 
   TProcessContext& context_;
   std::vector<TqxProcessItem*> selection_;

@@ -57,6 +57,10 @@ bool TRegistryKey::ReadString(const std::string& name, std::string& value) const
   return true;
 }
 
+uint32_t OwnRegistryView(Os& os) {
+  return os.PointerSize() == 8 ? kKeyWow64_64Key : kKeyWow64_32Key;
+}
+
 bool RegistryKeyExists(Os& os, const std::string& path, uint32_t view) {
   return TRegistryKey(os, kHkeyLocalMachine, path, view).IsOpen();
 }

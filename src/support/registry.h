@@ -30,6 +30,10 @@ class TRegistryKey {
   OsHandle key_ = 0;
 };
 
+// The view the program itself sees by default: the 32-bit one for the 32-bit
+// program, the 64-bit one for the 64-bit program.
+uint32_t OwnRegistryView(Os& os);
+
 // True when Path under HKEY_LOCAL_MACHINE can be opened through View.
 bool RegistryKeyExists(Os& os, const std::string& path, uint32_t view);
 

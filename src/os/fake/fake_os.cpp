@@ -617,7 +617,7 @@ uint32_t FakeOs::GetFileSize(OsHandle file, uint32_t* fileSizeHigh) {
   const TFakeFile* target = OpenedFile(file);
   if (target == nullptr) return 0xFFFFFFFFu;
   const uint64_t size = target->ReportedSize >= 0 ? static_cast<uint64_t>(target->ReportedSize)
-                                                  : target->Bytes.size();
+                                                  : target->Bytes.size() + target->ZeroTail;
   if (fileSizeHigh != nullptr) *fileSizeHigh = static_cast<uint32_t>(size >> 32);
   return static_cast<uint32_t>(size);
 }
@@ -631,12 +631,17 @@ bool FakeOs::ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_
   if (target->ReadFailsAt >= 0 &&
       handle->Position + bytesToRead > static_cast<uint64_t>(target->ReadFailsAt))
     return false;
-  const uint64_t size = target->Bytes.size();
+  const uint64_t stored = target->Bytes.size();
+  const uint64_t size = stored + target->ZeroTail;
   const uint64_t count = handle->Position >= size
                              ? 0
                              : std::min<uint64_t>(bytesToRead, size - handle->Position);
-  std::memcpy(buffer, target->Bytes.data() + handle->Position, count);
+  const uint64_t fromBytes =
+      handle->Position >= stored ? 0 : std::min<uint64_t>(count, stored - handle->Position);
+  if (fromBytes != 0) std::memcpy(buffer, target->Bytes.data() + handle->Position, fromBytes);
+  std::memset(static_cast<uint8_t*>(buffer) + fromBytes, 0, count - fromBytes);
   handle->Position += count;
+  BytesRead += count;
   *bytesRead = static_cast<uint32_t>(count);
   return true;
 }

@@ -63,6 +63,9 @@ struct TFakeFile {
   bool OpenFails = false;     // CreateFileA refuses it: locked, or no rights
   int64_t ReportedSize = -1;  // GetFileSize's answer when it is not the count of Bytes
   int64_t ReadFailsAt = -1;   // a ReadFile that would reach this offset fails
+  // Zero bytes that follow Bytes, so that a large file costs no memory; the
+  // version resource lies in Bytes.
+  uint64_t ZeroTail = 0;
 };
 
 struct TCreateProcessCall {
@@ -182,6 +185,7 @@ class FakeOs : public Os {
   // Off, calls are only counted, not listed: a benchmark makes millions.
   bool RecordCalls = true;
   std::vector<TCreateFileCall> CreateFileCalls;
+  uint64_t BytesRead = 0;  // by ReadFile, from every file
   size_t OpenHandleCount() const { return handles_.size(); }
   size_t OpenKeyCount() const { return keys_.size(); }
   size_t OpenIdListCount() const { return idLists_.size(); }

@@ -27,6 +27,9 @@ using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using EnumProcessModulesExFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
 using Wow64DisableFn = BOOL(WINAPI*)(PVOID*);
+using SHGetSpecialFolderLocationFn = HRESULT(WINAPI*)(HWND, int, PIDLIST_ABSOLUTE*);
+using SHGetPathFromIDListAFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPSTR);
+using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
 using Wow64RevertFn = BOOL(WINAPI*)(PVOID);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
 using NtQueryObjectFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
@@ -352,19 +355,36 @@ uint32_t Win32Os::GetSystemDirectoryA(char* buffer, uint32_t size) {
   return ::GetSystemDirectoryA(buffer, size);
 }
 
+bool Win32Os::BindShell() {
+  if (shGetSpecialFolderLocation_ != nullptr) return true;
+  // Loaded only when asked for: the shell brings a dozen libraries with it.
+  const HMODULE shell = LoadLibraryA("shell32.dll");
+  const HMODULE com = LoadLibraryA("ole32.dll");
+  void* location = Lookup(shell, "SHGetSpecialFolderLocation");
+  shGetPathFromIDListA_ = Lookup(shell, "SHGetPathFromIDListA");
+  coTaskMemFree_ = Lookup(com, "CoTaskMemFree");
+  if (shGetPathFromIDListA_ == nullptr || coTaskMemFree_ == nullptr) return false;
+  shGetSpecialFolderLocation_ = location;
+  return location != nullptr;
+}
+
 int32_t Win32Os::SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) {
+  if (!BindShell()) return E_FAIL;
   PIDLIST_ABSOLUTE list = nullptr;
-  const HRESULT result = ::SHGetSpecialFolderLocation(
-      reinterpret_cast<HWND>(static_cast<uintptr_t>(owner)), folder, &list);
+  const HRESULT result = As<SHGetSpecialFolderLocationFn>(shGetSpecialFolderLocation_)(
+      ToPointer<HWND>(owner), folder, &list);
   if (SUCCEEDED(result)) *idList = FromPointer(list);
   return result;
 }
 
 bool Win32Os::SHGetPathFromIDListA(OsItemIdList idList, char* path) {
-  return ::SHGetPathFromIDListA(ToIdList(idList), path) != 0;
+  if (!BindShell()) return false;
+  return As<SHGetPathFromIDListAFn>(shGetPathFromIDListA_)(ToIdList(idList), path) != 0;
 }
 
-void Win32Os::CoTaskMemFree(OsItemIdList memory) { ::CoTaskMemFree(ToIdList(memory)); }
+void Win32Os::CoTaskMemFree(OsItemIdList memory) {
+  if (BindShell()) As<CoTaskMemFreeFn>(coTaskMemFree_)(ToIdList(memory));
+}
 
 int32_t Win32Os::RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options,
                                uint32_t samDesired, OsHandle* result) {

@@ -5,7 +5,7 @@ namespace kvt {
 
 // The real system. Optional entry points are bound by name: the process-status
 // library on first use (and again on the next use while loading fails),
-// toolhelp from kernel32 on first use, GetProcessImageFileNameA, the WOW64
+// toolhelp from kernel32 and the shell's folder calls on first use, GetProcessImageFileNameA, the WOW64
 // calls of kernel32 and the native entry points of the already loaded
 // ntdll.dll when the object is created at start-up.
 class Win32Os : public Os {
@@ -98,6 +98,7 @@ class Win32Os : public Os {
  private:
   bool BindProcessStatus();
   bool BindToolhelp();
+  bool BindShell();
 
   // Addresses of the optional entry points; null while unbound.
   void* enumProcesses_ = nullptr;
@@ -111,6 +112,9 @@ class Win32Os : public Os {
   void* module32Next_ = nullptr;
   void* getProcessImageFileNameA_ = nullptr;
   void* isWow64Process_ = nullptr;
+  void* shGetSpecialFolderLocation_ = nullptr;
+  void* shGetPathFromIDListA_ = nullptr;
+  void* coTaskMemFree_ = nullptr;
   void* wow64DisableFsRedirection_ = nullptr;
   void* wow64RevertFsRedirection_ = nullptr;
   void* ntQuerySystemInformation_ = nullptr;

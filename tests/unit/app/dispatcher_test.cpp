@@ -78,6 +78,28 @@ TEST_F(DispatcherTest, WithoutAWow64HandOnTheProgramWorksItself) {
   }
 }
 
+// Only the machine-readable forms show the digest, so only they hash: each
+// distinct executable once, shared by the processes that run it.
+TEST_F(DispatcherTest, ExecutablesAreHashedOnlyForTheForms) {
+  AddFakeProcess(os, 700, 612, "C:\\Windows\\explorer.exe");
+  os.File("C:\\Windows\\explorer.exe").Bytes = std::string(3000, 'e');
+  os.File("C:\\Windows\\system32\\services.exe").Bytes = std::string(5000, 's');
+  for (const char* arguments : {"/list", "/modules 612", "/handles 612", "/kill 123 /list"}) {
+    os.BytesRead = 0;
+    EXPECT_EQ(Run(std::string("kvtProc.exe ") + arguments), 0);
+    EXPECT_EQ(os.BytesRead, 0u) << arguments;
+  }
+  os.StdOut.clear();
+  os.BytesRead = 0;
+  EXPECT_EQ(Run("kvtProc.exe /csv /list"), 0);
+  EXPECT_EQ(os.BytesRead, 3000u + 5000u);
+  // Both processes of the one executable show its digest.
+  const std::string explorerDigest = ",11EF726BB87C4BCAE0EBF7E6411C9C43\r\n";
+  const size_t first = os.StdOut.find(explorerDigest);
+  ASSERT_NE(first, std::string::npos) << os.StdOut;
+  EXPECT_NE(os.StdOut.find(explorerDigest, first + 1), std::string::npos) << os.StdOut;
+}
+
 TEST_F(DispatcherTest, BareStartWritesBannerAndUsageOnly) {
   EXPECT_EQ(Run("kvtProc.exe"), 0);
   EXPECT_EQ(os.StdOut, kBanner + kUsage);

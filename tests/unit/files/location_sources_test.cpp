@@ -12,23 +12,40 @@ constexpr const char* kWowCurrentVersion = "SOFTWARE\\Wow6432Node\\Microsoft\\Wi
 
 using TPaths = std::vector<std::string>;
 
-TEST(LocationSourcesTest, ShellFoldersAndTheProgramFilesOfBothRegistryViews) {
+// The 32-bit program on a 64-bit Windows: the system's own calls and the
+// shell name the same directories. The table is built from the calls alone,
+// and, where they have no answer, from the shell: the same entries either way.
+TEST(LocationSourcesTest, SameEntriesFromTheSystemAloneAndFromTheShell) {
+  for (const bool systemAnswers : {true, false}) {
+    FakeOs os;
+    os.ShellFolders = {{kCsidlWindows, "C:\\WINDOWS\\"},
+                       {kCsidlSystem, "C:\\WINDOWS\\\\system32"},
+                       {kCsidlProgramFiles, "C:\\Program Files (x86)"}};
+    os.SetRegistryString(true, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files\\");
+    os.SetRegistryString(false, kWowCurrentVersion, "ProgramFilesDir", "C:\\Program Files (x86)");
+    if (systemAnswers) {
+      // The 32-bit view shows the program the values below Wow6432Node.
+      os.SetRegistryString(false, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files (x86)");
+    } else {
+      os.WindowsDirectory = "";
+      os.SystemDirectory = "";
+    }
+    const TLocationTable table = BuildLocationTable(os);
+    EXPECT_EQ(table.Paths(kWinDirMacro), TPaths{"C:\\WINDOWS"});
+    EXPECT_EQ(table.Paths(kSysDirMacro), TPaths{"C:\\WINDOWS\\system32"});
+    EXPECT_EQ(table.Paths(kProgramFilesMacro),
+              (TPaths{"C:\\Program Files", "C:\\Program Files (x86)"}));
+    EXPECT_EQ(os.CallCount("SHGetSpecialFolderLocation") > 0, !systemAnswers);
+    EXPECT_EQ(os.OpenIdListCount(), 0u);
+    EXPECT_EQ(os.OpenKeyCount(), 0u);
+  }
+}
+
+TEST(LocationSourcesTest, TheDriveTestAsksThePlatformItself) {
   FakeOs os;
   os.WindowsDirectory = "C:\\WINNT";
-  os.ShellFolders = {{kCsidlWindows, "C:\\WINDOWS\\"},
-                     {kCsidlSystem, "C:\\WINDOWS\\\\system32"},
-                     {kCsidlProgramFiles, "D:\\Shell Programs"}};
-  os.SetRegistryString(true, kCurrentVersion, "ProgramFilesDir", "C:\\Program Files\\");
-  os.SetRegistryString(false, kCurrentVersion, "ProgramFilesDir", "C:\\Not Below Wow");
-  os.SetRegistryString(false, kWowCurrentVersion, "ProgramFilesDir", "C:\\Program Files (x86)");
-  const TLocationTable table = BuildLocationTable(os);
-  EXPECT_EQ(table.Paths(kWinDirMacro), TPaths{"C:\\WINDOWS"});
-  EXPECT_EQ(table.Paths(kSysDirMacro), TPaths{"C:\\WINDOWS\\system32"});
-  EXPECT_EQ(table.Paths(kProgramFilesMacro),
-            (TPaths{"C:\\Program Files", "C:\\Program Files (x86)", "D:\\Shell Programs"}));
-  EXPECT_EQ(table.WindowsDirectory, "C:\\WINNT");  // the drive test asks the platform itself
-  EXPECT_EQ(os.OpenIdListCount(), 0u);
-  EXPECT_EQ(os.OpenKeyCount(), 0u);
+  os.ShellFolders = {{kCsidlWindows, "C:\\WINDOWS"}};
+  EXPECT_EQ(BuildLocationTable(os).WindowsDirectory, "C:\\WINNT");
 }
 
 TEST(LocationSourcesTest, WithoutWow6432NodeThe32BitViewIsReadWhereThe64BitViewIs) {
@@ -42,9 +59,9 @@ TEST(LocationSourcesTest, WithoutWow6432NodeThe32BitViewIsReadWhereThe64BitViewI
   EXPECT_EQ(table.Paths(kSysDirMacro), TPaths{"C:\\WINDOWS\\system32"});
 }
 
-TEST(LocationSourcesTest, ProgramFilesFallBackToThe32BitViewWhenTheShellHasNoPath) {
+TEST(LocationSourcesTest, ProgramFilesFromTheProgramsOwnRegistryView) {
   FakeOs os;
-  os.ShellFolders = {{kCsidlProgramFiles, ""}};  // a folder without a file-system path
+  os.ShellFolders = {{kCsidlProgramFiles, ""}};  // never asked: the registry answers
   os.SetRegistryString(false, kCurrentVersion, "ProgramFilesDir", "C:\\Fallback");
   os.AddRegistryKey(false, "SOFTWARE\\Wow6432Node");
   const TLocationTable table = BuildLocationTable(os);

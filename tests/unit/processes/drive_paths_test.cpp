@@ -40,11 +40,13 @@ TEST(GetProcessImageName, ClosesTheProcessAndGivesEmptyOnFailure) {
   FakeOs os;
   AddFakeProcess(os, 10, 1, "C:\\m.exe").ImageDevicePath = "\\Device\\HarddiskVolume1\\i.exe";
   AddFakeProcess(os, 11, 1, "C:\\locked.exe").AllowedAccess = 0;
-  EXPECT_EQ(GetProcessImageName(os, 10), "C:\\i.exe");
-  EXPECT_EQ(GetProcessImageName(os, 11), "");
-  EXPECT_EQ(GetProcessImageName(os, 12), "");
+  TStringList drives;
+  ListDriveDevices(os, drives, ":");
+  EXPECT_EQ(GetProcessImageName(os, 10, drives), "C:\\i.exe");
+  EXPECT_EQ(GetProcessImageName(os, 11, drives), "");
+  EXPECT_EQ(GetProcessImageName(os, 12, drives), "");
   os.ImageFileNameBound = false;
-  EXPECT_EQ(GetProcessImageName(os, 10), "C:\\m.exe");
+  EXPECT_EQ(GetProcessImageName(os, 10, drives), "C:\\m.exe");
   EXPECT_EQ(os.OpenHandleCount(), 0u);
 }
 

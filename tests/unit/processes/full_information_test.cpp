@@ -29,8 +29,8 @@ TEST_F(FullInformationTest, DigestSizeAndVersionEntries) {
   TqxProcessItem& item = Item(list, "C:\\app.exe");
   list.ReadFullInformation();
   const std::string bytes = os.File("C:\\app.exe").Bytes;
-  EXPECT_EQ(item.FileMD5.size(), 32u);
-  EXPECT_EQ(item.FileMD5.find_first_of("abcdef"), std::string::npos);
+  EXPECT_EQ(item.FileMD5().size(), 32u);
+  EXPECT_EQ(item.FileMD5().find_first_of("abcdef"), std::string::npos);
   EXPECT_EQ(item.StoredFilesize(), static_cast<int64_t>(bytes.size()));
   EXPECT_EQ(item.FileCompany, "Maker");
   EXPECT_EQ(item.FileDescription, "A tool");
@@ -45,7 +45,7 @@ TEST_F(FullInformationTest, DigestSizeAndVersionEntries) {
   item.AddLogLines(lines);
   ASSERT_EQ(lines.Count(), 3);
   EXPECT_EQ(lines[1], " size: " + std::to_string(bytes.size()));
-  EXPECT_EQ(lines[2], "  MD5: " + item.FileMD5);
+  EXPECT_EQ(lines[2], "  MD5: " + item.FileMD5());
 
   // A second call finds the work done: nothing is hashed or read again.
   os.Calls.clear();
@@ -75,7 +75,7 @@ TEST_F(FullInformationTest, UnderWow64TheFileThePathNamesIsRead) {
     const std::string& file = os.File(bound ? path : "C:\\WINDOWS\\SysWOW64\\x.exe").Bytes;
     EXPECT_EQ(item.FileDescription, bound ? "64-bit tool" : "32-bit copy");
     EXPECT_EQ(item.StoredFilesize(), static_cast<int64_t>(file.size()));
-    EXPECT_EQ(item.FileMD5 == TSystemLogItem::kDigestFailure, bound)
+    EXPECT_EQ(item.FileMD5() == TSystemLogItem::kDigestFailure, bound)
         << "the true file cannot be read through";
     // Switched back on after every read, the failing one included.
     EXPECT_FALSE(os.RedirectionOff());
@@ -92,10 +92,10 @@ TEST_F(FullInformationTest, EmptyInputDigestIsNoDigest) {
   TqxProcessItem& empty = Item(list, "C:\\empty.exe");
   TqxProcessItem& system = Item(list, "[System]");
   TqxProcessItem& preset = Item(list, "C:\\empty.exe");
-  preset.FileMD5 = "D41D8CD98F00B204E9800998ECF8427E";  // emptied on every call
+  preset.SetFileMD5("D41D8CD98F00B204E9800998ECF8427E");  // emptied on every call
   list.ReadFullInformation();
   for (TqxProcessItem* item : {&empty, &system, &preset}) {
-    EXPECT_EQ(item->FileMD5, "");
+    EXPECT_EQ(item->FileMD5(), "");
     EXPECT_EQ(item->StoredFilesize(), 0);
     EXPECT_EQ(item->FileHint, "");
     TStringList lines;
@@ -111,8 +111,8 @@ TEST_F(FullInformationTest, TwoProcessesOfOneExecutableShareTheDigest) {
   Item(list, "C:\\app.exe");
   Item(list, "c:\\App.exe");
   list.ReadFullInformation();
-  EXPECT_EQ(list.Items(0).FileMD5, "900150983CD24FB0D6963F7D28E17F72");
-  EXPECT_EQ(list.Items(1).FileMD5, list.Items(0).FileMD5);
+  EXPECT_EQ(list.Items(0).FileMD5(), "900150983CD24FB0D6963F7D28E17F72");
+  EXPECT_EQ(list.Items(1).FileMD5(), list.Items(0).FileMD5());
   EXPECT_EQ(os.CallCount("ReadFile"), 1u);
 }
 
@@ -163,9 +163,9 @@ TEST_F(FullInformationTest, AnUnreadableExecutableDoesNotStopTheOthers) {
   TqxProcessItem& bad = Item(list, "C:\\bad.exe");
   TqxProcessItem& good = Item(list, "C:\\good.exe");
   list.ReadFullInformation();
-  EXPECT_EQ(bad.FileMD5, "n/a");
+  EXPECT_EQ(bad.FileMD5(), "n/a");
   EXPECT_EQ(bad.StoredFilesize(), 100);
-  EXPECT_EQ(good.FileMD5, "900150983CD24FB0D6963F7D28E17F72");
+  EXPECT_EQ(good.FileMD5(), "900150983CD24FB0D6963F7D28E17F72");
 }
 
 }  // namespace

@@ -166,6 +166,27 @@ TEST_F(ProcessListTest, AnErrorInsideTheSnapshotPassGoesToTheDebugger) {
   for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.Items(i).StateIndex, 0);
 }
 
+// The lookup by id answers in constant time, yet still gives the first item
+// of an id in collection order when items come and go by other ways.
+TEST_F(ProcessListTest, FindOrAddProcessGivesTheFirstItemOfAnIdWhateverChanged) {
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  list.Refresh();
+  bool isNew = true;
+  TqxProcessItem& explorer = list.FindOrAddProcess(612, isNew);
+  EXPECT_FALSE(isNew);
+  auto& later = static_cast<TqxProcessItem&>(list.Add());
+  later.ProcessID = 612;
+  EXPECT_EQ(&list.FindOrAddProcess(612, isNew), &explorer);
+  list.Delete(explorer.Index());
+  EXPECT_EQ(&list.FindOrAddProcess(612, isNew), &later);
+  EXPECT_FALSE(isNew);
+  TqxProcessItem& added = list.FindOrAddProcess(700, isNew);
+  EXPECT_TRUE(isNew);
+  EXPECT_EQ(&list.FindOrAddProcess(700, isNew), &added);
+  EXPECT_EQ(list.Count(), 4);
+}
+
 TEST_F(ProcessListTest, Selectors) {
   TProcessContext context(os);
   TqxProcessList list(context);
@@ -246,9 +267,9 @@ TEST_F(ProcessListTest, LogLinesAndLoadingThemBack) {
   TStringList lines;
   item.AddLogLines(lines);
   item.SetFilesize(5000000000LL);
-  item.FileMD5 = "D41D8CD98F00B204E9800998ECF8427E";
+  item.SetFileMD5("D41D8CD98F00B204E9800998ECF8427E");
   item.AddLogLines(lines);
-  item.FileMD5 = "0123456789ABCDEF0123456789ABCDEF";
+  item.SetFileMD5("0123456789ABCDEF0123456789ABCDEF");
   item.AddLogLines(lines);
   ASSERT_EQ(lines.Count(), 6);
   EXPECT_EQ(lines[0], "PID:   42 (   7) C:\\x (y).exe");
