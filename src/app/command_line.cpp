@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "os/os.h"
+#include "support/text.h"
 
 namespace kvt {
 namespace {
@@ -40,13 +41,11 @@ bool ReadWord(Os& os, const std::string& line, size_t& i, std::string& word) {
   return true;
 }
 
-// The text ends at its first zero character.
-std::string UpToZero(const std::string& text) { return text.substr(0, text.find('\0')); }
-
 }  // namespace
 
 TCommandLine::TCommandLine(Os& os, const std::string& text) : os_(os) {
-  const std::string line = UpToZero(text);
+  // The text ends at its first zero character.
+  const std::string line = TextUpToZero(text.data(), text.size());
   size_t i = 0;
   std::string word;
   while (ReadWord(os_, line, i, word)) words_.push_back(word);
@@ -54,7 +53,7 @@ TCommandLine::TCommandLine(Os& os, const std::string& text) : os_(os) {
 }
 
 std::string ParametersText(Os& os, const std::string& text) {
-  const std::string line = UpToZero(text);
+  const std::string line = TextUpToZero(text.data(), text.size());
   size_t i = 0;
   std::string programName;
   ReadWord(os, line, i, programName);

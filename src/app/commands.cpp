@@ -1,7 +1,5 @@
 #include "app/commands.h"
 
-#include <vector>
-
 #include "app/console_output.h"
 #include "app/texts.h"
 #include "processes/process_list.h"
@@ -82,10 +80,8 @@ void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {
 
 void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out) {
   // One read of the system table serves every selected process.
-  std::vector<TqxProcessItem*> selected;
-  for (int i = 0; i < list.SelectedCount(); ++i) selected.push_back(&list.Selected(i));
-  if (!selected.empty()) list.FillHandleLists(selected);
-  for (TqxProcessItem* item : selected) {
+  list.FillHandleLists(list.SelectedItems());
+  for (TqxProcessItem* item : list.SelectedItems()) {
     WriteProcessHead(*item, out);
     WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item->HandleList, out);
   }

@@ -22,15 +22,13 @@ class TCsvWriter {
   }
 
   // The table of a list every selected process owns (its modules or its
-  // handles), each list filled just before its rows are written.
+  // handles), filled already.
   template <typename TItem, typename TList>
   void ListTable(TqxProcessList& list, const TExportColumns<TItem>& columns,
-                 void (TqxProcessItem::*fill)(), TList TqxProcessItem::*items) {
+                 TList TqxProcessItem::*items) {
     Header(columns);
-    for (int i = 0; i < list.SelectedCount(); ++i) {
-      TqxProcessItem& process = list.Selected(i);
-      (process.*fill)();
-      TList& rows = process.*items;
+    for (TqxProcessItem* process : list.SelectedItems()) {
+      TList& rows = process->*items;
       for (int j = 0; j < rows.Count(); ++j) Row(columns, rows.Items(j));
     }
   }
@@ -49,12 +47,15 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
     csv.Header(ProcessExportColumns());
     for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(ProcessExportColumns(), list.Selected(i));
   }
-  if (tables.Modules)
-    csv.ListTable(list, ModuleExportColumns(), &TqxProcessItem::FillModuleList,
-                  &TqxProcessItem::ModuleList);
-  if (tables.Handles)
-    csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::FillHandleList,
-                  &TqxProcessItem::HandleList);
+  if (tables.Modules) {
+    for (TqxProcessItem* process : list.SelectedItems()) process->FillModuleList();
+    csv.ListTable(list, ModuleExportColumns(), &TqxProcessItem::ModuleList);
+  }
+  if (tables.Handles) {
+    // One read of the system table serves every selected process.
+    list.FillHandleLists(list.SelectedItems());
+    csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::HandleList);
+  }
 }
 
 }  // namespace kvt

@@ -108,8 +108,6 @@ void ReportUnhandledError(Os& os, const char* className, const std::string& mess
 }  // namespace
 
 int RunProgram(Os& os) {
-  int handedOnExitCode = 0;
-  if (HandOnTo64BitProgram(os, handedOnExitCode)) return handedOnExitCode;
   TConsoleOutput out(os);
   const auto flushQuietly = [&out] {
     try {
@@ -119,6 +117,8 @@ int RunProgram(Os& os) {
     }
   };
   try {
+    int handedOnExitCode = 0;
+    if (HandOnTo64BitProgram(os, handedOnExitCode)) return handedOnExitCode;
     return RunCommands(os, out);
   } catch (const EError& error) {
     flushQuietly();

@@ -9,17 +9,15 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
   Os& os = list.Context().Sys;
   TXmlDocument document;
   const TXmlElement processes = list.XmlClassElement(document);
-  for (int i = 0; i < list.SelectedCount(); ++i) {
-    TqxProcessItem& item = list.Selected(i);
-    const TXmlElement element = item.SaveToXml(processes, false, false);
+  // One read of the system table serves every selected process.
+  if (tables.Handles) list.FillHandleLists(list.SelectedItems());
+  for (TqxProcessItem* item : list.SelectedItems()) {
+    const TXmlElement element = item->SaveToXml(processes, false, false);
     if (tables.Modules) {
-      item.FillModuleList();
-      SaveModuleListToXml(item.ModuleList, element);
+      item->FillModuleList();
+      SaveModuleListToXml(item->ModuleList, element);
     }
-    if (tables.Handles) {
-      item.FillHandleList();
-      SaveHandleListToXml(item.HandleList, element, os);
-    }
+    if (tables.Handles) SaveHandleListToXml(item->HandleList, element, os);
   }
   // Line by line, so that every line ends as the console output's lines do;
   // the writer gives line breaks inside attribute values as references.

@@ -67,6 +67,7 @@ TqxHandleCollection::TqxHandleCollection(const TNativeApi& native)
 void TqxProcessItem::FillHandleList() { Owner().FillHandleLists({this}); }
 
 void TqxProcessList::FillHandleLists(const std::vector<TqxProcessItem*>& items) {
+  if (items.empty()) return;  // the table is not read for nobody
   std::unordered_map<uint32_t, std::vector<TqxProcessItem*>> byProcessId;
   TqxHandleEnumerator enumerator(context_.Native);
   for (TqxProcessItem* item : items) {

@@ -112,6 +112,7 @@ class TqxProcessList : public TSystemLogCollection {
   void ClearSelection() { selection_.clear(); }
   int SelectedCount() const { return static_cast<int>(selection_.size()); }
   TqxProcessItem& Selected(int index) const { return *selection_.at(static_cast<size_t>(index)); }
+  const std::vector<TqxProcessItem*>& SelectedItems() const { return selection_; }
 
   void LoadFromLogLines(const TStringList& lines) override;
 
