@@ -2,6 +2,7 @@
 
 #include "support/format.h"
 #include "support/int_conversion.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -55,9 +56,10 @@ std::string FillTextColumn(const std::string& line, const std::string& key,
   if (placeholder.Star) return Replace(line, placeholder, value);
   // Negative widths do not occur in the program's templates; they give an empty column.
   const size_t width = placeholder.Width > 0 ? static_cast<size_t>(placeholder.Width) : 0;
-  std::string cell = value.substr(0, width);
-  cell.resize(width, ' ');
-  return Replace(line, placeholder, cell);
+  // Characters, not bytes: a name of several-byte characters would otherwise
+  // be cut inside one and shift every column after it.
+  const std::string cell = Utf8Left(value, width);
+  return Replace(line, placeholder, cell + std::string(width - Utf8CharacterCount(cell), ' '));
 }
 
 std::string FillNumberColumn(const std::string& line, const std::string& key, uint64_t value,
