@@ -263,6 +263,8 @@ class FakeOs : public Os {
                      int bLength) override;
   bool IsDBCSLeadByte(uint8_t byte) override;
   std::string ConvertAnsiToOem(const std::string& text) override;
+  // Upper case only, for the letters of a few scripts (see fake_os.cpp).
+  std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
 
   bool WriteStdOut(const char* data, size_t length) override;
   bool WriteStdErr(const char* data, size_t length) override;

@@ -6,8 +6,11 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <vector>
+
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -513,6 +516,20 @@ std::string Win32Os::ConvertAnsiToOem(const std::string& text) {
   std::string oem(static_cast<size_t>(oemLength), '\0');
   WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, &oem[0], oemLength, nullptr, nullptr);
   return oem;
+}
+
+std::string Win32Os::LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) {
+  const std::u16string source = Utf8ToUtf16(text.data(), text.size());
+  // The call takes no empty source, and counts in int.
+  if (source.empty() || source.size() > static_cast<size_t>(INT_MAX)) return text;
+  const std::wstring wide(source.begin(), source.end());
+  const int sourceLength = static_cast<int>(wide.size());
+  const int length = ::LCMapStringW(locale, mapFlags, wide.data(), sourceLength, nullptr, 0);
+  if (length <= 0) return text;
+  std::wstring mapped(static_cast<size_t>(length), L'\0');
+  if (::LCMapStringW(locale, mapFlags, wide.data(), sourceLength, &mapped[0], length) != length)
+    return text;
+  return Utf16ToUtf8(std::u16string(mapped.begin(), mapped.end()));
 }
 
 bool Win32Os::WriteStdOut(const char* data, size_t length) {
