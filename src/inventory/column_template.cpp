@@ -55,9 +55,14 @@ std::string FillTextColumn(const std::string& line, const std::string& key,
   if (placeholder.Star) return Replace(line, placeholder, value);
   // Negative widths do not occur in the program's templates; they give an empty column.
   const size_t width = placeholder.Width > 0 ? static_cast<size_t>(placeholder.Width) : 0;
-  std::string cell = value.substr(0, width);
-  cell.resize(width, ' ');
-  return Replace(line, placeholder, cell);
+  // Widths count characters: UTF-8 continuation bytes (10xxxxxx) take no column.
+  size_t end = 0, characters = 0;
+  for (; end < value.size(); ++end) {
+    if ((static_cast<uint8_t>(value[end]) & 0xC0) == 0x80) continue;
+    if (characters == width) break;
+    ++characters;
+  }
+  return Replace(line, placeholder, value.substr(0, end) + std::string(width - characters, ' '));
 }
 
 std::string FillNumberColumn(const std::string& line, const std::string& key, uint64_t value,

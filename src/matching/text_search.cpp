@@ -7,14 +7,11 @@
 
 namespace kvt {
 
-bool ContainsOnCharBoundary(Os& os, const std::string& text, const std::string& pattern) {
+bool ContainsOnCharBoundary(Os&, const std::string& text, const std::string& pattern) {
   if (text.empty() || pattern.empty()) return false;
-  // The character boundaries are walked once, left to right, alongside the hits.
-  size_t boundary = 0;
-  for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1)) {
-    while (boundary < at) boundary += os.IsDBCSLeadByte(static_cast<uint8_t>(text[boundary])) ? 2 : 1;
-    if (boundary == at) return true;
-  }
+  // A hit at a UTF-8 continuation byte (10xxxxxx) starts inside a character.
+  for (size_t at = text.find(pattern); at != std::string::npos; at = text.find(pattern, at + 1))
+    if ((static_cast<uint8_t>(text[at]) & 0xC0) != 0x80) return true;
   return false;
 }
 

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "os/os.h"
 
 namespace kvt {
 namespace {
@@ -114,14 +113,6 @@ std::u16string Utf8ToUtf16(const char* data, size_t size) {
     AppendUtf16(result, taken == sequence.Length ? code : kReplacement);
   }
   return result;
-}
-
-std::string AnsiToUtf8(Os& os, const std::string& text) {
-  return Utf16ToUtf8(os.AnsiToUnicode(text));
-}
-
-std::string Utf8ToAnsi(Os& os, const std::string& text) {
-  return os.UnicodeToAnsi(Utf8ToUtf16(text.data(), text.size()));
 }
 
 }  // namespace kvt
