@@ -15,7 +15,7 @@ bool IsSeparator(char c) {
 
 // Reads the word that starts at I (after separators and skipped quote
 // pairs), leaving I just past it; false when the text holds no further word.
-bool ReadWord(Os& os, const std::string& line, size_t& i, std::string& word) {
+bool ReadWord(const std::string& line, size_t& i, std::string& word) {
   const size_t n = line.size();
   for (;;) {
     while (i < n && IsSeparator(line[i])) ++i;
@@ -36,7 +36,6 @@ bool ReadWord(Os& os, const std::string& line, size_t& i, std::string& word) {
     }
     word += c;
     ++i;
-    if (os.IsDBCSLeadByte(static_cast<uint8_t>(c)) && i < n) word += line[i++];
   }
   return true;
 }
@@ -48,15 +47,15 @@ TCommandLine::TCommandLine(Os& os, const std::string& text) : os_(os) {
   const std::string line = TextUpToZero(text.data(), text.size());
   size_t i = 0;
   std::string word;
-  while (ReadWord(os_, line, i, word)) words_.push_back(word);
+  while (ReadWord(line, i, word)) words_.push_back(word);
   if (words_.empty()) words_.emplace_back();
 }
 
-std::string ParametersText(Os& os, const std::string& text) {
+std::string ParametersText(const std::string& text) {
   const std::string line = TextUpToZero(text.data(), text.size());
   size_t i = 0;
   std::string programName;
-  ReadWord(os, line, i, programName);
+  ReadWord(line, i, programName);
   return line.substr(i);
 }
 
@@ -68,7 +67,7 @@ std::string TCommandLine::Param(int index) const {
 bool TCommandLine::IsSwitch(const std::string& word, const std::string& name) const {
   if (word.empty() || (word[0] != '/' && word[0] != '-')) return false;
   const std::string rest = word.substr(1);
-  return os_.CompareStringA(kLocaleUserDefault, kNormIgnoreCase, rest.c_str(),
+  return os_.CompareStringW(kLocaleUserDefault, kNormIgnoreCase, rest.c_str(),
                             static_cast<int>(rest.size()), name.c_str(),
                             static_cast<int>(name.size())) == kCstrEqual;
 }

@@ -9,9 +9,8 @@ class Os;
 
 class TCommandLine {
  public:
-  // Splits Text: characters 1 to 32 separate, double quotes group and are
-  // dropped, pairs of quotes at the start of a parameter are skipped, and
-  // multi-byte characters of the ANSI code page are taken whole.
+  // Splits Text (UTF-8): characters 1 to 32 separate, double quotes group and
+  // are dropped, pairs of quotes at the start of a parameter are skipped.
   TCommandLine(Os& os, const std::string& text);
 
   // Parameters after the program's own name.
@@ -34,6 +33,6 @@ class TCommandLine {
 
 // Text after the program's own name, exactly as written: the parameters as
 // another program would receive them.
-std::string ParametersText(Os& os, const std::string& text);
+std::string ParametersText(const std::string& text);
 
 }  // namespace kvt

@@ -1,5 +1,7 @@
 #include "app/console_output.h"
 
+#include <cstdint>
+
 #include "os/os.h"
 #include "support/errors.h"
 
@@ -20,8 +22,15 @@ void TConsoleOutput::Flush() {
   if (pending_.empty()) return;
   std::string block;
   block.swap(pending_);
-  if (!os_.WriteStdOut(block.data(), block.size()))
-    throw EWriteError("Writing to standard output failed");
+  if (!Write(block)) throw EWriteError("Writing to standard output failed");
+}
+
+bool TConsoleOutput::Write(const std::string& block) {
+  if (encoding_ == TEncoding::Utf8) return os_.WriteStdOut(block.data(), block.size());
+  uint32_t mode = 0;
+  if (os_.GetConsoleMode(kStdOutputHandle, &mode)) return os_.WriteConsoleW(kStdOutputHandle, block);
+  const std::string ansi = os_.WideCharToMultiByte(kCpAcp, block);
+  return os_.WriteStdOut(ansi.data(), ansi.size());
 }
 
 }  // namespace kvt

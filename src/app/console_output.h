@@ -1,5 +1,5 @@
 #pragma once
-// Standard output of the program: 8-bit lines ending in CR LF, collected and
+// Standard output of the program: UTF-8 lines ending in CR LF, collected and
 // written in blocks. Flush before anything that may end the process.
 #include <string>
 
@@ -9,13 +9,22 @@ class Os;
 
 class TConsoleOutput {
  public:
+  // How the text reaches its reader: the tables shown as they are on a
+  // console and in the ANSI code page in a file or pipe, as programs of the
+  // platform write them; the machine forms in UTF-8 wherever they go.
+  enum class TEncoding { Text, Utf8 };
+
   explicit TConsoleOutput(Os& os) : os_(os) {}
+  void SetEncoding(TEncoding encoding) { encoding_ = encoding; }
   void Line(const std::string& text);
   // Writes what was collected; raises EWriteError when standard output refuses it.
   void Flush();
 
  private:
+  bool Write(const std::string& block);
+
   Os& os_;
+  TEncoding encoding_ = TEncoding::Text;
   std::string pending_;
 };
 

@@ -8,7 +8,7 @@ namespace {
 
 class TCsvWriter {
  public:
-  TCsvWriter(Os& os, TConsoleOutput& out) : os_(os), out_(out) {}
+  explicit TCsvWriter(TConsoleOutput& out) : out_(out) {}
 
   template <typename TItem>
   void Header(const TExportColumns<TItem>& columns) {
@@ -18,7 +18,7 @@ class TCsvWriter {
 
   template <typename TItem>
   void Row(const TExportColumns<TItem>& columns, TItem& item) {
-    out_.Line(CsvRecord(ExportValues(columns, item, os_)));
+    out_.Line(CsvRecord(ExportValues(columns, item)));
   }
 
   // The table of a list every selected process owns (its modules or its
@@ -34,7 +34,6 @@ class TCsvWriter {
   }
 
  private:
-  Os& os_;
   TConsoleOutput& out_;
   int tables_ = 0;
 };
@@ -42,7 +41,7 @@ class TCsvWriter {
 }  // namespace
 
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
-  TCsvWriter csv(list.Context().Sys, out);
+  TCsvWriter csv(out);
   if (tables.Processes) {
     csv.Header(ProcessExportColumns());
     for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(ProcessExportColumns(), list.Selected(i));

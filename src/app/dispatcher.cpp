@@ -48,7 +48,7 @@ void RunTextCommands(const TCommandLine& commandLine, TqxProcessList& list,
 }
 
 int RunCommands(Os& os, TConsoleOutput& out) {
-  TCommandLine commandLine(os, os.GetCommandLineA());
+  TCommandLine commandLine(os, os.GetCommandLineW());
   // The form switches count for no position: they leave the parameters
   // before anything reads them.
   const bool csv = commandLine.TakeSwitch("csv");
@@ -60,6 +60,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     return 1;
   }
   const bool text = !csv && !xml;
+  if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
     if (commandLine.Count() == 0 || commandLine.HasSwitch("?") || commandLine.HasSwitch("help"))
@@ -96,12 +97,12 @@ std::string WithPeriod(const std::string& message) {
 
 void ReportUnhandledError(Os& os, const char* className, const std::string& message,
                           uintptr_t address) {
-  const std::string module = SplitPath(os, os.GetOwnModuleFileName()).Name;
+  const std::string module = SplitPath(os.GetOwnModuleFileName()).Name;
   const std::string report =
       Format("Exception %s in module %s at %s.\r\n", className, module.c_str(),
              HexDigits(address).c_str()) +
       WithPeriod(message) + "\r\n\r\n";
-  const std::string oem = os.ConvertAnsiToOem(report);
+  const std::string oem = os.WideCharToMultiByte(kCpOemCp, report);
   os.WriteStdErr(oem.data(), oem.size());
 }
 

@@ -23,12 +23,12 @@ bool IsWow64(Os& os) {
 bool HandOnTo64BitProgram(Os& os, int& exitCode) {
   if (!IsWow64(os)) return false;
   const std::string program =
-      SplitPath(os, os.GetOwnModuleFileName()).Directory + k64BitProgram;
+      SplitPath(os.GetOwnModuleFileName()).Directory + k64BitProgram;
   if (!FileExists(os, program)) return false;
   const std::string commandLine =
-      "\"" + program + "\"" + ParametersText(os, os.GetCommandLineA());
+      "\"" + program + "\"" + ParametersText(os.GetCommandLineW());
   TProcessInformation started;
-  if (!os.CreateProcessA(program.c_str(), commandLine, &started)) return false;
+  if (!os.CreateProcessW(program.c_str(), commandLine, &started)) return false;
   const TScopedHandle process(os, started.hProcess);
   const TScopedHandle thread(os, started.hThread);
   os.WaitForSingleObject(started.hProcess, kInfinite);

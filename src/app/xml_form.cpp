@@ -6,7 +6,6 @@ namespace kvt {
 
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
   if (!tables.Processes && !tables.Modules && !tables.Handles) return;
-  Os& os = list.Context().Sys;
   TXmlDocument document;
   const TXmlElement processes = list.XmlClassElement(document);
   // One read of the system table serves every selected process.
@@ -17,7 +16,7 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
       item->FillModuleList();
       SaveModuleListToXml(item->ModuleList, element);
     }
-    if (tables.Handles) SaveHandleListToXml(item->HandleList, element, os);
+    if (tables.Handles) SaveHandleListToXml(item->HandleList, element);
   }
   // Line by line, so that every line ends as the console output's lines do;
   // the writer gives line breaks inside attribute values as references.

@@ -12,8 +12,8 @@
 namespace kvt {
 namespace {
 
-constexpr uint32_t kDirectoryBufferSize = 511;
-constexpr uint32_t kShellPathBufferSize = 261;
+constexpr uint32_t kDirectoryBufferSize = 3 * 511;  // 511 UTF-16 units in UTF-8
+constexpr uint32_t kShellPathBufferSize = kMaxPathUtf8;
 constexpr const char* kCurrentVersionKey = "Microsoft\\Windows\\CurrentVersion\\";
 constexpr const char* kProgramFilesDir = "ProgramFilesDir";
 
@@ -23,7 +23,7 @@ std::string ShellFolderPath(Os& os, int folder) {
   OsItemIdList idList = 0;
   if (os.SHGetSpecialFolderLocation(0, folder, &idList) < 0 || idList == 0) return "";
   char path[kShellPathBufferSize] = {};
-  const bool found = os.SHGetPathFromIDListA(idList, path);
+  const bool found = os.SHGetPathFromIDListW(idList, path);
   os.CoTaskMemFree(idList);
   return found ? TextUpToZero(path, sizeof path) : "";
 }
@@ -51,9 +51,9 @@ struct TMacroSource {
 };
 
 const TMacroSource kMacroSources[] = {
-    {kWinDirMacro, [](Os& os) { return DirectoryText(&Os::GetWindowsDirectoryA, os); },
+    {kWinDirMacro, [](Os& os) { return DirectoryText(&Os::GetWindowsDirectoryW, os); },
      kCsidlWindows},
-    {kSysDirMacro, [](Os& os) { return DirectoryText(&Os::GetSystemDirectoryA, os); },
+    {kSysDirMacro, [](Os& os) { return DirectoryText(&Os::GetSystemDirectoryW, os); },
      kCsidlSystem},
     // The program's own registry view holds the program-files folder the
     // shell names for it: the 32-bit one for the 32-bit program.
@@ -121,7 +121,7 @@ TLocationTable BuildLocationTable(Os& os) {
     ReadPass(os, view, pairs);
     for (const auto& pair : pairs) table.Add(pair.first, pair.second);
   }
-  table.WindowsDirectory = DirectoryText(&Os::GetWindowsDirectoryA, os);
+  table.WindowsDirectory = DirectoryText(&Os::GetWindowsDirectoryW, os);
   return table;
 }
 

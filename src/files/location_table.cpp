@@ -20,7 +20,7 @@ std::string CleanDirectoryValue(const std::string& value) {
 }
 
 int TLocationTable::Compare(const std::string& a, const std::string& b) const {
-  return os_->CompareStringA(kLocaleUserDefault, kNormIgnoreCase, a.data(),
+  return os_->CompareStringW(kLocaleUserDefault, kNormIgnoreCase, a.data(),
                              static_cast<int>(a.size()), b.data(), static_cast<int>(b.size())) -
          kCstrEqual;
 }

@@ -33,7 +33,7 @@ class TLocationTable {
   // is replaced by each directory of its set.
   void ExpandLocationMacros(const std::string& text, TStringList& list) const;
 
-  // GetWindowsDirectoryA at start-up: candidates on its drive are preferred.
+  // GetWindowsDirectoryW at start-up: candidates on its drive are preferred.
   std::string WindowsDirectory;
 
  private:

@@ -117,7 +117,7 @@ bool FileExists(Os& os, const std::string& path) {
   // for the drive form, which the prefix rule makes of it.
   if (StartsWith(path, "\\??\\", false)) return false;
   const TFsRedirectionOff trueFiles(os);
-  const uint32_t attributes = os.GetFileAttributesA(path.c_str());
+  const uint32_t attributes = os.GetFileAttributesW(path.c_str());
   return attributes != kInvalidFileAttributes && (attributes & kFileAttributeDirectory) == 0;
 }
 

@@ -5,6 +5,7 @@
 #include "os/fs_redirection.h"
 #include "os/os.h"
 #include "support/format.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -47,12 +48,17 @@ std::string QueryVersionValue(Os& os, const std::string& key, const std::vector<
   uint32_t length = 0;
   size_t available = 0;
   std::string text;
-  if (os.VerQueryValueA(block.data(), path.c_str(), &value, &length) &&
+  if (os.VerQueryValueW(block.data(), path.c_str(), &value, &length) &&
       InsideBlock(block, value, available)) {
-    const auto* chars = static_cast<const char*>(value);
-    size_t count = 0;
-    while (count < available && chars[count] != '\0') ++count;
-    text.assign(chars, count);
+    // UTF-16 up to its first zero unit, and never past the block.
+    const auto* bytes = static_cast<const uint8_t*>(value);
+    std::u16string units;
+    for (size_t at = 0; at + 1 < available; at += 2) {
+      const auto unit = static_cast<char16_t>(bytes[at] | bytes[at + 1] << 8);
+      if (unit == 0) break;
+      units += unit;
+    }
+    text = Utf16ToUtf8(units);
   }
   return key + "=" + text;
 }
@@ -63,17 +69,17 @@ bool ReadVersionInfo(Os& os, const std::string& fileName, int translationIndex,
   {
     const TFsRedirectionOff trueFiles(os);
     uint32_t handle = 0;
-    const uint32_t size = os.GetFileVersionInfoSizeA(fileName.c_str(), &handle);
+    const uint32_t size = os.GetFileVersionInfoSizeW(fileName.c_str(), &handle);
     if (size == 0 || translationIndex < 0) return false;
     block.resize(size);
-    if (!os.GetFileVersionInfoA(fileName.c_str(), handle, size, block.data())) return false;
+    if (!os.GetFileVersionInfoW(fileName.c_str(), handle, size, block.data())) return false;
   }
 
   const void* table = nullptr;
   uint32_t tableLength = 0;
   size_t available = 0;
   const uint64_t entryOffset = uint64_t{kTranslationEntrySize} * translationIndex;
-  if (!os.VerQueryValueA(block.data(), kTranslationPath, &table, &tableLength) ||
+  if (!os.VerQueryValueW(block.data(), kTranslationPath, &table, &tableLength) ||
       !InsideBlock(block, table, available) ||
       entryOffset + kTranslationEntrySize > std::min<uint64_t>(tableLength, available))
     return false;

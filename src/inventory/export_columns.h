@@ -7,19 +7,16 @@
 #include <vector>
 
 #include "inventory/xml_document.h"
-#include "support/utf8.h"
 
 namespace kvt {
-
-class Os;
 
 template <typename TItem>
 struct TExportColumn {
   const char* CsvTitle;
   const char* XmlName;  // null: the XML form leaves the column out
-  // The value in the ANSI code page, as the item holds it; numbers in full.
+  // The value in UTF-8, as the item holds it; numbers in full.
   std::function<std::string(TItem&)> Value;
-  // Restores the value from its XML attribute's text (ANSI); null: not restored.
+  // Restores the value from its XML attribute's text; null: not restored.
   std::function<void(TItem&, const std::string&)> Load;
 };
 
@@ -33,29 +30,26 @@ std::vector<std::string> ExportTitles(const TExportColumns<TItem>& columns) {
   return titles;
 }
 
-// Every column's value in UTF-8.
 template <typename TItem>
-std::vector<std::string> ExportValues(const TExportColumns<TItem>& columns, TItem& item, Os& os) {
+std::vector<std::string> ExportValues(const TExportColumns<TItem>& columns, TItem& item) {
   std::vector<std::string> values;
-  for (const auto& column : columns) values.push_back(AnsiToUtf8(os, column.Value(item)));
+  for (const auto& column : columns) values.push_back(column.Value(item));
   return values;
 }
 
 template <typename TItem>
-void SaveXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element,
-                       Os& os) {
+void SaveXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element) {
   for (const auto& column : columns)
-    if (column.XmlName) element.SetAttribute(column.XmlName, AnsiToUtf8(os, column.Value(item)));
+    if (column.XmlName) element.SetAttribute(column.XmlName, column.Value(item));
 }
 
 // An attribute the element lacks leaves its field as it is.
 template <typename TItem>
-void LoadXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element,
-                       Os& os) {
+void LoadXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element) {
   for (const auto& column : columns) {
     std::string text;
     if (column.XmlName && column.Load && element.FindAttribute(column.XmlName, text))
-      column.Load(item, Utf8ToAnsi(os, text));
+      column.Load(item, text);
   }
 }
 

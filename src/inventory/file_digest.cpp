@@ -34,7 +34,7 @@ std::string MD5OfFile(const TInventoryContext& context, const std::string& path)
   TMD5 md5;
   const TFsRedirectionOff trueFiles(os);
   const OsHandle file =
-      os.CreateFileA(path.c_str(), kGenericRead, context.ShareAll(), kOpenExisting,
+      os.CreateFileW(path.c_str(), kGenericRead, context.ShareAll(), kOpenExisting,
                      kFileAttributeNormal | kFileFlagSequentialScan);
   if (file != kInvalidHandleValue) {
     const TScopedHandle closer(os, file);

@@ -10,7 +10,7 @@ bool ReadOpenedFileSize(Os& os, const std::string& path, uint32_t shareMode, uin
                         uint32_t& high) {
   const TFsRedirectionOff trueFiles(os);
   const OsHandle file =
-      os.CreateFileA(path.c_str(), kGenericRead, shareMode, kOpenExisting, kFileAttributeNormal);
+      os.CreateFileW(path.c_str(), kGenericRead, shareMode, kOpenExisting, kFileAttributeNormal);
   if (file == kInvalidHandleValue) return false;
   const TScopedHandle closer(os, file);
   high = 0;
@@ -20,7 +20,7 @@ bool ReadOpenedFileSize(Os& os, const std::string& path, uint32_t shareMode, uin
 
 int64_t QueryFileSize(Os& os, const std::string& path) {
   const TFsRedirectionOff trueFiles(os);
-  const uint32_t attributes = os.GetFileAttributesA(path.c_str());
+  const uint32_t attributes = os.GetFileAttributesW(path.c_str());
   if (attributes == kInvalidFileAttributes || (attributes & kFileAttributeDirectory) != 0) return 0;
   uint32_t low = 0, high = 0;
   if (!ReadOpenedFileSize(os, path, kFileShareRead | kFileShareWrite, low, high)) return 0;

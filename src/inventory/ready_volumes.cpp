@@ -30,7 +30,7 @@ bool ReadDword(Os& os, const std::string& keyPath, const std::string& name, uint
 }  // namespace
 
 bool ReadTweak(Os& os, const std::string& name, uint8_t& value) {
-  const std::string program = SplitPath(os, os.GetOwnModuleFileName()).Name;
+  const std::string program = SplitPath(os.GetOwnModuleFileName()).Name;
   return ReadDword(os, kTweaksKey + program, name, value) ||
          ReadDword(os, kTweaksKey, name, value);
 }
@@ -46,7 +46,7 @@ std::string ProbeReadyVolumes(Os& os) {
     char volumeName[kVolumeNameSize];
     char fileSystemName[kVolumeNameSize];
     uint32_t componentLength = 0, flags = 0;
-    if (os.GetVolumeInformationA(root, volumeName, kVolumeNameSize, nullptr, &componentLength,
+    if (os.GetVolumeInformationW(root, volumeName, kVolumeNameSize, nullptr, &componentLength,
                                  &flags, fileSystemName, kVolumeNameSize))
       letters += root[0];
   }

@@ -6,6 +6,7 @@
 
 #include "native/handle_replies.h"
 #include "os/scoped_handle.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -109,21 +110,20 @@ OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, OsHandle handle) {
 std::string QueryObjectName(Os& os, OsHandle handle) {
   if (!os.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
   const auto reply = QueryObjectReply(os, handle, kObjectNameInformation, kMaxObjectNameReply);
-  return os.UnicodeToAnsi(ObjectNameFromReply(reply.data(), reply.size(), os.PointerSize()));
+  return Utf16ToUtf8(ObjectNameFromReply(reply.data(), reply.size(), os.PointerSize()));
 }
 
 std::string QueryObjectTypeName(Os& os, OsHandle handle) {
   if (!os.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
   const auto reply = QueryObjectReply(os, handle, kObjectTypeInformation, kMaxObjectTypeReply);
-  return os.UnicodeToAnsi(TypeNameFromReply(reply.data(), reply.size(), os.PointerSize()));
+  return Utf16ToUtf8(TypeNameFromReply(reply.data(), reply.size(), os.PointerSize()));
 }
 
 std::string GuardedObjectName(TNativeApi& native, uint32_t processId, OsHandle handle) {
   if (!native.Sys.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
   const auto done = RunGuarded<TObjectNameJob>(native, processId, handle);
   if (!done) return std::string();
-  return native.Sys.UnicodeToAnsi(
-      ObjectNameFromReply(done->Reply, sizeof done->Reply, native.PointerSize));
+  return Utf16ToUtf8(ObjectNameFromReply(done->Reply, sizeof done->Reply, native.PointerSize));
 }
 
 std::string GuardedFileName(TNativeApi& native, uint32_t processId, OsHandle handle) {

@@ -2,6 +2,11 @@
 // The only way out to the operating system. Each method mirrors the Win32 call
 // of the same name: same parameters, same results ("0 on failure"), so that every
 // algorithm above this seam stays portable and can be driven by FakeOs.
+//
+// Names cross the seam as UTF-8. Every call that takes or gives a name is the
+// platform's wide (...W) form: text goes in as UTF-8 and comes back as UTF-8 in
+// the caller's byte buffer, cut on a character boundary when it does not fit
+// (sizes and lengths are in bytes). The core never sees the ANSI code page.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -27,6 +32,9 @@ constexpr uint32_t kNormIgnoreCase = 0x1;
 constexpr uint32_t kLcmapUppercase = 0x200;
 constexpr int kCstrEqual = 2;
 constexpr uint32_t kVerPlatformWin32Nt = 2;
+constexpr uint32_t kCpAcp = 0;
+constexpr uint32_t kCpOemCp = 1;
+constexpr uint32_t kStdOutputHandle = static_cast<uint32_t>(-11);
 
 // OSVERSIONINFOA, 148 bytes.
 struct TOsVersionInfo {
@@ -39,8 +47,12 @@ struct TOsVersionInfo {
 };
 static_assert(sizeof(TOsVersionInfo) == 148, "OSVERSIONINFOA layout");
 
+// A name of up to MAX_PATH UTF-16 units in UTF-8, with its terminator: no unit
+// takes more than three bytes (a surrogate pair is two units and four bytes).
+constexpr uint32_t kMaxPathUtf8 = 3 * 260 + 1;
+
 // One entry of a process snapshot, as Win32Os reads it from the platform's
-// PROCESSENTRY32 (ANSI), whose size field it sets itself.
+// PROCESSENTRY32W, whose size field it sets itself.
 struct TProcessEntry {
   uint32_t cntUsage = 0;
   uint32_t th32ProcessID = 0;
@@ -50,7 +62,7 @@ struct TProcessEntry {
   uint32_t th32ParentProcessID = 0;
   int32_t pcPriClassBase = 0;
   uint32_t dwFlags = 0;
-  char szExeFile[260] = {};
+  char szExeFile[kMaxPathUtf8] = {};
 };
 
 // Modules, files, shell folders and the registry: constants and records.
@@ -74,7 +86,7 @@ constexpr int32_t kErrorInvalidHandle = 6;
 constexpr int32_t kErrorMoreData = 234;
 
 // One entry of a module snapshot, as Win32Os reads it from the platform's
-// MODULEENTRY32 (ANSI), whose size field it sets itself.
+// MODULEENTRY32W, whose size field it sets itself.
 struct TModuleEntry {
   uint32_t th32ModuleID = 0;
   uint32_t th32ProcessID = 0;
@@ -83,8 +95,8 @@ struct TModuleEntry {
   uint64_t modBaseAddr = 0;
   uint64_t modBaseSize = 0;
   OsHandle hModule = 0;
-  char szModule[256] = {};
-  char szExePath[260] = {};
+  char szModule[3 * 256 + 1] = {};
+  char szExePath[kMaxPathUtf8] = {};
 };
 
 // Reading files, volumes and version resources: constants.
@@ -117,7 +129,7 @@ struct TIoStatusBlock {
 
 // Entry points that are looked up by name and may be missing on a given system.
 enum class TOptionalEntry {
-  GetProcessImageFileNameA,
+  GetProcessImageFileNameW,
   NtQuerySystemInformation,
   NtQueryObject,
   NtQueryInformationFile,
@@ -157,8 +169,8 @@ class Os {
   virtual bool GetVersionExA(TOsVersionInfo* info) = 0;
   virtual OsHandle GetCurrentProcess() = 0;
   virtual uint32_t GetCurrentProcessId() = 0;
-  virtual std::string GetCommandLineA() = 0;
-  // GetModuleFileNameA for the program's own module.
+  virtual std::string GetCommandLineW() = 0;
+  // GetModuleFileNameW for the program's own module.
   virtual std::string GetOwnModuleFileName() = 0;
   virtual bool IsBound(TOptionalEntry entry) = 0;
   // The width of this program's pointers in bytes, 4 or 8: the platform's
@@ -170,14 +182,14 @@ class Os {
   virtual bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) = 0;
   virtual OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) = 0;
   virtual bool CloseHandle(OsHandle handle) = 0;
-  virtual uint32_t GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
+  virtual uint32_t GetModuleFileNameExW(OsHandle process, OsHandle module, char* buffer,
                                         uint32_t size) = 0;
-  virtual uint32_t GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) = 0;
+  virtual uint32_t GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) = 0;
   virtual bool TerminateProcess(OsHandle process, uint32_t exitCode) = 0;
   virtual bool IsWow64Process(OsHandle process, bool* wow64) = 0;
   // Starts CommandLine (ApplicationName: the program file) with this
   // program's standard input, output and error handed on to it.
-  virtual bool CreateProcessA(const char* applicationName, const std::string& commandLine,
+  virtual bool CreateProcessW(const char* applicationName, const std::string& commandLine,
                               TProcessInformation* info) = 0;
   virtual uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) = 0;
   virtual bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) = 0;
@@ -200,60 +212,65 @@ class Os {
                                   uint32_t* countNeeded) = 0;
   virtual bool EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
                                     uint32_t* countNeeded, uint32_t filterFlag) = 0;
-  virtual uint32_t GetFileAttributesA(const char* fileName) = 0;
-  virtual uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) = 0;
-  virtual uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) = 0;
+  virtual uint32_t GetFileAttributesW(const char* fileName) = 0;
+  virtual uint32_t GetWindowsDirectoryW(char* buffer, uint32_t size) = 0;
+  virtual uint32_t GetSystemDirectoryW(char* buffer, uint32_t size) = 0;
   virtual int32_t SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) = 0;
-  virtual bool SHGetPathFromIDListA(OsItemIdList idList, char* path) = 0;
+  virtual bool SHGetPathFromIDListW(OsItemIdList idList, char* path) = 0;
   virtual void CoTaskMemFree(OsItemIdList memory) = 0;
-  virtual int32_t RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options,
+  virtual int32_t RegOpenKeyExW(OsHandle key, const char* subKey, uint32_t options,
                                 uint32_t samDesired, OsHandle* result) = 0;
-  virtual int32_t RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type,
+  virtual int32_t RegQueryValueExW(OsHandle key, const char* valueName, uint32_t* type,
                                    uint8_t* data, uint32_t* dataSize) = 0;
   virtual int32_t RegCloseKey(OsHandle key) = 0;
 
   // Drives.
   virtual uint32_t GetLogicalDrives() = 0;
-  virtual uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) = 0;
+  virtual uint32_t QueryDosDeviceW(const char* deviceName, char* buffer, uint32_t size) = 0;
 
   // Files, volumes and version resources: what a record learns about its file.
   // No security attributes and no template file are ever passed.
   // WOW64 file-system redirection of the calling thread; both bound by name.
   virtual bool Wow64DisableWow64FsRedirection(uint64_t* oldValue) = 0;
   virtual bool Wow64RevertWow64FsRedirection(uint64_t oldValue) = 0;
-  virtual OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+  virtual OsHandle CreateFileW(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                                uint32_t creationDisposition, uint32_t flagsAndAttributes) = 0;
   virtual uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) = 0;
   virtual bool ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead,
                         uint32_t* bytesRead) = 0;
-  virtual bool GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+  virtual bool GetVolumeInformationW(const char* rootPathName, char* volumeNameBuffer,
                                      uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
                                      uint32_t* maximumComponentLength,
                                      uint32_t* fileSystemFlags, char* fileSystemNameBuffer,
                                      uint32_t fileSystemNameSize) = 0;
-  virtual uint32_t GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) = 0;
-  virtual bool GetFileVersionInfoA(const char* fileName, uint32_t handle, uint32_t size,
+  virtual uint32_t GetFileVersionInfoSizeW(const char* fileName, uint32_t* handle) = 0;
+  virtual bool GetFileVersionInfoW(const char* fileName, uint32_t handle, uint32_t size,
                                    void* data) = 0;
-  // Value points into Block; Length is the value's length as the block states it.
-  virtual bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+  // Value points into Block; Length is the value's length as the block states it:
+  // for a text, UTF-16 units up to and including its terminator.
+  virtual bool VerQueryValueW(const void* block, const char* subBlock, const void** value,
                               uint32_t* length) = 0;
 
   // Text.
-  virtual int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength,
+  virtual int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength,
                              const char* b, int bLength) = 0;
-  virtual bool IsDBCSLeadByte(uint8_t byte) = 0;
-  // Converts 8-bit text from the ANSI to the OEM code page.
-  virtual std::string ConvertAnsiToOem(const std::string& text) = 0;
+  // Converts Text to the code page (kCpAcp, kCpOemCp) as the platform does:
+  // a character the page cannot hold becomes its best fit or "?".
+  virtual std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) = 0;
   // LCMapStringW on UTF-8 text, through UTF-16 both ways (each stretch that
   // is not well-formed UTF-8 goes in as U+FFFD). When the call fails, Text
   // comes back unchanged: a comparison then sees the text as it is, where an
   // empty answer would make every failed text equal to every other.
   virtual std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) = 0;
 
-  // Standard streams and the debugger channel. A write returns false when it failed.
+  // Standard streams and the debugger channel. A write returns false when it
+  // failed. GetConsoleMode tells whether standard output is a console, where
+  // WriteConsoleW shows text as it is; bytes written to it go elsewhere as they are.
+  virtual bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) = 0;
+  virtual bool WriteConsoleW(uint32_t stdHandle, const std::string& text) = 0;
   virtual bool WriteStdOut(const char* data, size_t length) = 0;
   virtual bool WriteStdErr(const char* data, size_t length) = 0;
-  virtual void OutputDebugStringA(const char* text) = 0;
+  virtual void OutputDebugStringW(const char* text) = 0;
 
   // Native interface of ntdll.dll and the guarded worker. The Nt calls return
   // the status; an unbound entry gives kStatusNotImplemented.
@@ -273,10 +290,6 @@ class Os {
   // over and keeps it alive for as long as the thread may still write to it.
   // NotStarted: no thread could be created; Job stays with the caller.
   virtual TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) = 0;
-  // Converts UTF-16 text to the ANSI code page.
-  virtual std::string UnicodeToAnsi(const std::u16string& text) = 0;
-  // Converts text of the ANSI code page to UTF-16.
-  virtual std::u16string AnsiToUnicode(const std::string& text) = 0;
 };
 
 }  // namespace kvt

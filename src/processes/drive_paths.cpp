@@ -8,8 +8,10 @@
 namespace kvt {
 namespace {
 
-constexpr uint32_t kDeviceBufferSize = 260;
-constexpr uint32_t kImagePathBufferSize = 261;
+// Names of 260 and 261 UTF-16 units, in UTF-8 (the seam's wide calls take
+// three bytes a unit).
+constexpr uint32_t kDeviceBufferSize = 3 * 260;
+constexpr uint32_t kImagePathBufferSize = 3 * 261;
 
 }  // namespace
 
@@ -22,7 +24,7 @@ void ListDriveDevices(Os& os, TStringList& list, const std::string& separator) {
     const std::string letter(1, static_cast<char>('A' + i));
     const std::string drive = letter + ":";
     buffer.assign(kDeviceBufferSize, '\0');
-    if (os.QueryDosDeviceA(drive.c_str(), buffer.data(), kDeviceBufferSize) == 0) continue;
+    if (os.QueryDosDeviceW(drive.c_str(), buffer.data(), kDeviceBufferSize) == 0) continue;
     list.Add(letter + separator + "=" + TextUpToZero(buffer.data(), buffer.size()));
   }
 }
@@ -49,10 +51,10 @@ std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& d
       os.OpenProcess(kProcessQueryInformation | kProcessVmRead, false, processId);
   if (process == 0) return result;
   char buffer[kImagePathBufferSize] = {};
-  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameA)) {
-    if (os.GetProcessImageFileNameA(process, buffer, kImagePathBufferSize) != 0)
+  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameW)) {
+    if (os.GetProcessImageFileNameW(process, buffer, kImagePathBufferSize) != 0)
       result = DevicePathToDrivePath(drives, TextUpToZero(buffer, sizeof buffer));
-  } else if (os.GetModuleFileNameExA(process, 0, buffer, kImagePathBufferSize) != 0) {
+  } else if (os.GetModuleFileNameExW(process, 0, buffer, kImagePathBufferSize) != 0) {
     result = TextUpToZero(buffer, sizeof buffer);
   }
   os.CloseHandle(process);

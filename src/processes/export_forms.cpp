@@ -92,18 +92,18 @@ const TExportColumns<TqxHandleItem>& HandleExportColumns() {
 
 TXmlElement TqxProcessItem::SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) {
   const TXmlElement element = TSystemLogItem::SaveToXml(parent, skipHarmless, onlyActive);
-  if (element) SaveXmlAttributes(ProcessExportColumns(), *this, element, Owner().Context().Sys);
+  if (element) SaveXmlAttributes(ProcessExportColumns(), *this, element);
   return element;
 }
 
 bool TqxProcessItem::LoadFromXml(TXmlElement element) {
-  LoadXmlAttributes(ProcessExportColumns(), *this, element, Owner().Context().Sys);
+  LoadXmlAttributes(ProcessExportColumns(), *this, element);
   return true;
 }
 
 TXmlElement TqxModuleItem::SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) {
   const TXmlElement element = TSystemLogItem::SaveToXml(parent, skipHarmless, onlyActive);
-  if (element) SaveXmlAttributes(ModuleExportColumns(), *this, element, Context().Sys);
+  if (element) SaveXmlAttributes(ModuleExportColumns(), *this, element);
   return element;
 }
 
@@ -113,11 +113,11 @@ TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent) {
   return element;
 }
 
-TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent, Os& os) {
+TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent) {
   const TXmlElement element = parent.AppendChild(kHandleListTag);
   for (int i = 0; i < handles.Count(); ++i) {
     TqxHandleItem& handle = handles.Items(i);
-    SaveXmlAttributes(HandleExportColumns(), handle, element.AppendChild(handle.ClassName()), os);
+    SaveXmlAttributes(HandleExportColumns(), handle, element.AppendChild(handle.ClassName()));
   }
   return element;
 }

@@ -14,6 +14,6 @@ const TExportColumns<TqxHandleItem>& HandleExportColumns();
 
 // Each appends the list's element below Parent, with one element per item.
 TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent);
-TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent, Os& os);
+TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent);
 
 }  // namespace kvt

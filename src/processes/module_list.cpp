@@ -14,7 +14,7 @@ namespace kvt {
 namespace {
 
 constexpr uint32_t kModuleHandleEntries = 4097;  // handles beyond these are not looked at
-constexpr uint32_t kModuleNameBufferSize = 260;
+constexpr uint32_t kModuleNameBufferSize = 3 * 260;  // 260 UTF-16 units in UTF-8
 constexpr uint32_t kQueryAndRead = kProcessQueryInformation | kProcessVmRead;
 
 const TColumnKey<TqxModuleItem> kModuleColumns[] = {
@@ -74,7 +74,7 @@ void AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
   const uint32_t count = std::min<uint32_t>(needed, kModuleHandleEntries);
   for (uint32_t i = 0; i < count; ++i) {
     char name[kModuleNameBufferSize] = {};
-    if (os.GetModuleFileNameExA(process, modules[i], name, kModuleNameBufferSize) == 0) continue;
+    if (os.GetModuleFileNameExW(process, modules[i], name, kModuleNameBufferSize) == 0) continue;
     const std::string filename = TextUpToZero(name, sizeof name);
     if (list.IndexOfFilename(filename) != -1) continue;
     TqxModuleItem& item = list.Add();
@@ -92,10 +92,10 @@ TProcessContext& TqxModuleItem::Context() const {
   return static_cast<TqxModuleList&>(Collection()).ProcessContext();
 }
 
-std::string TqxModuleItem::FilenamePart() const { return SplitPath(Context().Sys, Filename).Name; }
+std::string TqxModuleItem::FilenamePart() const { return SplitPath(Filename).Name; }
 
 std::string TqxModuleItem::DirectoryPart() const {
-  return SplitPath(Context().Sys, Filename).Directory;
+  return SplitPath(Filename).Directory;
 }
 
 void TqxModuleItem::Assign(const TCollectionItem& source) {

@@ -16,7 +16,7 @@ namespace kvt {
 namespace {
 
 constexpr uint32_t kIdArrayEntries = 4097;  // the id pass sees at most this many processes
-constexpr uint32_t kModuleNameBufferSize = 261;
+constexpr uint32_t kModuleNameBufferSize = 3 * 261;  // 261 UTF-16 units in UTF-8
 constexpr uint32_t kQueryAndRead = kProcessQueryInformation | kProcessVmRead;
 constexpr const char* kSystemItemName = "[System]";
 
@@ -45,11 +45,11 @@ TqxProcessItem::TqxProcessItem(TCollection& collection)
 
 std::string TqxProcessItem::FilenameOnly() const {
   if (Filename.find('\\') == std::string::npos) return Filename;
-  return SplitPath(owner_.Context().Sys, Filename).Name;
+  return SplitPath(Filename).Name;
 }
 
 std::string TqxProcessItem::DirectoryPart() const {
-  return SplitPath(owner_.Context().Sys, Filename).Directory;
+  return SplitPath(Filename).Directory;
 }
 
 void TqxProcessItem::Assign(const TCollectionItem& source) {
@@ -141,7 +141,7 @@ void TqxProcessList::Refresh() {
       SnapshotPass();
     } catch (const std::exception& error) {
       // The refresh goes on without the snapshot's view; a debugger may want to know.
-      context_.Sys.OutputDebugStringA(error.what());
+      context_.Sys.OutputDebugStringW(error.what());
     }
   }
   RemoveUnseen();
@@ -162,7 +162,7 @@ void TqxProcessList::IdPass() {
     char buffer[kModuleNameBufferSize] = {};
     bool isNew = false;
     TqxProcessItem* item;
-    if (os.GetModuleFileNameExA(process, 0, buffer, kModuleNameBufferSize) != 0) {
+    if (os.GetModuleFileNameExW(process, 0, buffer, kModuleNameBufferSize) != 0) {
       item = &FindOrAddProcess(id, isNew);
       item->Filename = TextUpToZero(buffer, sizeof buffer);
       item->ProcessID = id;
@@ -196,7 +196,7 @@ void TqxProcessList::SnapshotPass() {
   if (snapshot == kInvalidHandleValue) return;
   // The drives' device names, asked for once for the whole pass.
   TStringList drives;
-  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameA)) ListDriveDevices(os, drives, ":");
+  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameW)) ListDriveDevices(os, drives, ":");
   const TScopedHandle closer(os, snapshot);
   TProcessEntry entry;
   bool delivered = os.Process32First(snapshot, &entry);

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "support/text.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -24,7 +24,7 @@ std::string RelativeKeyName(const std::string& path) {
 TRegistryKey::TRegistryKey(Os& os, OsHandle root, const std::string& path, uint32_t view)
     : os_(os) {
   OsHandle key = 0;
-  if (os_.RegOpenKeyExA(root, RelativeKeyName(path).c_str(), 0, kKeyRead | view, &key) ==
+  if (os_.RegOpenKeyExW(root, RelativeKeyName(path).c_str(), 0, kKeyRead | view, &key) ==
       kErrorSuccess)
     key_ = key;
 }
@@ -36,13 +36,13 @@ TRegistryKey::~TRegistryKey() {
 bool TRegistryKey::ReadValue(const std::string& name, uint32_t& type, std::string& data) const {
   if (key_ == 0) return false;
   uint32_t size = 0;
-  if (os_.RegQueryValueExA(key_, name.c_str(), nullptr, nullptr, &size) != kErrorSuccess ||
+  if (os_.RegQueryValueExW(key_, name.c_str(), nullptr, nullptr, &size) != kErrorSuccess ||
       size > kMaxValueBytes)
     return false;
   // A value that grows between the two calls is refused (ERROR_MORE_DATA), not chased.
   std::vector<uint8_t> buffer(size + 1u);
   uint32_t valueType = 0;
-  if (os_.RegQueryValueExA(key_, name.c_str(), &valueType, buffer.data(), &size) != kErrorSuccess)
+  if (os_.RegQueryValueExW(key_, name.c_str(), &valueType, buffer.data(), &size) != kErrorSuccess)
     return false;
   type = valueType;
   data.assign(reinterpret_cast<const char*>(buffer.data()), size);
@@ -53,7 +53,15 @@ bool TRegistryKey::ReadString(const std::string& name, std::string& value) const
   uint32_t type = 0;
   std::string data;
   if (!ReadValue(name, type, data) || type != kRegSz) return false;
-  value = TextUpToZero(data.data(), data.size());
+  // Text is stored in UTF-16, up to its first zero unit.
+  std::u16string units;
+  for (size_t i = 0; i + 1 < data.size(); i += 2) {
+    const auto unit = static_cast<char16_t>(static_cast<uint8_t>(data[i]) |
+                                            static_cast<uint8_t>(data[i + 1]) << 8);
+    if (unit == 0) break;
+    units += unit;
+  }
+  value = Utf16ToUtf8(units);
   return true;
 }
 

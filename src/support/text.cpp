@@ -1,6 +1,8 @@
 #include "support/text.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 namespace kvt {
 
@@ -8,6 +10,17 @@ std::string TextUpToZero(const char* buffer, size_t size) {
   size_t length = 0;
   while (length < size && buffer[length] != '\0') ++length;
   return std::string(buffer, length);
+}
+
+uint32_t CopyTextToBuffer(const std::string& text, char* buffer, uint32_t size) {
+  if (size == 0) return 0;
+  size_t length = std::min<size_t>(text.size(), size - 1);
+  // A continuation byte (10xxxxxx) after the cut means it fell inside a character.
+  if (length < text.size())
+    while (length > 0 && (static_cast<uint8_t>(text[length]) & 0xC0) == 0x80) --length;
+  std::memcpy(buffer, text.data(), length);
+  buffer[length] = '\0';
+  return static_cast<uint32_t>(length);
 }
 
 std::string AsciiUpperCase(std::string text) {

@@ -1,11 +1,17 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace kvt {
 
 // The text of a fixed-size platform buffer: up to its first zero byte, at most Size bytes.
 std::string TextUpToZero(const char* buffer, size_t size);
+
+// Copies UTF-8 Text into a platform buffer of Size bytes as the wide calls of
+// the seam hand it out: zero-terminated, cut after at most Size - 1 bytes and
+// never inside a character. Returns the number of bytes copied.
+uint32_t CopyTextToBuffer(const std::string& text, char* buffer, uint32_t size);
 
 // The letters a to z become A to Z; every other byte, letters of other scripts
 // included, stays as it is, so the result does not depend on any code page.

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-#include "os/os.h"
 
 namespace kvt {
 namespace {
@@ -170,14 +169,6 @@ std::wstring Utf8ToWide(const std::string& text) {
     }
   }
   return result;
-}
-
-std::string AnsiToUtf8(Os& os, const std::string& text) {
-  return Utf16ToUtf8(os.AnsiToUnicode(text));
-}
-
-std::string Utf8ToAnsi(Os& os, const std::string& text) {
-  return os.UnicodeToAnsi(Utf8ToUtf16(text.data(), text.size()));
 }
 
 }  // namespace kvt

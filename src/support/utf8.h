@@ -1,12 +1,9 @@
 #pragma once
-// UTF-8, the encoding of the program's machine-readable output, and the way
-// between it and the ANSI code page, through the platform's UTF-16.
+// UTF-8, the encoding of the program's text, and UTF-16, the platform's.
 #include <cstddef>
 #include <string>
 
 namespace kvt {
-
-class Os;
 
 // A surrogate without its partner becomes U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& text);
@@ -27,9 +24,5 @@ std::string Utf8Left(const std::string& text, size_t count);
 // it holds a code point, UTF-16 where it holds 16 bits (a character outside
 // the Basic Multilingual Plane is a surrogate pair there).
 std::wstring Utf8ToWide(const std::string& text);
-
-std::string AnsiToUtf8(Os& os, const std::string& text);
-// Characters the ANSI code page lacks become what the platform makes of them.
-std::string Utf8ToAnsi(Os& os, const std::string& text);
 
 }  // namespace kvt

@@ -1,6 +1,7 @@
 #include "e2e_support.h"
 
 #include <cstdio>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -16,17 +17,18 @@ std::string ReadAll(HANDLE pipe) {
 }
 
 PROCESS_INFORMATION Start(const std::string& commandLine, HANDLE stdOut, HANDLE stdErr) {
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
   startup.hStdOutput = stdOut;
   startup.hStdError = stdErr;
-  std::string line = commandLine;
+  std::wstring line = Wide(commandLine);
+  line.push_back(L'\0');
   PROCESS_INFORMATION info = {};
-  if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+  if (!CreateProcessW(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                       &info))
-    throw std::runtime_error("CreateProcessA failed for " + commandLine);
+    throw std::runtime_error("CreateProcessW failed for " + commandLine);
   return info;
 }
 
@@ -38,11 +40,32 @@ void InheritablePipe(HANDLE& read, HANDLE& write) {
 
 }  // namespace
 
+std::wstring Wide(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+  return wide;
+}
+
+std::string Utf8(const std::wstring& text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                         nullptr, 0, nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &utf8[0], length,
+                      nullptr, nullptr);
+  return utf8;
+}
+
 std::string ExeDirectory() {
-  char path[MAX_PATH] = {};
-  GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string text(path);
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  const std::string text = Utf8(path);
   return text.substr(0, text.find_last_of('\\') + 1);
+}
+
+void WriteBesideThePrograms(const char* name, const std::string& bytes) {
+  std::ofstream(Wide(ExeDirectory() + name).c_str(), std::ios::binary) << bytes;
 }
 
 TRunResult RunKvtProc(const std::string& arguments, HANDLE stdOut) {

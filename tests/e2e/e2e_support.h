@@ -11,9 +11,16 @@ namespace kvt_e2e {
 // The program under test, kvtProc.exe or kvtProc64.exe, as the build names it.
 const std::string kProgramFile = KVT_PROGRAM_FILE;
 
+// UTF-8 and the platform's UTF-16: every text of these helpers is UTF-8.
+std::wstring Wide(const std::string& text);
+std::string Utf8(const std::wstring& text);
+
 // The folder of the running test program, with a trailing backslash; the
 // program under test and the test children are built beside it.
 std::string ExeDirectory();
+
+// Leaves a file for check-forms, which reads it on the Linux side.
+void WriteBesideThePrograms(const char* name, const std::string& bytes);
 
 struct TRunResult {
   DWORD ExitCode = 0xFFFFFFFF;
@@ -30,6 +37,7 @@ TRunResult RunProgramFile(const std::string& path, const std::string& arguments,
 
 // A test child that runs until it is ended or the object is destroyed. A
 // name without a drive is one of the test children built beside the tests.
+// Command lines are UTF-8.
 class TChildProcess {
  public:
   explicit TChildProcess(const std::string& exeName = "kvt_test_child.exe",

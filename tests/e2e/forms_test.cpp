@@ -3,7 +3,6 @@
 // reads the files these tests leave beside the programs).
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "e2e_support.h"
@@ -11,16 +10,12 @@
 namespace kvt_e2e {
 namespace {
 
-void WriteBesideThePrograms(const char* name, const std::string& bytes) {
-  std::ofstream(ExeDirectory() + name, std::ios::binary) << bytes;
-}
-
 TEST(Forms, CsvListOfAChildWithItsSizeDigestAndUtf8Name) {
   DeleteFileA((ExeDirectory() + "forms_child.md5").c_str());
   // A copy of the test child named with a letter of the prefix's Western code page.
-  const std::string name = "kvt_f\xF6rm_child.exe";
+  const std::string name = "kvt_f\xC3\xB6rm_child.exe";
   const std::string path = ExeDirectory() + name;
-  ASSERT_TRUE(CopyFileA((ExeDirectory() + "kvt_test_child.exe").c_str(), path.c_str(), FALSE));
+  ASSERT_TRUE(CopyFileW(Wide(ExeDirectory() + "kvt_test_child.exe").c_str(), Wide(path).c_str(), FALSE));
   TRunResult run;
   std::string pid;
   {
@@ -29,15 +24,14 @@ TEST(Forms, CsvListOfAChildWithItsSizeDigestAndUtf8Name) {
     run = RunKvtProc("/csv /list " + pid);
   }
   WIN32_FILE_ATTRIBUTE_DATA data = {};
-  ASSERT_TRUE(GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data));
-  DeleteFileA(path.c_str());
+  ASSERT_TRUE(GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data));
+  DeleteFileW(Wide(path).c_str());
   ASSERT_EQ(run.ExitCode, 0u) << run.Err;
   EXPECT_EQ(run.Err, "");
   // Every byte but the digest's is known here; md5sum checks that.
-  const std::string utf8Name = "kvt_f\xC3\xB6rm_child.exe";
   const std::string head = "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5\r\n" +
-                           pid + "," + std::to_string(GetCurrentProcessId()) + "," + utf8Name +
-                           "," + ExeDirectory() + utf8Name +  // the folder is ASCII
+                           pid + "," + std::to_string(GetCurrentProcessId()) + "," + name +
+                           "," + ExeDirectory() + name +  // the folder is ASCII
                            ",,,," + std::to_string(data.nFileSizeLow) + ",";
   ASSERT_EQ(run.Out.substr(0, head.size()), head);
   const std::string digest = run.Out.substr(head.size(), 32);

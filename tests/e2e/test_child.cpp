@@ -1,13 +1,21 @@
 // A process for kvtProc to find, list and end: it waits until it is killed or
 // its time is up (the first argument, in milliseconds; 60 s by default). A
-// second argument names a library it loads first, for its module list.
+// second argument names a library it loads first, for its module list; a
+// third a file it holds open, for its handle list. Names may be in any script.
 #include <windows.h>
+#include <shellapi.h>
 
-#include <cstdlib>
+#include <cwchar>
 
-int main(int argc, char** argv) {
-  const DWORD milliseconds = argc > 1 ? static_cast<DWORD>(std::atol(argv[1])) : 60000;
-  if (argc > 2 && LoadLibraryA(argv[2]) == nullptr) return 1;
+int main() {
+  int argc = 0;
+  wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (argv == nullptr) return 1;
+  const DWORD milliseconds = argc > 1 ? static_cast<DWORD>(std::wcstol(argv[1], nullptr, 10)) : 60000;
+  if (argc > 2 && LoadLibraryW(argv[2]) == nullptr) return 1;
+  if (argc > 3 && CreateFileW(argv[3], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr) == INVALID_HANDLE_VALUE)
+    return 1;
   Sleep(milliseconds);
   return 0;
 }

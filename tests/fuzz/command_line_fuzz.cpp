@@ -11,7 +11,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
   kvt::FakeOs os;
-  os.LeadBytes = {0x81, 0x82, 0xE0};
   kvt::TCommandLine line(os, text);
   line.HasSwitch("list");
   int32_t value = 0;

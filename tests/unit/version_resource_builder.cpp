@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/utf8.h"
+
 namespace kvt {
 namespace {
 
@@ -23,9 +25,10 @@ void Append32(std::string& out, uint32_t value) {
 }
 void Pad4(std::string& out) { out.append((4 - out.size() % 4) % 4, '\0'); }
 
+// UTF-8 text in UTF-16, with its terminator.
 std::string Wide(const std::string& text) {
   std::string out;
-  for (char c : text) Append16(out, static_cast<uint8_t>(c));
+  for (char16_t unit : Utf8ToUtf16(text.data(), text.size())) Append16(out, unit);
   Append16(out, 0);
   return out;
 }
@@ -70,7 +73,7 @@ std::string BuildVersionResource(const TVersionResourceSpec& layout) {
     std::vector<std::string> strings;
     for (const TVersionString& entry : table.Strings)
       strings.push_back(VersionNode(entry.Key, 1, Wide(entry.Value),
-                                    static_cast<uint16_t>(entry.Value.size() + 1), {}));
+                                    static_cast<uint16_t>(Wide(entry.Value).size() / 2), {}));
     tables.push_back(VersionNode(table.Key, 1, "", 0, strings));
   }
   std::vector<std::string> blocks;

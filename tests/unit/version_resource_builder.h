@@ -9,7 +9,7 @@ namespace kvt {
 
 struct TVersionString {
   std::string Key;
-  std::string Value;  // 8-bit text, widened to UTF-16 in the file
+  std::string Value;  // UTF-8, stored in UTF-16 in the file
 };
 
 struct TStringTable {

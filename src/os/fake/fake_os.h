@@ -20,7 +20,7 @@ namespace kvt {
 // A module loaded into a fake process; its handle is its base address, as on the platform.
 struct TFakeModule {
   std::string Path;        // the module snapshot's szExePath
-  std::string StatusName;  // GetModuleFileNameExA for its handle; empty: Path
+  std::string StatusName;  // GetModuleFileNameExW for its handle; empty: Path
   uint64_t Base = 0;
   uint64_t Size = 0;
   uint32_t ModuleId = 1;
@@ -28,7 +28,7 @@ struct TFakeModule {
   uint32_t ProcessUsage = 0xFFFF;
   bool InSnapshot = true;     // reported by the module snapshot
   bool InModuleList = true;   // reported by EnumProcessModules
-  bool NameFails = false;     // GetModuleFileNameExA fails for its handle
+  bool NameFails = false;     // GetModuleFileNameExW fails for its handle
   // A 32-bit module of a WOW64 process: a 64-bit program sees it only in a
   // snapshot with kTh32csSnapModule32 and in the list with kListModulesAll.
   bool Wow64Module = false;
@@ -37,9 +37,9 @@ struct TFakeModule {
 struct TFakeProcess {
   uint32_t Id = 0;
   uint32_t ParentId = 0;
-  std::string ModulePath;       // GetModuleFileNameExA; empty makes the call fail
+  std::string ModulePath;       // GetModuleFileNameExW; empty makes the call fail
   std::string ExeFile;          // the snapshot's szExeFile
-  std::string ImageDevicePath;  // GetProcessImageFileNameA; empty makes the call fail
+  std::string ImageDevicePath;  // GetProcessImageFileNameW; empty makes the call fail
   bool InIdList = true;         // reported by EnumProcesses
   bool InSnapshot = true;       // reported by the toolhelp snapshot
   uint32_t AllowedAccess = 0x1FFFFF;  // OpenProcess fails when more is asked
@@ -60,7 +60,7 @@ struct TFakeProcess {
 struct TFakeFile {
   std::string Bytes;
   uint32_t Attributes = kFileAttributeArchive;
-  bool OpenFails = false;     // CreateFileA refuses it: locked, or no rights
+  bool OpenFails = false;     // CreateFileW refuses it: locked, or no rights
   int64_t ReportedSize = -1;  // GetFileSize's answer when it is not the count of Bytes
   int64_t ReadFailsAt = -1;   // a ReadFile that would reach this offset fails
   // Zero bytes that follow Bytes, so that a large file costs no memory; the
@@ -108,7 +108,7 @@ class FakeOs : public Os {
   // The script.
   std::vector<TFakeProcess> Processes;
   std::map<char, std::string> DriveDevices;  // present drives and their device names
-  std::set<char> DrivesFailingQuery;         // present, but QueryDosDeviceA fails
+  std::set<char> DrivesFailingQuery;         // present, but QueryDosDeviceW fails
   TOsVersionInfo Version;                    // Windows XP unless changed
   uint32_t ProgramPointerSize = 4;           // the program stood in for: 32-bit unless changed
   bool VersionFails = false;
@@ -121,8 +121,8 @@ class FakeOs : public Os {
   bool ImageFileNameBound = true;
   std::function<void()> OnProcess32Next;  // runs inside Process32Next, may throw
   std::string CommandLine = "kvtProc.exe";
-  // A program started by CreateProcessA writes StartedOutput to standard
-  // output and ends with StartedExitCode; CreateProcessA fails while
+  // A program started by CreateProcessW writes StartedOutput to standard
+  // output and ends with StartedExitCode; CreateProcessW fails while
   // StartsFail is set.
   std::string StartedOutput;
   uint32_t StartedExitCode = 0;
@@ -130,11 +130,12 @@ class FakeOs : public Os {
   std::vector<TCreateProcessCall> CreateProcessCalls;
   std::string OwnModuleFileName = "C:\\Tools\\kvtProc.exe";
   uint32_t CurrentProcessId = 100;
-  // The ANSI code page is the Western one (text conversions follow it); these
-  // are its lead bytes, none for the single-byte page unless a test adds some.
-  std::set<uint8_t> LeadBytes;
+  // The ANSI code page is the Western one: text conversions follow it.
   bool StdOutFails = false;
-  // Files and directories: GetFileAttributesA resolves a relative path against
+  // Standard output is a console: GetConsoleMode answers, and WriteConsoleW
+  // shows text in Console instead of StdOut.
+  bool StdOutIsConsole = false;
+  // Files and directories: GetFileAttributesW resolves a relative path against
   // CurrentDirectory, takes a run of backslashes as one and ignores case.
   std::string CurrentDirectory = "C:\\Tools";
   std::string WindowsDirectory = "C:\\WINDOWS";          // empty: the call fails
@@ -158,10 +159,10 @@ class FakeOs : public Os {
   // or a key below it holds a value, or when it was added as a key.
   void SetRegistryValue(bool view64, const std::string& key, const std::string& name,
                         uint32_t type, const std::string& data);
+  // A REG_SZ value: Value (UTF-8) stored as the platform stores text, in UTF-16
+  // with its terminator.
   void SetRegistryString(bool view64, const std::string& key, const std::string& name,
-                         const std::string& value) {
-    SetRegistryValue(view64, key, name, kRegSz, value + '\0');
-  }
+                         const std::string& value);
   void AddRegistryKey(bool view64, const std::string& key);
   std::vector<TFakeHandle> HandleTable;
   bool NtQuerySystemInformationBound = true;
@@ -178,6 +179,7 @@ class FakeOs : public Os {
 
   // What the program did.
   std::string StdOut;
+  std::string Console;  // UTF-8, as WriteConsoleW was given it
   std::string StdErr;
   std::vector<std::string> DebugOutput;
   // Every call by name; a query of an object's type as "NtQueryObject/type".
@@ -200,7 +202,7 @@ class FakeOs : public Os {
   bool GetVersionExA(TOsVersionInfo* info) override;
   OsHandle GetCurrentProcess() override;
   uint32_t GetCurrentProcessId() override;
-  std::string GetCommandLineA() override;
+  std::string GetCommandLineW() override;
   std::string GetOwnModuleFileName() override;
   bool IsBound(TOptionalEntry entry) override;
   uint32_t PointerSize() override { return ProgramPointerSize; }
@@ -208,12 +210,12 @@ class FakeOs : public Os {
   bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) override;
   OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
   bool CloseHandle(OsHandle handle) override;
-  uint32_t GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
+  uint32_t GetModuleFileNameExW(OsHandle process, OsHandle module, char* buffer,
                                 uint32_t size) override;
-  uint32_t GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) override;
+  uint32_t GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) override;
   bool TerminateProcess(OsHandle process, uint32_t exitCode) override;
   bool IsWow64Process(OsHandle process, bool* wow64) override;
-  bool CreateProcessA(const char* applicationName, const std::string& commandLine,
+  bool CreateProcessW(const char* applicationName, const std::string& commandLine,
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
@@ -228,47 +230,48 @@ class FakeOs : public Os {
                           uint32_t* countNeeded) override;
   bool EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
                             uint32_t* countNeeded, uint32_t filterFlag) override;
-  uint32_t GetFileAttributesA(const char* fileName) override;
-  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
-  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetFileAttributesW(const char* fileName) override;
+  uint32_t GetWindowsDirectoryW(char* buffer, uint32_t size) override;
+  uint32_t GetSystemDirectoryW(char* buffer, uint32_t size) override;
   int32_t SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) override;
-  bool SHGetPathFromIDListA(OsItemIdList idList, char* path) override;
+  bool SHGetPathFromIDListW(OsItemIdList idList, char* path) override;
   void CoTaskMemFree(OsItemIdList memory) override;
-  int32_t RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options, uint32_t samDesired,
+  int32_t RegOpenKeyExW(OsHandle key, const char* subKey, uint32_t options, uint32_t samDesired,
                         OsHandle* result) override;
-  int32_t RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type, uint8_t* data,
+  int32_t RegQueryValueExW(OsHandle key, const char* valueName, uint32_t* type, uint8_t* data,
                            uint32_t* dataSize) override;
   int32_t RegCloseKey(OsHandle key) override;
 
   uint32_t GetLogicalDrives() override;
-  uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
+  uint32_t QueryDosDeviceW(const char* deviceName, char* buffer, uint32_t size) override;
 
   bool Wow64DisableWow64FsRedirection(uint64_t* oldValue) override;
   bool Wow64RevertWow64FsRedirection(uint64_t oldValue) override;
-  OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+  OsHandle CreateFileW(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                        uint32_t creationDisposition, uint32_t flagsAndAttributes) override;
   uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) override;
   bool ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead) override;
-  bool GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+  bool GetVolumeInformationW(const char* rootPathName, char* volumeNameBuffer,
                              uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
                              uint32_t* maximumComponentLength, uint32_t* fileSystemFlags,
                              char* fileSystemNameBuffer, uint32_t fileSystemNameSize) override;
-  uint32_t GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) override;
-  bool GetFileVersionInfoA(const char* fileName, uint32_t handle, uint32_t size,
+  uint32_t GetFileVersionInfoSizeW(const char* fileName, uint32_t* handle) override;
+  bool GetFileVersionInfoW(const char* fileName, uint32_t handle, uint32_t size,
                            void* data) override;
-  bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+  bool VerQueryValueW(const void* block, const char* subBlock, const void** value,
                       uint32_t* length) override;
 
-  int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
+  int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
-  bool IsDBCSLeadByte(uint8_t byte) override;
-  std::string ConvertAnsiToOem(const std::string& text) override;
+  std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) override;
   // Upper case only, for the letters of a few scripts (see fake_os.cpp).
   std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
 
+  bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
+  bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
   bool WriteStdOut(const char* data, size_t length) override;
   bool WriteStdErr(const char* data, size_t length) override;
-  void OutputDebugStringA(const char* text) override;
+  void OutputDebugStringW(const char* text) override;
 
   uint32_t NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
                                     uint32_t* needed) override;
@@ -279,8 +282,6 @@ class FakeOs : public Os {
   bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
   TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
-  std::string UnicodeToAnsi(const std::u16string& text) override;
-  std::u16string AnsiToUnicode(const std::string& text) override;
 
  private:
   struct THandle {
@@ -368,8 +369,5 @@ class FakeOs : public Os {
   std::vector<std::unique_ptr<TWorker>> abandoned_;
 };
 
-// Copies Text into a platform buffer the way the ANSI calls do: cut to Size - 1
-// characters and zero-terminated; returns the number of characters copied.
-uint32_t CopyToBuffer(const std::string& text, char* buffer, uint32_t size);
 
 }  // namespace kvt

@@ -6,6 +6,7 @@
 #include "os/portable/byte_reader.h"
 #include "os/portable/image_resources.h"
 #include "os/portable/windows_1252.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -75,13 +76,13 @@ bool ReadNode(const TByteReader& bytes, const TLayout& layout, uint64_t offset, 
 }
 
 bool KeyEquals(const TByteReader& bytes, const TLayout& layout, const TNode& node,
-               const char* name, size_t length) {
-  if (node.KeyUnits != length) return false;
-  for (size_t i = 0; i < length; ++i) {
+               const std::u16string& name) {
+  if (node.KeyUnits != name.size()) return false;
+  for (size_t i = 0; i < name.size(); ++i) {
     uint16_t unit = 0;
     Unit(bytes, layout, node.Key + layout.UnitSize * i, unit);
-    uint16_t wanted = static_cast<uint8_t>(name[i]);
-    if (layout.Wide) wanted = Windows1252ToUtf16(static_cast<uint8_t>(wanted));
+    if (!layout.Wide) unit = Windows1252ToUtf16(static_cast<uint8_t>(unit));
+    uint16_t wanted = name[i];
     if (unit >= 'a' && unit <= 'z') unit -= 32;
     if (wanted >= 'a' && wanted <= 'z') wanted -= 32;
     if (unit != wanted) return false;
@@ -90,12 +91,12 @@ bool KeyEquals(const TByteReader& bytes, const TLayout& layout, const TNode& nod
 }
 
 bool FindChild(const TByteReader& bytes, const TLayout& layout, const TNode& parent,
-               const char* name, size_t length, TNode& child) {
+               const std::u16string& name, TNode& child) {
   // Each child is at least a header long, so the walk ends at the parent's end.
   for (uint64_t at = parent.Children; at + layout.HeaderSize <= parent.End;
        at = Align4(child.End)) {
     if (!ReadNode(bytes, layout, at, parent.End, child)) return false;
-    if (KeyEquals(bytes, layout, child, name, length)) return true;
+    if (KeyEquals(bytes, layout, child, name)) return true;
   }
   return false;
 }
@@ -107,15 +108,13 @@ uint32_t VersionBlockSize(const uint8_t* resource, size_t length) {
   TNode root;
   if (!bytes.Has(0, 5) || !ReadNode(bytes, LayoutOf(resource), 0, length, root)) return 0;
   if (root.Type > kTextType) return 0;
-  return static_cast<uint32_t>(2 * root.End + 2);
+  return static_cast<uint32_t>(root.End);
 }
 
 bool BuildVersionBlock(const uint8_t* resource, size_t length, uint32_t dataSize, void* data) {
   const uint32_t size = VersionBlockSize(resource, length);
   if (size == 0 || dataSize < size) return false;
-  const size_t tree = (size - 2) / 2;
-  std::memcpy(data, resource, tree);
-  std::memset(static_cast<uint8_t*>(data) + tree, 0, size - tree);
+  std::memcpy(data, resource, size);
   return true;
 }
 
@@ -140,37 +139,27 @@ bool QueryVersionBlock(const void* block, const char* subBlock, const void** val
   const TLayout& layout = LayoutOf(base);
   TNode node;
   if (!ReadNode(bytes, layout, 0, treeSize, node)) return false;
-  for (const char* at = subBlock; *at != '\0';) {
-    if (*at == '\\') {
+  const std::u16string path = Utf8ToUtf16(subBlock, std::strlen(subBlock));
+  bool inStrings = false;  // below StringFileInfo, where every value is a text
+  bool atRoot = true;
+  for (size_t at = 0; at < path.size();) {
+    if (path[at] == u'\\') {
       ++at;
       continue;
     }
-    const char* end = at;
-    while (*end != '\0' && *end != '\\') ++end;
+    const size_t end = std::min(path.find(u'\\', at), path.size());
     TNode child;
-    if (!FindChild(bytes, layout, node, at, static_cast<size_t>(end - at), child)) return false;
+    if (!FindChild(bytes, layout, node, path.substr(at, end - at), child)) return false;
+    if (atRoot) inStrings = KeyEquals(bytes, layout, child, u"STRINGFILEINFO");
+    atRoot = false;
     node = child;
     at = end;
   }
-  // Texts of the 16-bit layout are already 8-bit and are handed out in place.
-  if (!layout.Wide || node.Type != kTextType) {
-    *value = base + node.Value;
-    *length = static_cast<uint32_t>(node.ValueBytes);
-    return true;
-  }
-  // Text runs to its first zero unit, and never past its node.
-  uint8_t* text = base + treeSize + node.Value;
-  const uint64_t room = uint64_t{treeSize} + 2 - node.Value;
-  uint64_t count = 0;
-  for (uint16_t unit = 0; node.Value + 2 * count + 2 <= node.End; ++count) {
-    bytes.U16(node.Value + 2 * count, unit);
-    if (unit == 0) break;
-    if (count + 1 >= room) return false;
-    text[count] = Utf16ToWindows1252(unit);
-  }
-  text[count] = '\0';
-  *value = text;
-  *length = node.StatedValueLength;
+  // The wide call gives no text of the 16-bit layout, whose texts are 8-bit.
+  if (!layout.Wide && inStrings) return false;
+  *value = base + node.Value;
+  *length = static_cast<uint32_t>(layout.Wide && node.Type == kTextType ? node.StatedValueLength
+                                                                         : node.ValueBytes);
   return true;
 }
 

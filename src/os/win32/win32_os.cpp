@@ -8,30 +8,32 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
+#include "support/text.h"
 #include "support/utf8.h"
 
 namespace kvt {
 namespace {
 
 static_assert(sizeof(OSVERSIONINFOA) == sizeof(TOsVersionInfo), "OSVERSIONINFOA layout");
-static_assert(sizeof(PROCESSENTRY32::szExeFile) == sizeof(TProcessEntry::szExeFile),
-              "PROCESSENTRY32 name");
-static_assert(sizeof(MODULEENTRY32::szExePath) == sizeof(TModuleEntry::szExePath) &&
-                  sizeof(MODULEENTRY32::szModule) == sizeof(TModuleEntry::szModule),
-              "MODULEENTRY32 names");
+static_assert(sizeof(TProcessEntry::szExeFile) >= 3 * ARRAYSIZE(PROCESSENTRY32W::szExeFile) + 1,
+              "PROCESSENTRY32W name in UTF-8");
+static_assert(sizeof(TModuleEntry::szExePath) >= 3 * ARRAYSIZE(MODULEENTRY32W::szExePath) + 1 &&
+                  sizeof(TModuleEntry::szModule) >= 3 * ARRAYSIZE(MODULEENTRY32W::szModule) + 1,
+              "MODULEENTRY32W names in UTF-8");
 
 using EnumProcessesFn = BOOL(WINAPI*)(DWORD*, DWORD, DWORD*);
-using GetModuleFileNameExAFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPSTR, DWORD);
-using GetProcessImageFileNameAFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD);
+using GetModuleFileNameExWFn = DWORD(WINAPI*)(HANDLE, HMODULE, LPWSTR, DWORD);
+using GetProcessImageFileNameWFn = DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD);
 using IsWow64ProcessFn = BOOL(WINAPI*)(HANDLE, BOOL*);
 using CreateToolhelp32SnapshotFn = HANDLE(WINAPI*)(DWORD, DWORD);
 using EnumProcessModulesFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*);
 using EnumProcessModulesExFn = BOOL(WINAPI*)(HANDLE, HMODULE*, DWORD, DWORD*, DWORD);
 using Wow64DisableFn = BOOL(WINAPI*)(PVOID*);
 using SHGetSpecialFolderLocationFn = HRESULT(WINAPI*)(HWND, int, PIDLIST_ABSOLUTE*);
-using SHGetPathFromIDListAFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPSTR);
+using SHGetPathFromIDListWFn = BOOL(WINAPI*)(PCIDLIST_ABSOLUTE, LPWSTR);
 using CoTaskMemFreeFn = void(WINAPI*)(LPVOID);
 using Wow64RevertFn = BOOL(WINAPI*)(PVOID);
 using NtQuerySystemInformationFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
@@ -57,12 +59,48 @@ PIDLIST_ABSOLUTE ToIdList(OsItemIdList list) { return ToPointer<PIDLIST_ABSOLUTE
 // Addresses are no handles: they are taken as the unsigned numbers they are.
 uint64_t FromAddress(const void* address) { return reinterpret_cast<uintptr_t>(address); }
 
-void CopyText(const char* from, char* to, size_t size) {
-  std::memcpy(to, from, size);
-  to[size - 1] = '\0';
+// The longest text a wide call is given room for: the longest path the
+// platform has.
+constexpr DWORD kMaxWideText = 32768;
+
+std::wstring ToWide(const std::string& text) {
+  const std::u16string units = Utf8ToUtf16(text.data(), text.size());
+  return std::wstring(units.begin(), units.end());
 }
 
-void CopyEntry(const PROCESSENTRY32& from, TProcessEntry* to) {
+std::wstring ToWide(const char* text) { return ToWide(std::string(text != nullptr ? text : "")); }
+
+std::string ToUtf8(const wchar_t* text, size_t units) {
+  return Utf16ToUtf8(std::u16string(text, text + units));
+}
+
+// A zero-terminated wide text of at most Units units.
+std::string ToUtf8(const wchar_t* text, size_t units, bool upToZero) {
+  size_t length = 0;
+  while (upToZero && length < units && text[length] != L'\0') ++length;
+  return ToUtf8(text, upToZero ? length : units);
+}
+
+// The units of a wide reply that fit a UTF-8 buffer of Size bytes at three
+// bytes a unit: a kMaxPathUtf8 buffer takes MAX_PATH units and the terminator.
+uint32_t UnitsFor(uint32_t size) { return (size + 2) / 3; }
+
+// A wide call that fills a buffer of Units units and returns the units
+// written, 0 on failure: its text in the caller's UTF-8 buffer, and the
+// bytes copied.
+template <typename TCall>
+uint32_t CallForText(TCall call, uint32_t units, char* buffer, uint32_t size) {
+  std::vector<wchar_t> wide(std::min<uint32_t>(std::max<uint32_t>(units, 1), kMaxWideText));
+  const DWORD written = call(wide.data(), static_cast<DWORD>(wide.size()));
+  if (written == 0 || written > wide.size()) return 0;
+  return CopyTextToBuffer(ToUtf8(wide.data(), written, true), buffer, size);
+}
+
+void CopyText(const wchar_t* from, size_t units, char* to, size_t size) {
+  CopyTextToBuffer(ToUtf8(from, units, true), to, static_cast<uint32_t>(size));
+}
+
+void CopyEntry(const PROCESSENTRY32W& from, TProcessEntry* to) {
   to->cntUsage = from.cntUsage;
   to->th32ProcessID = from.th32ProcessID;
   to->th32DefaultHeapID = from.th32DefaultHeapID;
@@ -71,10 +109,10 @@ void CopyEntry(const PROCESSENTRY32& from, TProcessEntry* to) {
   to->th32ParentProcessID = from.th32ParentProcessID;
   to->pcPriClassBase = from.pcPriClassBase;
   to->dwFlags = from.dwFlags;
-  CopyText(from.szExeFile, to->szExeFile, sizeof to->szExeFile);
+  CopyText(from.szExeFile, ARRAYSIZE(from.szExeFile), to->szExeFile, sizeof to->szExeFile);
 }
 
-void CopyEntry(const MODULEENTRY32& from, TModuleEntry* to) {
+void CopyEntry(const MODULEENTRY32W& from, TModuleEntry* to) {
   to->th32ModuleID = from.th32ModuleID;
   to->th32ProcessID = from.th32ProcessID;
   to->GlblcntUsage = from.GlblcntUsage;
@@ -82,8 +120,8 @@ void CopyEntry(const MODULEENTRY32& from, TModuleEntry* to) {
   to->modBaseAddr = FromAddress(from.modBaseAddr);
   to->modBaseSize = from.modBaseSize;
   to->hModule = FromPointer(from.hModule);
-  CopyText(from.szModule, to->szModule, sizeof to->szModule);
-  CopyText(from.szExePath, to->szExePath, sizeof to->szExePath);
+  CopyText(from.szModule, ARRAYSIZE(from.szModule), to->szModule, sizeof to->szModule);
+  CopyText(from.szExePath, ARRAYSIZE(from.szExePath), to->szExePath, sizeof to->szExePath);
 }
 
 // Calls a toolhelp walker with the platform's record, its size field set, and
@@ -143,7 +181,7 @@ Win32Os::Win32Os() {
   // A load result below 32 counts as failure, as for the old loader.
   HMODULE psapi = LoadLibraryA("psapi.dll");
   if (reinterpret_cast<uintptr_t>(psapi) >= 32)
-    getProcessImageFileNameA_ = Lookup(psapi, "GetProcessImageFileNameA");
+    getProcessImageFileNameW_ = Lookup(psapi, "GetProcessImageFileNameW");
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
   isWow64Process_ = Lookup(kernel, "IsWow64Process");
   // Both or neither: a redirection switched off must be switched on again.
@@ -165,7 +203,7 @@ bool Win32Os::BindProcessStatus() {
   HMODULE library = LoadLibraryA("PSAPI.dll");
   if (reinterpret_cast<uintptr_t>(library) < 32) return false;  // tried again on the next use
   enumProcesses_ = Lookup(library, "EnumProcesses");
-  getModuleFileNameExA_ = Lookup(library, "GetModuleFileNameExA");
+  getModuleFileNameExW_ = Lookup(library, "GetModuleFileNameExW");
   enumProcessModules_ = Lookup(library, "EnumProcessModules");
   enumProcessModulesEx_ = Lookup(library, "EnumProcessModulesEx");
   return enumProcesses_ != nullptr;
@@ -176,10 +214,10 @@ bool Win32Os::BindToolhelp() {
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
   void* snapshot = Lookup(kernel, "CreateToolhelp32Snapshot");
   if (snapshot == nullptr) return false;
-  process32First_ = Lookup(kernel, "Process32First");
-  process32Next_ = Lookup(kernel, "Process32Next");
-  module32First_ = Lookup(kernel, "Module32First");
-  module32Next_ = Lookup(kernel, "Module32Next");
+  process32First_ = Lookup(kernel, "Process32FirstW");
+  process32Next_ = Lookup(kernel, "Process32NextW");
+  module32First_ = Lookup(kernel, "Module32FirstW");
+  module32Next_ = Lookup(kernel, "Module32NextW");
   createToolhelp32Snapshot_ = snapshot;
   return true;
 }
@@ -194,18 +232,21 @@ bool Win32Os::GetVersionExA(TOsVersionInfo* info) {
 
 OsHandle Win32Os::GetCurrentProcess() { return FromHandle(::GetCurrentProcess()); }
 uint32_t Win32Os::GetCurrentProcessId() { return ::GetCurrentProcessId(); }
-std::string Win32Os::GetCommandLineA() { return ::GetCommandLineA(); }
+std::string Win32Os::GetCommandLineW() {
+  const wchar_t* line = ::GetCommandLineW();
+  return ToUtf8(line, std::wcslen(line));
+}
 
 std::string Win32Os::GetOwnModuleFileName() {
-  char buffer[MAX_PATH + 1] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-  return std::string(buffer, length);
+  std::vector<wchar_t> buffer(kMaxWideText);
+  const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), kMaxWideText);
+  return length < kMaxWideText ? ToUtf8(buffer.data(), length) : std::string();
 }
 
 bool Win32Os::IsBound(TOptionalEntry entry) {
   switch (entry) {
-    case TOptionalEntry::GetProcessImageFileNameA:
-      return getProcessImageFileNameA_ != nullptr;
+    case TOptionalEntry::GetProcessImageFileNameW:
+      return getProcessImageFileNameW_ != nullptr;
     case TOptionalEntry::NtQuerySystemInformation:
       return ntQuerySystemInformation_ != nullptr;
     case TOptionalEntry::NtQueryObject:
@@ -237,17 +278,25 @@ OsHandle Win32Os::OpenProcess(uint32_t access, bool inherit, uint32_t processId)
 
 bool Win32Os::CloseHandle(OsHandle handle) { return ::CloseHandle(ToHandle(handle)) != 0; }
 
-uint32_t Win32Os::GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
+uint32_t Win32Os::GetModuleFileNameExW(OsHandle process, OsHandle module, char* buffer,
                                        uint32_t size) {
-  if (!BindProcessStatus() || getModuleFileNameExA_ == nullptr) return 0;
-  return As<GetModuleFileNameExAFn>(getModuleFileNameExA_)(
-      ToHandle(process), reinterpret_cast<HMODULE>(ToHandle(module)), buffer, size);
+  if (!BindProcessStatus() || getModuleFileNameExW_ == nullptr) return 0;
+  return CallForText(
+      [&](wchar_t* wide, DWORD units) {
+        return As<GetModuleFileNameExWFn>(getModuleFileNameExW_)(
+            ToHandle(process), reinterpret_cast<HMODULE>(ToHandle(module)), wide, units);
+      },
+      UnitsFor(size), buffer, size);
 }
 
-uint32_t Win32Os::GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) {
-  if (getProcessImageFileNameA_ == nullptr) return 0;
-  return As<GetProcessImageFileNameAFn>(getProcessImageFileNameA_)(ToHandle(process), buffer,
-                                                                   size);
+uint32_t Win32Os::GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) {
+  if (getProcessImageFileNameW_ == nullptr) return 0;
+  return CallForText(
+      [&](wchar_t* wide, DWORD units) {
+        return As<GetProcessImageFileNameWFn>(getProcessImageFileNameW_)(ToHandle(process), wide,
+                                                                         units);
+      },
+      UnitsFor(size), buffer, size);
 }
 
 bool Win32Os::TerminateProcess(OsHandle process, uint32_t exitCode) {
@@ -262,9 +311,9 @@ bool Win32Os::IsWow64Process(OsHandle process, bool* wow64) {
   return ok != 0;
 }
 
-bool Win32Os::CreateProcessA(const char* applicationName, const std::string& commandLine,
+bool Win32Os::CreateProcessW(const char* applicationName, const std::string& commandLine,
                              TProcessInformation* info) {
-  STARTUPINFOA startup = {};
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   // Handles handed on must be inheritable; the ones this program was given
@@ -278,10 +327,13 @@ bool Win32Os::CreateProcessA(const char* applicationName, const std::string& com
       ::DuplicateHandle(::GetCurrentProcess(), own, ::GetCurrentProcess(), targets[i], 0, TRUE,
                         DUPLICATE_SAME_ACCESS);
   }
-  std::string line = commandLine;  // the call may write into it
+  const std::wstring application = ToWide(applicationName);
+  std::wstring line = ToWide(commandLine);  // the call may write into it
+  line.push_back(L'\0');
   PROCESS_INFORMATION started = {};
-  const BOOL ok = ::CreateProcessA(applicationName, &line[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                   nullptr, &startup, &started);
+  const BOOL ok = ::CreateProcessW(applicationName != nullptr ? application.c_str() : nullptr,
+                                   &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                   &started);
   for (int i = 0; i < 3; ++i)
     if (*targets[i] != GetStdHandle(streams[i])) ::CloseHandle(*targets[i]);
   if (!ok) return false;
@@ -310,22 +362,22 @@ OsHandle Win32Os::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
 
 bool Win32Os::Process32First(OsHandle snapshot, TProcessEntry* entry) {
   if (!BindToolhelp() || process32First_ == nullptr) return false;
-  return WalkSnapshot<PROCESSENTRY32>(process32First_, snapshot, entry);
+  return WalkSnapshot<PROCESSENTRY32W>(process32First_, snapshot, entry);
 }
 
 bool Win32Os::Process32Next(OsHandle snapshot, TProcessEntry* entry) {
   if (!BindToolhelp() || process32Next_ == nullptr) return false;
-  return WalkSnapshot<PROCESSENTRY32>(process32Next_, snapshot, entry);
+  return WalkSnapshot<PROCESSENTRY32W>(process32Next_, snapshot, entry);
 }
 
 bool Win32Os::Module32First(OsHandle snapshot, TModuleEntry* entry) {
   if (!BindToolhelp() || module32First_ == nullptr) return false;
-  return WalkSnapshot<MODULEENTRY32>(module32First_, snapshot, entry);
+  return WalkSnapshot<MODULEENTRY32W>(module32First_, snapshot, entry);
 }
 
 bool Win32Os::Module32Next(OsHandle snapshot, TModuleEntry* entry) {
   if (!BindToolhelp() || module32Next_ == nullptr) return false;
-  return WalkSnapshot<MODULEENTRY32>(module32Next_, snapshot, entry);
+  return WalkSnapshot<MODULEENTRY32W>(module32Next_, snapshot, entry);
 }
 
 bool Win32Os::EnumProcessModules(OsHandle process, OsHandle* modules, uint32_t count,
@@ -350,12 +402,27 @@ bool Win32Os::EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t
       modules, count, countNeeded);
 }
 
-uint32_t Win32Os::GetWindowsDirectoryA(char* buffer, uint32_t size) {
-  return ::GetWindowsDirectoryA(buffer, size);
+namespace {
+
+// GetWindowsDirectoryW and GetSystemDirectoryW into a UTF-8 buffer: the bytes
+// copied, or the size needed with its terminator when the buffer is too small.
+uint32_t DirectoryText(UINT(WINAPI* call)(LPWSTR, UINT), char* buffer, uint32_t size) {
+  std::vector<wchar_t> wide(kMaxWideText);
+  const UINT units = call(wide.data(), kMaxWideText);
+  if (units == 0 || units >= kMaxWideText) return 0;
+  const std::string text = ToUtf8(wide.data(), units);
+  if (text.size() >= size) return static_cast<uint32_t>(text.size() + 1);
+  return CopyTextToBuffer(text, buffer, size);
 }
 
-uint32_t Win32Os::GetSystemDirectoryA(char* buffer, uint32_t size) {
-  return ::GetSystemDirectoryA(buffer, size);
+}  // namespace
+
+uint32_t Win32Os::GetWindowsDirectoryW(char* buffer, uint32_t size) {
+  return DirectoryText(::GetWindowsDirectoryW, buffer, size);
+}
+
+uint32_t Win32Os::GetSystemDirectoryW(char* buffer, uint32_t size) {
+  return DirectoryText(::GetSystemDirectoryW, buffer, size);
 }
 
 bool Win32Os::BindShell() {
@@ -364,9 +431,9 @@ bool Win32Os::BindShell() {
   const HMODULE shell = LoadLibraryA("shell32.dll");
   const HMODULE com = LoadLibraryA("ole32.dll");
   void* location = Lookup(shell, "SHGetSpecialFolderLocation");
-  shGetPathFromIDListA_ = Lookup(shell, "SHGetPathFromIDListA");
+  shGetPathFromIDListW_ = Lookup(shell, "SHGetPathFromIDListW");
   coTaskMemFree_ = Lookup(com, "CoTaskMemFree");
-  if (shGetPathFromIDListA_ == nullptr || coTaskMemFree_ == nullptr) return false;
+  if (shGetPathFromIDListW_ == nullptr || coTaskMemFree_ == nullptr) return false;
   shGetSpecialFolderLocation_ = location;
   return location != nullptr;
 }
@@ -380,29 +447,36 @@ int32_t Win32Os::SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemId
   return result;
 }
 
-bool Win32Os::SHGetPathFromIDListA(OsItemIdList idList, char* path) {
+bool Win32Os::SHGetPathFromIDListW(OsItemIdList idList, char* path) {
   if (!BindShell()) return false;
-  return As<SHGetPathFromIDListAFn>(shGetPathFromIDListA_)(ToIdList(idList), path) != 0;
+  wchar_t wide[MAX_PATH] = {};
+  if (As<SHGetPathFromIDListWFn>(shGetPathFromIDListW_)(ToIdList(idList), wide) == 0) return false;
+  CopyText(wide, MAX_PATH, path, kMaxPathUtf8);
+  return true;
 }
 
 void Win32Os::CoTaskMemFree(OsItemIdList memory) {
   if (BindShell()) As<CoTaskMemFreeFn>(coTaskMemFree_)(ToIdList(memory));
 }
 
-int32_t Win32Os::RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options,
+int32_t Win32Os::RegOpenKeyExW(OsHandle key, const char* subKey, uint32_t options,
                                uint32_t samDesired, OsHandle* result) {
   HKEY opened = nullptr;
-  const LONG status = ::RegOpenKeyExA(ToKey(key), subKey, options, samDesired, &opened);
+  const std::wstring name = ToWide(subKey);
+  const LONG status = ::RegOpenKeyExW(ToKey(key), subKey != nullptr ? name.c_str() : nullptr,
+                                      options, samDesired, &opened);
   if (status == ERROR_SUCCESS) *result = FromPointer(opened);
   return status;
 }
 
-int32_t Win32Os::RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type,
+int32_t Win32Os::RegQueryValueExW(OsHandle key, const char* valueName, uint32_t* type,
                                   uint8_t* data, uint32_t* dataSize) {
   DWORD valueType = 0;
   DWORD size = dataSize != nullptr ? *dataSize : 0;
-  const LONG status = ::RegQueryValueExA(ToKey(key), valueName, nullptr, &valueType, data,
-                                         dataSize != nullptr ? &size : nullptr);
+  const std::wstring name = ToWide(valueName);
+  const LONG status =
+      ::RegQueryValueExW(ToKey(key), valueName != nullptr ? name.c_str() : nullptr, nullptr,
+                         &valueType, data, dataSize != nullptr ? &size : nullptr);
   if (type != nullptr) *type = valueType;
   if (dataSize != nullptr) *dataSize = size;
   return status;
@@ -412,12 +486,16 @@ int32_t Win32Os::RegCloseKey(OsHandle key) { return ::RegCloseKey(ToKey(key)); }
 
 uint32_t Win32Os::GetLogicalDrives() { return ::GetLogicalDrives(); }
 
-uint32_t Win32Os::QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) {
-  return ::QueryDosDeviceA(deviceName, buffer, size);
+uint32_t Win32Os::QueryDosDeviceW(const char* deviceName, char* buffer, uint32_t size) {
+  // The reply is a list of texts; the first is the device the name stands for.
+  const std::wstring name = ToWide(deviceName);
+  return CallForText(
+      [&](wchar_t* wide, DWORD units) { return ::QueryDosDeviceW(name.c_str(), wide, units); },
+      UnitsFor(size), buffer, size);
 }
 
-uint32_t Win32Os::GetFileAttributesA(const char* fileName) {
-  return ::GetFileAttributesA(fileName);
+uint32_t Win32Os::GetFileAttributesW(const char* fileName) {
+  return ::GetFileAttributesW(ToWide(fileName).c_str());
 }
 
 bool Win32Os::Wow64DisableWow64FsRedirection(uint64_t* oldValue) {
@@ -434,10 +512,10 @@ bool Win32Os::Wow64RevertWow64FsRedirection(uint64_t oldValue) {
              reinterpret_cast<PVOID>(static_cast<uintptr_t>(oldValue))) != 0;
 }
 
-OsHandle Win32Os::CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+OsHandle Win32Os::CreateFileW(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                               uint32_t creationDisposition, uint32_t flagsAndAttributes) {
-  return FromHandle(::CreateFileA(fileName, desiredAccess, shareMode, nullptr, creationDisposition,
-                                  flagsAndAttributes, nullptr));
+  return FromHandle(::CreateFileW(ToWide(fileName).c_str(), desiredAccess, shareMode, nullptr,
+                                  creationDisposition, flagsAndAttributes, nullptr));
 }
 
 uint32_t Win32Os::GetFileSize(OsHandle file, uint32_t* fileSizeHigh) {
@@ -454,7 +532,7 @@ bool Win32Os::ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32
   return ok != 0;
 }
 
-bool Win32Os::GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+bool Win32Os::GetVolumeInformationW(const char* rootPathName, char* volumeNameBuffer,
                                     uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
                                     uint32_t* maximumComponentLength, uint32_t* fileSystemFlags,
                                     char* fileSystemNameBuffer, uint32_t fileSystemNameSize) {
@@ -462,74 +540,99 @@ bool Win32Os::GetVolumeInformationA(const char* rootPathName, char* volumeNameBu
   // A drive without a medium must answer with an error, not with a dialog that
   // waits for a user who may not be there.
   const UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
-  const BOOL ok = ::GetVolumeInformationA(
-      rootPathName, volumeNameBuffer, volumeNameSize, volumeSerialNumber ? &serial : nullptr,
+  wchar_t volumeName[MAX_PATH + 1] = {};
+  wchar_t fileSystemName[MAX_PATH + 1] = {};
+  const BOOL ok = ::GetVolumeInformationW(
+      ToWide(rootPathName).c_str(), volumeName, MAX_PATH + 1, volumeSerialNumber ? &serial : nullptr,
       maximumComponentLength ? &componentLength : nullptr, fileSystemFlags ? &flags : nullptr,
-      fileSystemNameBuffer, fileSystemNameSize);
+      fileSystemName, MAX_PATH + 1);
   SetErrorMode(oldMode);
+  if (ok && volumeNameBuffer != nullptr)
+    CopyText(volumeName, MAX_PATH + 1, volumeNameBuffer, volumeNameSize);
+  if (ok && fileSystemNameBuffer != nullptr)
+    CopyText(fileSystemName, MAX_PATH + 1, fileSystemNameBuffer, fileSystemNameSize);
   if (volumeSerialNumber) *volumeSerialNumber = serial;
   if (maximumComponentLength) *maximumComponentLength = componentLength;
   if (fileSystemFlags) *fileSystemFlags = flags;
   return ok != 0;
 }
 
-uint32_t Win32Os::GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) {
+uint32_t Win32Os::GetFileVersionInfoSizeW(const char* fileName, uint32_t* handle) {
   DWORD value = 0;
-  const DWORD size = ::GetFileVersionInfoSizeA(fileName, &value);
+  const DWORD size = ::GetFileVersionInfoSizeW(ToWide(fileName).c_str(), &value);
   *handle = value;
   return size;
 }
 
-bool Win32Os::GetFileVersionInfoA(const char* fileName, uint32_t handle, uint32_t size,
+bool Win32Os::GetFileVersionInfoW(const char* fileName, uint32_t handle, uint32_t size,
                                   void* data) {
-  return ::GetFileVersionInfoA(fileName, handle, size, data) != 0;
+  return ::GetFileVersionInfoW(ToWide(fileName).c_str(), handle, size, data) != 0;
 }
 
-bool Win32Os::VerQueryValueA(const void* block, const char* subBlock, const void** value,
+bool Win32Os::VerQueryValueW(const void* block, const char* subBlock, const void** value,
                              uint32_t* length) {
   void* found = nullptr;
   UINT bytes = 0;
-  const BOOL ok = ::VerQueryValueA(block, subBlock, &found, &bytes);
+  const BOOL ok = ::VerQueryValueW(block, ToWide(subBlock).c_str(), &found, &bytes);
   *value = found;
   *length = bytes;
   return ok != 0;
 }
 
-int Win32Os::CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength,
+int Win32Os::CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength,
                             const char* b, int bLength) {
-  return ::CompareStringA(locale, flags, a, aLength, b, bLength);
+  const std::wstring left = ToWide(aLength < 0 ? std::string(a) : std::string(a, aLength));
+  const std::wstring right = ToWide(bLength < 0 ? std::string(b) : std::string(b, bLength));
+  return ::CompareStringW(locale, flags, left.data(), static_cast<int>(left.size()), right.data(),
+                          static_cast<int>(right.size()));
 }
 
-bool Win32Os::IsDBCSLeadByte(uint8_t byte) { return ::IsDBCSLeadByte(byte) != 0; }
-
-std::string Win32Os::ConvertAnsiToOem(const std::string& text) {
-  if (text.empty()) return text;
-  const int wideLength = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0);
-  if (wideLength <= 0) return text;
-  std::vector<wchar_t> wide(static_cast<size_t>(wideLength));
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                      wideLength);
-  const int oemLength =
-      WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
-  if (oemLength <= 0) return text;
-  std::string oem(static_cast<size_t>(oemLength), '\0');
-  WideCharToMultiByte(CP_OEMCP, 0, wide.data(), wideLength, &oem[0], oemLength, nullptr, nullptr);
-  return oem;
+std::string Win32Os::WideCharToMultiByte(uint32_t codePage, const std::string& text) {
+  const std::wstring wide = ToWide(text);
+  if (wide.empty()) return std::string();
+  const int wideLength = static_cast<int>(wide.size());
+  const int length =
+      ::WideCharToMultiByte(codePage, 0, wide.data(), wideLength, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string converted(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(codePage, 0, wide.data(), wideLength, &converted[0], length, nullptr,
+                        nullptr);
+  return converted;
 }
 
 std::string Win32Os::LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) {
-  const std::u16string source = Utf8ToUtf16(text.data(), text.size());
+  const std::wstring wide = ToWide(text);
   // The call takes no empty source, and counts in int.
-  if (source.empty() || source.size() > static_cast<size_t>(INT_MAX)) return text;
-  const std::wstring wide(source.begin(), source.end());
-  const int sourceLength = static_cast<int>(wide.size());
-  const int length = ::LCMapStringW(locale, mapFlags, wide.data(), sourceLength, nullptr, 0);
+  if (wide.empty() || wide.size() > static_cast<size_t>(INT_MAX)) return text;
+  const int wideLength = static_cast<int>(wide.size());
+  const int length = ::LCMapStringW(locale, mapFlags, wide.data(), wideLength, nullptr, 0);
   if (length <= 0) return text;
   std::wstring mapped(static_cast<size_t>(length), L'\0');
-  if (::LCMapStringW(locale, mapFlags, wide.data(), sourceLength, &mapped[0], length) != length)
+  if (::LCMapStringW(locale, mapFlags, wide.data(), wideLength, &mapped[0], length) != length)
     return text;
-  return Utf16ToUtf8(std::u16string(mapped.begin(), mapped.end()));
+  return ToUtf8(mapped.data(), mapped.size());
+}
+
+bool Win32Os::GetConsoleMode(uint32_t stdHandle, uint32_t* mode) {
+  DWORD value = 0;
+  const BOOL ok = ::GetConsoleMode(GetStdHandle(stdHandle), &value);
+  *mode = value;
+  return ok != 0;
+}
+
+bool Win32Os::WriteConsoleW(uint32_t stdHandle, const std::string& text) {
+  const HANDLE handle = GetStdHandle(stdHandle);
+  const std::wstring wide = ToWide(text);
+  // Consoles take a limited amount per call.
+  constexpr size_t kChunk = 8192;
+  for (size_t at = 0; at < wide.size();) {
+    DWORD written = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min(kChunk, wide.size() - at));
+    if (!::WriteConsoleW(handle, wide.data() + at, wanted, &written, nullptr) || written == 0)
+      return false;
+    at += written;
+  }
+  return true;
 }
 
 bool Win32Os::WriteStdOut(const char* data, size_t length) {
@@ -540,7 +643,7 @@ bool Win32Os::WriteStdErr(const char* data, size_t length) {
   return WriteAll(STD_ERROR_HANDLE, data, length);
 }
 
-void Win32Os::OutputDebugStringA(const char* text) { ::OutputDebugStringA(text); }
+void Win32Os::OutputDebugStringW(const char* text) { ::OutputDebugStringW(ToWide(text).c_str()); }
 
 uint32_t Win32Os::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
                                            uint32_t* needed) {
@@ -595,28 +698,6 @@ TWorkerResult Win32Os::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t time
   // process, so the job is never freed.
   static_cast<void>(job.release());
   return TWorkerResult::Abandoned;
-}
-
-std::string Win32Os::UnicodeToAnsi(const std::u16string& text) {
-  if (text.empty()) return std::string();
-  const std::wstring wide(text.begin(), text.end());
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()),
-                                         nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return std::string();
-  std::string ansi(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &ansi[0], length,
-                      nullptr, nullptr);
-  return ansi;
-}
-
-std::u16string Win32Os::AnsiToUnicode(const std::string& text) {
-  if (text.empty()) return std::u16string();
-  const int length =
-      MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (length <= 0) return std::u16string();
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
-  return std::u16string(wide.begin(), wide.end());
 }
 
 }  // namespace kvt

@@ -5,7 +5,7 @@ namespace kvt {
 
 // The real system. Optional entry points are bound by name: the process-status
 // library on first use (and again on the next use while loading fails),
-// toolhelp from kernel32 and the shell's folder calls on first use, GetProcessImageFileNameA, the WOW64
+// toolhelp from kernel32 and the shell's folder calls on first use, GetProcessImageFileNameW, the WOW64
 // calls of kernel32 and the native entry points of the already loaded
 // ntdll.dll when the object is created at start-up.
 class Win32Os : public Os {
@@ -15,7 +15,7 @@ class Win32Os : public Os {
   bool GetVersionExA(TOsVersionInfo* info) override;
   OsHandle GetCurrentProcess() override;
   uint32_t GetCurrentProcessId() override;
-  std::string GetCommandLineA() override;
+  std::string GetCommandLineW() override;
   std::string GetOwnModuleFileName() override;
   bool IsBound(TOptionalEntry entry) override;
   uint32_t PointerSize() override;
@@ -23,12 +23,12 @@ class Win32Os : public Os {
   bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) override;
   OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
   bool CloseHandle(OsHandle handle) override;
-  uint32_t GetModuleFileNameExA(OsHandle process, OsHandle module, char* buffer,
+  uint32_t GetModuleFileNameExW(OsHandle process, OsHandle module, char* buffer,
                                 uint32_t size) override;
-  uint32_t GetProcessImageFileNameA(OsHandle process, char* buffer, uint32_t size) override;
+  uint32_t GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) override;
   bool TerminateProcess(OsHandle process, uint32_t exitCode) override;
   bool IsWow64Process(OsHandle process, bool* wow64) override;
-  bool CreateProcessA(const char* applicationName, const std::string& commandLine,
+  bool CreateProcessW(const char* applicationName, const std::string& commandLine,
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
@@ -43,46 +43,47 @@ class Win32Os : public Os {
                           uint32_t* countNeeded) override;
   bool EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
                             uint32_t* countNeeded, uint32_t filterFlag) override;
-  uint32_t GetFileAttributesA(const char* fileName) override;
-  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
-  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetFileAttributesW(const char* fileName) override;
+  uint32_t GetWindowsDirectoryW(char* buffer, uint32_t size) override;
+  uint32_t GetSystemDirectoryW(char* buffer, uint32_t size) override;
   int32_t SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) override;
-  bool SHGetPathFromIDListA(OsItemIdList idList, char* path) override;
+  bool SHGetPathFromIDListW(OsItemIdList idList, char* path) override;
   void CoTaskMemFree(OsItemIdList memory) override;
-  int32_t RegOpenKeyExA(OsHandle key, const char* subKey, uint32_t options, uint32_t samDesired,
+  int32_t RegOpenKeyExW(OsHandle key, const char* subKey, uint32_t options, uint32_t samDesired,
                         OsHandle* result) override;
-  int32_t RegQueryValueExA(OsHandle key, const char* valueName, uint32_t* type, uint8_t* data,
+  int32_t RegQueryValueExW(OsHandle key, const char* valueName, uint32_t* type, uint8_t* data,
                            uint32_t* dataSize) override;
   int32_t RegCloseKey(OsHandle key) override;
 
   uint32_t GetLogicalDrives() override;
-  uint32_t QueryDosDeviceA(const char* deviceName, char* buffer, uint32_t size) override;
+  uint32_t QueryDosDeviceW(const char* deviceName, char* buffer, uint32_t size) override;
 
   bool Wow64DisableWow64FsRedirection(uint64_t* oldValue) override;
   bool Wow64RevertWow64FsRedirection(uint64_t oldValue) override;
-  OsHandle CreateFileA(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
+  OsHandle CreateFileW(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                        uint32_t creationDisposition, uint32_t flagsAndAttributes) override;
   uint32_t GetFileSize(OsHandle file, uint32_t* fileSizeHigh) override;
   bool ReadFile(OsHandle file, void* buffer, uint32_t bytesToRead, uint32_t* bytesRead) override;
-  bool GetVolumeInformationA(const char* rootPathName, char* volumeNameBuffer,
+  bool GetVolumeInformationW(const char* rootPathName, char* volumeNameBuffer,
                              uint32_t volumeNameSize, uint32_t* volumeSerialNumber,
                              uint32_t* maximumComponentLength, uint32_t* fileSystemFlags,
                              char* fileSystemNameBuffer, uint32_t fileSystemNameSize) override;
-  uint32_t GetFileVersionInfoSizeA(const char* fileName, uint32_t* handle) override;
-  bool GetFileVersionInfoA(const char* fileName, uint32_t handle, uint32_t size,
+  uint32_t GetFileVersionInfoSizeW(const char* fileName, uint32_t* handle) override;
+  bool GetFileVersionInfoW(const char* fileName, uint32_t handle, uint32_t size,
                            void* data) override;
-  bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+  bool VerQueryValueW(const void* block, const char* subBlock, const void** value,
                       uint32_t* length) override;
 
-  int CompareStringA(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
+  int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
-  bool IsDBCSLeadByte(uint8_t byte) override;
-  std::string ConvertAnsiToOem(const std::string& text) override;
+  std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) override;
   std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
 
+  bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
+  bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
   bool WriteStdOut(const char* data, size_t length) override;
   bool WriteStdErr(const char* data, size_t length) override;
-  void OutputDebugStringA(const char* text) override;
+  void OutputDebugStringW(const char* text) override;
 
   uint32_t NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
                                     uint32_t* needed) override;
@@ -93,8 +94,6 @@ class Win32Os : public Os {
   bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
   TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
-  std::string UnicodeToAnsi(const std::u16string& text) override;
-  std::u16string AnsiToUnicode(const std::string& text) override;
 
  private:
   bool BindProcessStatus();
@@ -103,7 +102,7 @@ class Win32Os : public Os {
 
   // Addresses of the optional entry points; null while unbound.
   void* enumProcesses_ = nullptr;
-  void* getModuleFileNameExA_ = nullptr;
+  void* getModuleFileNameExW_ = nullptr;
   void* enumProcessModules_ = nullptr;
   void* enumProcessModulesEx_ = nullptr;
   void* createToolhelp32Snapshot_ = nullptr;
@@ -111,10 +110,10 @@ class Win32Os : public Os {
   void* process32Next_ = nullptr;
   void* module32First_ = nullptr;
   void* module32Next_ = nullptr;
-  void* getProcessImageFileNameA_ = nullptr;
+  void* getProcessImageFileNameW_ = nullptr;
   void* isWow64Process_ = nullptr;
   void* shGetSpecialFolderLocation_ = nullptr;
-  void* shGetPathFromIDListA_ = nullptr;
+  void* shGetPathFromIDListW_ = nullptr;
   void* coTaskMemFree_ = nullptr;
   void* wow64DisableFsRedirection_ = nullptr;
   void* wow64RevertFsRedirection_ = nullptr;

@@ -32,7 +32,6 @@ TEST(CommandLine, SeparatorsQuotesAndEmptyPairs) {
 }
 
 TEST(CommandLine, ParametersTextIsWhatFollowsTheProgramNameAsWritten) {
-  FakeOs os;
   const std::pair<std::string, std::string> cases[] = {
       {"kvt.exe /list  \"a b\"", " /list  \"a b\""},
       {"\"C:\\Program Files\\kvt.exe\"\t/list", "\t/list"},
@@ -40,8 +39,9 @@ TEST(CommandLine, ParametersTextIsWhatFollowsTheProgramNameAsWritten) {
       {"kvt.exe", ""},
       {"", ""},
       {std::string("kvt.exe a\0b", 11), " a"},
+      {"C:\\\xD0\xA1\xD0\xBE\\k.exe /kill \xD1\x81*\xE5\x8A\xA9.exe", " /kill \xD1\x81*\xE5\x8A\xA9.exe"},
   };
-  for (const auto& c : cases) EXPECT_EQ(ParametersText(os, c.first), c.second) << c.first;
+  for (const auto& c : cases) EXPECT_EQ(ParametersText(c.first), c.second) << c.first;
 }
 
 TEST(CommandLine, CountAndMissingParameters) {
@@ -53,13 +53,11 @@ TEST(CommandLine, CountAndMissingParameters) {
   EXPECT_EQ(empty.Count(), 0);
 }
 
-TEST(CommandLine, DoubleByteCharactersAreTakenWhole) {
+TEST(CommandLine, CharactersOutsideAsciiAreTakenAsTheyAre) {
   FakeOs os;
-  os.LeadBytes = {0x81};
-  // 0x81 0x20 is one character; in a single-byte code page the blank would split.
-  EXPECT_EQ(Split(os, "kvt a\x81 b"), (Words{"kvt", "a\x81 b"}));
-  os.LeadBytes.clear();
-  EXPECT_EQ(Split(os, "kvt a\x81 b"), (Words{"kvt", "a\x81", "b"}));
+  // UTF-8: no byte of "с*助" (U+0441 U+002A U+52A9) is a separator or a quote.
+  EXPECT_EQ(Split(os, "kvt /kill \xD1\x81*\xE5\x8A\xA9.exe \"\xF0\x90\x90\xB7 b\""),
+            (Words{"kvt", "/kill", "\xD1\x81*\xE5\x8A\xA9.exe", "\xF0\x90\x90\xB7 b"}));
 }
 
 TEST(CommandLine, SwitchTestUsesTheLocaleComparisonOnTheWholeRest) {
@@ -67,7 +65,7 @@ TEST(CommandLine, SwitchTestUsesTheLocaleComparisonOnTheWholeRest) {
   TCommandLine line(os, "kvt /LIST -Kill /lists --modules x/handles /");
   os.Calls.clear();
   EXPECT_TRUE(line.HasSwitch("list"));
-  EXPECT_GT(os.CallCount("CompareStringA"), 0u);
+  EXPECT_GT(os.CallCount("CompareStringW"), 0u);
   EXPECT_TRUE(line.HasSwitch("kill"));
   EXPECT_FALSE(line.HasSwitch("modules"));
   EXPECT_FALSE(line.HasSwitch("handles"));

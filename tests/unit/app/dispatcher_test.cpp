@@ -54,6 +54,35 @@ TEST_F(DispatcherTest, UnderWow64TheProgramBesideItDoesTheWork) {
   EXPECT_EQ(os.OpenHandleCount(), 0u);
 }
 
+// Names outside the ANSI code page: a console shows them as they are; in a
+// file or pipe the table is in the ANSI code page, "?" for what it lacks, and
+// every column keeps its width in characters; the forms carry them in UTF-8.
+TEST_F(DispatcherTest, NamesOutsideTheAnsiCodePageInEachOutput) {
+  // "C:\Пользователь\сон.exe", then CJK and a character outside the BMP.
+  const std::string folder = "C:\\\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x8C\\";
+  const std::string name = "\xD1\x81\xD0\xBE\xD0\xBD\xE5\x8A\xA9\xF0\x90\x90\xB7.exe";
+  AddFakeProcess(os, 700, 612, folder + name);
+  // Nine characters of file name, padded to 25.
+  const std::string tail = std::string(16, ' ') + "  ( 612)" + std::string(66, ' ');
+  const std::string ansi = " 700  ?????.exe" + tail + "C:\\????\\\r\n";
+  const std::string exact = " 700  " + name + tail + folder + "\r\n";
+
+  EXPECT_EQ(Run("kvt /list 700"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + ansi);
+
+  os.StdOut.clear();
+  os.StdOutIsConsole = true;
+  EXPECT_EQ(Run("kvt /list 700"), 0);
+  EXPECT_EQ(os.StdOut, "");
+  EXPECT_EQ(os.Console, kBanner + kListHead + exact);
+
+  os.Console.clear();
+  EXPECT_EQ(Run("kvt /csv /list 700"), 0);
+  EXPECT_EQ(os.Console, "");
+  EXPECT_NE(os.StdOut.find(",612," + name + "," + folder + name + ","), std::string::npos)
+      << os.StdOut;
+}
+
 TEST_F(DispatcherTest, WithoutAWow64HandOnTheProgramWorksItself) {
   struct TCase {
     bool Wow64;
@@ -415,7 +444,7 @@ TEST_F(DispatcherTest, HandlesOnWindows10) {
 
 TEST_F(DispatcherTest, UnhandledErrorFlushesReportsInOemAndExitsWithOne) {
   os.StdOutFails = true;
-  os.OwnModuleFileName = "C:\\Tools\\kv\xE4tProc.exe";
+  os.OwnModuleFileName = "C:\\Tools\\kv\xC3\xA4tProc.exe";
   EXPECT_EQ(Run("kvtProc.exe /list"), 1);
   const std::string& report = os.StdErr;
   EXPECT_EQ(report.rfind("Exception EWriteError in module kv\x84tProc.exe at ", 0), 0u) << report;

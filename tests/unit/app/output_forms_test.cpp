@@ -14,8 +14,8 @@ class OutputFormsTest : public ::testing::Test {
   OutputFormsTest() {
     AddFakeProcess(os, 500, 4, "C:\\Windows\\system32\\services.exe");
     AddFakeProcess(os, 612, 500, "C:\\Windows\\explorer.exe");
-    AddFakeProcess(os, 700, 612, "C:\\Apps\\k\x80nig.exe");  // the euro sign of the Western page
-    os.File("C:\\Apps\\k\x80nig.exe").Bytes = "abc";
+    AddFakeProcess(os, 700, 612, "C:\\Apps\\k\xE2\x82\xACnig.exe");  // the euro sign
+    os.File("C:\\Apps\\k\xE2\x82\xACnig.exe").Bytes = "abc";
     TFakeFile& file = os.File("C:\\Windows\\explorer.exe");
     file.Bytes = PeFileWithStrings({{"FileDescription", "Shell, \"Desktop\""},
                                     {"FileVersion", " 6.0 "},

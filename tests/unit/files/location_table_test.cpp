@@ -31,7 +31,7 @@ TEST(LocationTableTest, SetsStaySortedInTheUsersCollationAndHoldEachDirectoryOnc
   EXPECT_EQ(table.Paths(kProgramFilesMacro),
             (std::vector<std::string>{"a:", "b:\\Apps", "c:\\program files",
                                       "C:\\Program Files (x86)"}));
-  EXPECT_GT(os.CallCount("CompareStringA"), 0u);
+  EXPECT_GT(os.CallCount("CompareStringW"), 0u);
   EXPECT_TRUE(table.Paths(kWinDirMacro).empty());
 }
 

@@ -114,10 +114,10 @@ TEST_F(PathNormaliserTest, ItemsNormaliseOnceAndKeepTheResult) {
   list.Refresh();
   TqxProcessItem& smss = list.Items(0);
   EXPECT_EQ(smss.CompleteFilename(), "C:\\WINDOWS\\System32\\smss.exe");
-  const size_t tests = os.CallCount("GetFileAttributesA");
+  const size_t tests = os.CallCount("GetFileAttributesW");
   smss.Filename = "other.exe";
   EXPECT_EQ(smss.CompleteFilename(), "C:\\WINDOWS\\System32\\smss.exe");
-  EXPECT_EQ(os.CallCount("GetFileAttributesA"), tests);
+  EXPECT_EQ(os.CallCount("GetFileAttributesW"), tests);
 
   TqxProcessItem& unnamed = list.Items(1);
   unnamed.Filename = "";

@@ -12,10 +12,10 @@ namespace {
 // Remembers every sub-block path the reader asks for.
 class TRecordingOs : public FakeOs {
  public:
-  bool VerQueryValueA(const void* block, const char* subBlock, const void** value,
+  bool VerQueryValueW(const void* block, const char* subBlock, const void** value,
                       uint32_t* length) override {
     SubBlocks.emplace_back(subBlock);
-    return FakeOs::VerQueryValueA(block, subBlock, value, length);
+    return FakeOs::VerQueryValueW(block, subBlock, value, length);
   }
   std::vector<std::string> SubBlocks;
 };
@@ -52,6 +52,16 @@ TEST(ReadVersionInfo, TwelveEntriesInKeyOrderWithValuesAsStored) {
   EXPECT_EQ(os.SubBlocks[0].size(), 26u);
   EXPECT_EQ(os.SubBlocks[1], "\\\\StringFileInfo\\\\040904E4\\\\FileVersion");
   EXPECT_EQ(os.SubBlocks[13], "\\\\StringFileInfo\\\\040904E4\\\\Translators");
+}
+
+TEST(ReadVersionInfo, TextsOutsideTheAnsiCodePageComeAsTheyAre) {
+  FakeOs os;
+  // Cyrillic, CJK and a character outside the Basic Multilingual Plane.
+  const std::string company = "\xD0\xA1\xD0\xBE\xD0\xBD \xE5\x8A\xA9\xE6\x89\x8B \xF0\x90\x90\xB7";
+  os.File("C:\\u.exe").Bytes = PeFileWithStrings({{"CompanyName", company}});
+  TStringList list;
+  ASSERT_TRUE(ReadVersionInfo(os, "C:\\u.exe", 0, list));
+  EXPECT_EQ(list.Values("CompanyName"), company);
 }
 
 TEST(ReadVersionInfo, TranslatorsOnlyWhenTheEntryDoesNotEndInEquals) {

@@ -74,7 +74,7 @@ TEST_F(DigestTest, TheCacheHashesEachFileOnceWhateverTheCase) {
   const std::string first = CachedMD5OfFile(context, "C:\\Tools\\a=b.exe");
   os.File("C:\\Tools\\a=b.exe").Bytes = "changed meanwhile";
   EXPECT_EQ(CachedMD5OfFile(context, "c:\\TOOLS\\A=B.EXE"), first);
-  EXPECT_EQ(os.CallCount("CreateFileA"), 1u);
+  EXPECT_EQ(os.CallCount("CreateFileW"), 1u);
   EXPECT_EQ(context.FileDigestCache.Count(), 1);
 
   // Only a digest of 32 digits is taken from the cache.

@@ -30,7 +30,7 @@ class ReadyVolumesTest : public ::testing::Test {
 
 TEST_F(ReadyVolumesTest, FromCUpwardsWithoutTheTweak) {
   EXPECT_EQ(ProbeReadyVolumes(os), "CE");
-  EXPECT_EQ(os.CallCount("GetVolumeInformationA"), 3u);  // C, D and E: A is never touched
+  EXPECT_EQ(os.CallCount("GetVolumeInformationW"), 3u);  // C, D and E: A is never touched
 }
 
 TEST_F(ReadyVolumesTest, TheTweakNamesTheFirstDriveProbed) {
@@ -41,7 +41,7 @@ TEST_F(ReadyVolumesTest, TheTweakNamesTheFirstDriveProbed) {
   SetDword(os, kProgramKey, 26);
   os.Calls.clear();
   EXPECT_EQ(ProbeReadyVolumes(os), "");
-  EXPECT_EQ(os.CallCount("GetVolumeInformationA"), 0u);
+  EXPECT_EQ(os.CallCount("GetVolumeInformationW"), 0u);
   EXPECT_EQ(os.OpenKeyCount(), 0u);
 }
 

@@ -106,8 +106,8 @@ TEST_F(RecordFactsTest, NothingIsTouchedOffTheReadyVolumes) {
     EXPECT_EQ(item.Filesize(), 0) << name;
     EXPECT_EQ(item.MD5(), TSystemLogItem::kEmptyInputDigest) << name;
   }
-  EXPECT_EQ(os.CallCount("CreateFileA"), 0u);
-  EXPECT_EQ(os.CallCount("GetFileAttributesA"), 0u);
+  EXPECT_EQ(os.CallCount("CreateFileW"), 0u);
+  EXPECT_EQ(os.CallCount("GetFileAttributesW"), 0u);
 }
 
 TEST_F(RecordFactsTest, AFailedDigestIsNotAvailableForTheRestOfTheRun) {
@@ -118,7 +118,7 @@ TEST_F(RecordFactsTest, AFailedDigestIsNotAvailableForTheRestOfTheRun) {
   EXPECT_EQ(item.MD5(), "N/A");
   os.File("C:\\bad.exe").ReadFailsAt = -1;
   EXPECT_EQ(item.MD5(), "N/A");
-  EXPECT_EQ(os.CallCount("CreateFileA"), 1u);
+  EXPECT_EQ(os.CallCount("CreateFileW"), 1u);
   EXPECT_EQ(item.StoredMD5(), "n/a");
 }
 
@@ -139,13 +139,13 @@ TEST_F(RecordFactsTest, MatchesTriesTheDigestLast) {
   EXPECT_TRUE(item.Matches("*\\APP.EXE", cmWildcard));
   EXPECT_TRUE(item.Matches("\\??\\c:\\apps\\app.exe", cmEqual));
   EXPECT_TRUE(item.Matches("<UNDEFINED>", cmEqual));
-  EXPECT_EQ(os.CallCount("CreateFileA"), 0u);
+  EXPECT_EQ(os.CallCount("CreateFileW"), 0u);
 
   EXPECT_TRUE(item.Matches("900150983cd24fb0d6963f7d28e17f72", cmEqual));
-  EXPECT_EQ(os.CallCount("CreateFileA"), 1u);
+  EXPECT_EQ(os.CallCount("CreateFileW"), 1u);
   EXPECT_TRUE(item.Matches("D41D8CD98F00B204E9800998ECF8427E", cmEqual));  // the constant LASSH
   EXPECT_FALSE(item.Matches("other.exe", cmEqual));
-  EXPECT_EQ(os.CallCount("CreateFileA"), 1u);  // the stored digest serves every later test
+  EXPECT_EQ(os.CallCount("CreateFileW"), 1u);  // the stored digest serves every later test
 }
 
 }  // namespace

@@ -177,7 +177,7 @@ TEST_F(HandleEnumeratorTest, OwnHandlesAreNamedDirectlyForeignOnesThroughACopy) 
     os.Calls.clear();
     const auto delivered = Enumerate();
     EXPECT_EQ(Names(delivered), (std::vector<std::string>{"\\BaseNamedObjects\\mine",
-                                                          "\\BaseNamedObjects\\sh\xE4red"}));
+                                                          "\\BaseNamedObjects\\sh\xC3\xA4red"}));
     EXPECT_EQ(delivered[1].ProcessId, 612u);
     EXPECT_EQ(delivered[1].Object, pointerSize == 8 ? 0xFFFFA0012345A560 : 0x2345A560);
     EXPECT_EQ(os.CallCount("OpenProcess"), 1u);  // for the foreign entry only

@@ -28,7 +28,9 @@ TEST(ExportForms, EveryProcessAttributeSurvivesSavingAndLoading) {
   ASSERT_EQ(processes.Count(), 3);
   TqxProcessItem& explorer = processes.Items(2);
   explorer.ParentID = 0xFFFFFFFF;
-  explorer.FileDescription = "Shell \x80 \"quoted\"\r\n\tend";
+  // Names in Cyrillic, CJK and beyond the Basic Multilingual Plane.
+  explorer.Filename = "C:\\\xD0\x9F\\\xE5\x8A\xA9\xF0\x90\x90\xB7.exe";
+  explorer.FileDescription = "Shell \xE2\x82\xAC \"quoted\"\r\n\tend";
   explorer.FileVersion = " 6.0 ";
   explorer.FileCompany = "Example & <Systems>";
   explorer.SetFilesize(5000000000);

@@ -51,7 +51,7 @@ TEST_F(FullInformationTest, DigestSizeAndVersionEntries) {
   os.Calls.clear();
   list.ReadFullInformation();
   EXPECT_EQ(os.CallCount("ReadFile"), 0u);
-  EXPECT_EQ(os.CallCount("GetFileVersionInfoSizeA"), 0u);
+  EXPECT_EQ(os.CallCount("GetFileVersionInfoSizeW"), 0u);
 }
 
 // The 32-bit program on a 64-bit Windows: a path into the 64-bit system

@@ -95,7 +95,7 @@ TEST_F(ProcessListTest, WithoutImageFileNameTheModuleFileNameIsUsed) {
   list.Refresh();
   bool isNew = false;
   EXPECT_EQ(list.FindOrAddProcess(800, isNew).Filename, "C:\\Long\\Path\\only.exe");
-  EXPECT_EQ(os.CallCount("GetProcessImageFileNameA"), 0u);
+  EXPECT_EQ(os.CallCount("GetProcessImageFileNameW"), 0u);
 }
 
 TEST_F(ProcessListTest, EventsAndRemovalFromTheEnd) {
@@ -247,14 +247,13 @@ TEST_F(ProcessListTest, ColumnsOfTheProcessTemplate) {
   EXPECT_EQ(list.Items(2).FormatLine("<$PID:4>  x"), "123456  x");
 }
 
-TEST_F(ProcessListTest, FileNamePartsNeverSplitADoubleByteCharacter) {
-  os.LeadBytes = {0x95};
+TEST_F(ProcessListTest, FileNamePartsOfNamesOutsideTheAnsiCodePage) {
   TProcessContext context(os);
   TqxProcessList list(context);
   auto& item = static_cast<TqxProcessItem&>(list.Add());
-  item.Filename = "C:\\\x95\\x.exe";  // 0x95 0x5C is one character
-  EXPECT_EQ(item.FilenameOnly(), "\x95\\x.exe");
-  EXPECT_EQ(item.DirectoryPart(), "C:\\");
+  item.Filename = "C:\\\xD0\x9F\\\xD1\x81\xD0\xBE\xD0\xBD.exe";  // C:\П\сон.exe
+  EXPECT_EQ(item.FilenameOnly(), "\xD1\x81\xD0\xBE\xD0\xBD.exe");
+  EXPECT_EQ(item.DirectoryPart(), "C:\\\xD0\x9F\\");
 }
 
 TEST_F(ProcessListTest, LogLinesAndLoadingThemBack) {

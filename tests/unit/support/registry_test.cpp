@@ -23,10 +23,12 @@ TEST(RegistryTest, StringsThroughEitherViewWithTheKeyWrittenFromTheRoot) {
 
 TEST(RegistryTest, OnlyReadableStringsAreTaken) {
   FakeOs os;
-  os.SetRegistryValue(false, "K", "NoZero", kRegSz, "C:\\x");
+  // Text as the platform stores it: UTF-16, here once without its terminator.
+  os.SetRegistryValue(false, "K", "NoZero", kRegSz, std::string("C\0:\0\\\0x\0", 8));
   os.SetRegistryValue(false, "K", "Number", 4, std::string("\x07\0\0\0", 4));
   os.SetRegistryValue(false, "K", "Huge", kRegSz, std::string(70000, 'x'));
-  os.SetRegistryValue(false, "K", "Early", kRegSz, std::string("a\0b", 3));
+  os.SetRegistryValue(false, "K", "Early", kRegSz, std::string("a\0\0\0b\0", 6));
+  os.SetRegistryString(false, "K", "Cyrillic", "C:\\\xD0\x9F");
   std::string value = "kept";
   EXPECT_FALSE(ReadRegistryString(os, "K", "Number", kKeyWow64_32Key, value));
   EXPECT_FALSE(ReadRegistryString(os, "K", "Huge", kKeyWow64_32Key, value));
@@ -36,6 +38,8 @@ TEST(RegistryTest, OnlyReadableStringsAreTaken) {
   EXPECT_EQ(value, "C:\\x");
   EXPECT_TRUE(ReadRegistryString(os, "K", "Early", kKeyWow64_32Key, value));
   EXPECT_EQ(value, "a");
+  EXPECT_TRUE(ReadRegistryString(os, "K", "Cyrillic", kKeyWow64_32Key, value));
+  EXPECT_EQ(value, "C:\\\xD0\x9F");
   uint32_t type = 0;
   std::string data;
   EXPECT_TRUE(TRegistryKey(os, kHkeyLocalMachine, "K", kKeyWow64_32Key).ReadValue("Number", type,

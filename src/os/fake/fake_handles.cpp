@@ -1,0 +1,230 @@
+#include "os/fake/fake_os.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace kvt {
+namespace {
+
+constexpr uint32_t kStatusInvalidInfoClass = 0xC0000003u;
+constexpr uint32_t kStatusInvalidHandle = 0xC0000008u;
+constexpr uint32_t kStatusBufferOverflow = 0x80000005u;
+
+void PutU16(uint8_t* at, uint32_t value) {
+  at[0] = static_cast<uint8_t>(value);
+  at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+void PutU32(uint8_t* at, uint32_t value) {
+  PutU16(at, value & 0xFFFF);
+  PutU16(at + 2, value >> 16);
+}
+
+void PutU64(uint8_t* at, uint64_t value) {
+  PutU32(at, static_cast<uint32_t>(value));
+  PutU32(at + 4, static_cast<uint32_t>(value >> 32));
+}
+
+// A pointer-sized field of the program's width.
+void PutPointer(uint8_t* at, uint64_t value, uint32_t pointerSize) {
+  if (pointerSize == 8)
+    PutU64(at, value);
+  else
+    PutU32(at, static_cast<uint32_t>(value));
+}
+
+void PutText(uint8_t* at, const std::u16string& text, size_t characters) {
+  for (size_t i = 0; i < characters; ++i) PutU16(at + 2 * i, text[i]);
+}
+
+
+}  // namespace
+
+const TFakeHandle* FakeOs::ObjectOf(OsHandle handle) {
+  if (const THandle* copy = Find(handle, THandle::Object)) return &copy->Copied;
+  const ptrdiff_t own = TableEntryOf(CurrentProcessId, handle);
+  return own < 0 ? nullptr : &HandleTable[static_cast<size_t>(own)];
+}
+
+bool FakeOs::Stall() {
+  if (std::this_thread::get_id() == callerThread_) {
+    ++StallsOnCallerThread;
+    return false;
+  }
+  std::unique_lock<std::mutex> lock(workerMutex_);
+  ++stalledWorkers_;
+  workerChanged_.notify_all();
+  workerChanged_.wait(lock, [this] { return released_; });
+  return true;
+}
+
+std::vector<const TFakeHandle*> FakeOs::ReportedTable() const {
+  std::vector<const TFakeHandle*> table;
+  for (const auto& entry : HandleTable) table.push_back(&entry);
+  for (const auto& handle : handles_)
+    if (handle.second.Type == THandle::Object) table.push_back(&handle.second.Copied);
+  return table;
+}
+
+uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                                          uint32_t* needed) {
+  Record("NtQuerySystemInformation");
+  if (!NtQuerySystemInformationBound) return kStatusNotImplemented;
+  if (infoClass != kSystemHandleInformation && infoClass != kSystemExtendedHandleInformation)
+    return kStatusInvalidInfoClass;
+  if (OnHandleTableRead) OnHandleTableRead();
+  const bool extended = infoClass == kSystemExtendedHandleInformation;
+  const bool wide = ProgramPointerSize == 8;
+  // Old table: a 32-bit count, then 16 bytes an entry for the 32-bit program
+  // and 24, aligned, for the 64-bit one. Extended table: a pointer-sized
+  // count and reserved word, then 28 or 40 bytes an entry.
+  const uint32_t header = extended ? 2 * ProgramPointerSize : ProgramPointerSize;
+  const uint32_t entrySize = extended ? (wide ? 40 : 28) : (wide ? 24 : 16);
+  const std::vector<const TFakeHandle*> table = ReportedTable();
+  const auto count = static_cast<uint32_t>(table.size());
+  const uint64_t required = header + uint64_t{count} * entrySize + handleTableGrowth_;
+  handleTableGrowth_ += HandleTableGrowthPerRead;
+  *needed = static_cast<uint32_t>(std::min<uint64_t>(required, 0xFFFFFFFFu));
+  if (size < required) return kStatusInfoLengthMismatch;
+  std::memset(buffer, 0, header + size_t{count} * entrySize);
+  PutPointer(buffer, count, ProgramPointerSize);
+  for (uint32_t i = 0; i < count; ++i) {
+    const TFakeHandle& entry = *table[i];
+    uint8_t* at = buffer + header + size_t{i} * entrySize;
+    if (extended) {
+      const uint32_t word = ProgramPointerSize;
+      PutPointer(at, entry.Object, word);
+      PutPointer(at + word, entry.ProcessId, word);
+      PutPointer(at + 2 * word, entry.Handle, word);
+      PutU32(at + 3 * word, entry.GrantedAccess);
+      PutU16(at + 3 * word + 6, entry.ObjectType);
+      PutU32(at + 3 * word + 8, entry.Flags);
+    } else {
+      PutU16(at, entry.ProcessId & 0xFFFF);
+      at[4] = static_cast<uint8_t>(entry.ObjectType);
+      at[5] = static_cast<uint8_t>(entry.Flags);
+      PutU16(at + 6, static_cast<uint32_t>(entry.Handle & 0xFFFF));
+      PutPointer(at + 8, entry.Object, ProgramPointerSize);
+      PutU32(at + (wide ? 16 : 12), entry.GrantedAccess);
+    }
+  }
+  return kStatusSuccess;
+}
+
+uint32_t FakeOs::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer,
+                               uint32_t size, uint32_t* needed) {
+  Record(infoClass == kObjectTypeInformation ? "NtQueryObject/type" : "NtQueryObject");
+  if (!NtQueryObjectBound) return kStatusNotImplemented;
+  if (infoClass != kObjectNameInformation && infoClass != kObjectTypeInformation)
+    return kStatusInvalidInfoClass;
+  const TFakeHandle* object = ObjectOf(handle);
+  if (object == nullptr) return kStatusInvalidHandle;
+  // Only the name waits on the object; its type is known at once.
+  const bool typeWanted = infoClass == kObjectTypeInformation;
+  if (object->Stalls && !typeWanted) {
+    Stall();
+    return kStatusUnsuccessful;
+  }
+  const auto typeName = ObjectTypeNames.find(object->ObjectType);
+  if (typeWanted && typeName == ObjectTypeNames.end()) return kStatusUnsuccessful;
+  const std::u16string& text = typeWanted ? typeName->second : object->Name;
+  // A counted string (two 16-bit lengths and a pointer, aligned to its
+  // width); the text follows it, or for a type the rest of its record.
+  const uint32_t header = 2 * ProgramPointerSize;
+  const uint32_t textOffset = typeWanted ? (ProgramPointerSize == 8 ? 104 : 96) : header;
+  const uint32_t bytes = static_cast<uint32_t>(text.size() * 2);
+  const uint32_t required = textOffset + (bytes == 0 ? 0 : bytes + 2);
+  *needed = required;
+  if (buffer == nullptr || size < required) return kStatusInfoLengthMismatch;
+  std::memset(buffer, 0, textOffset);
+  PutU16(buffer, bytes);
+  PutU16(buffer + 2, bytes == 0 ? 0 : bytes + 2);
+  // Where the text would be in memory.
+  PutPointer(buffer + header / 2, bytes == 0 ? 0 : 0x00140008u + textOffset, ProgramPointerSize);
+  if (bytes != 0) {
+    PutText(buffer + textOffset, text, text.size());
+    PutU16(buffer + textOffset + bytes, 0);
+  }
+  return kStatusSuccess;
+}
+
+uint32_t FakeOs::NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus, uint8_t* buffer,
+                                        uint32_t size, uint32_t infoClass) {
+  Record("NtQueryInformationFile");
+  if (!NtQueryInformationFileBound) return kStatusNotImplemented;
+  if (infoClass != kFileNameInformation) return kStatusInvalidInfoClass;
+  const TFakeHandle* object = ObjectOf(file);
+  if (object == nullptr) return kStatusInvalidHandle;
+  if (object->Stalls) {
+    Stall();
+    return kStatusUnsuccessful;
+  }
+  if (size < 4) return kStatusInfoLengthMismatch;
+  const uint32_t bytes = static_cast<uint32_t>(object->FileName.size() * 2);
+  const uint32_t fit = std::min(bytes, (size - 4) & ~1u);
+  PutU32(buffer, bytes);
+  PutText(buffer + 4, object->FileName, fit / 2);
+  const uint32_t status = fit < bytes ? kStatusBufferOverflow : kStatusSuccess;
+  ioStatus->Status = status;
+  ioStatus->Information = 4 + fit;
+  return status;
+}
+
+bool FakeOs::DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
+                             OsHandle* target, uint32_t, bool, uint32_t) {
+  Record("DuplicateHandle");
+  *target = 0;
+  if (targetProcess != GetCurrentProcess()) return false;
+  const TFakeHandle* object = nullptr;
+  if (sourceProcess == GetCurrentProcess()) {
+    object = ObjectOf(source);
+  } else {
+    const THandle* process = Find(sourceProcess, THandle::Process);
+    if (process == nullptr || (process->Access & kProcessDupHandle) == 0) return false;
+    const ptrdiff_t entry = TableEntryOf(process->ProcessId, source);
+    if (entry >= 0) object = &HandleTable[static_cast<size_t>(entry)];
+  }
+  if (object == nullptr || !object->CanDuplicate) return false;
+  THandle copy;
+  copy.Type = THandle::Object;
+  copy.ProcessId = CurrentProcessId;
+  copy.Copied = *object;
+  copy.Copied.ProcessId = CurrentProcessId;
+  const OsHandle value = NewHandle(std::move(copy));
+  handles_[value].Copied.Handle = value;
+  *target = value;
+  return true;
+}
+
+TWorkerResult FakeOs::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) {
+  Record("RunWorker");
+  if (WorkersFail) return TWorkerResult::NotStarted;
+  auto worker = std::make_unique<TWorker>();
+  TWorker* running = worker.get();
+  TWorkerJob* body = job.get();
+  std::unique_lock<std::mutex> lock(workerMutex_);
+  const size_t stalledBefore = stalledWorkers_;
+  running->Thread = std::thread([this, body, running] {
+    body->Run();
+    const std::lock_guard<std::mutex> done(workerMutex_);
+    running->Done = true;
+    workerChanged_.notify_all();
+  });
+  if (workerChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                              [running] { return running->Done; })) {
+    lock.unlock();
+    running->Thread.join();
+    return TWorkerResult::Finished;
+  }
+  // Past the limit the worker counts as abandoned; the fake still waits until
+  // it is done with the fake's own state.
+  workerChanged_.wait(lock, [&] { return running->Done || stalledWorkers_ > stalledBefore; });
+  lock.unlock();
+  worker->Job = std::move(job);
+  abandoned_.push_back(std::move(worker));
+  return TWorkerResult::Abandoned;
+}
+
+
+}  // namespace kvt
