@@ -37,14 +37,26 @@ std::string MessageOf(const std::regex_error& error) {
   return error.what();
 }
 
-std::wregex Compile(const std::wstring& expression, bool ignoreCase) {
+// Character classes (\w, \s, [[:alpha:]] and the word boundaries) hold ASCII
+// characters only, as they did when expressions ran on the bytes of the ANSI
+// code page, and as they do in the native build. The Windows runtime's wide
+// classes would take in every letter of every script and change what an
+// expression selects among the names it selected before.
+struct TAsciiClassTraits : std::regex_traits<wchar_t> {
+  bool isctype(wchar_t c, char_class_type classes) const {
+    return c < 0x80 && std::regex_traits<wchar_t>::isctype(c, classes);
+  }
+};
+using TExpression = std::basic_regex<wchar_t, TAsciiClassTraits>;
+
+TExpression Compile(const std::wstring& expression, bool ignoreCase) {
   // __polynomial makes the engine run its automaton breadth-first, in time
   // proportional to text length times states, instead of backtracking, which
   // takes exponential time on expressions such as "(a*)*b".
   auto flags = std::regex::ECMAScript | std::regex_constants::__polynomial;
   if (ignoreCase) flags |= std::regex::icase;
   try {
-    return std::wregex(expression, flags);
+    return TExpression(expression, flags);
   } catch (const std::regex_error& error) {
     throw ERegExprError(MessageOf(error));
   }
@@ -69,7 +81,7 @@ bool RegularExpressionFinds(const std::string& text, const std::string& expressi
   // which is quadratic in the text; one anchored pass with a leading "any run"
   // finds the same matches. Anchors and word boundaries still see the whole
   // text, so "^" holds only at its start, as in a search.
-  const std::wregex anywhere = Compile(L"[\\s\\S]*(?:" + wideExpression + L")", ignoreCase);
+  const TExpression anywhere = Compile(L"[\\s\\S]*(?:" + wideExpression + L")", ignoreCase);
   return std::regex_search(Utf8ToWide(text), anywhere, std::regex_constants::match_continuous);
 }
 

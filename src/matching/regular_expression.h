@@ -18,8 +18,8 @@ class ERegExprError : public EError {
 // where it says so itself). "." matches one character where the platform's
 // wchar_t holds a code point, one UTF-16 unit where it holds 16 bits. IgnoreCase
 // folds ASCII letters only: the engine folds no other letter on either
-// platform. Back-references are refused: without them the search time stays
-// polynomial.
+// platform; character classes hold ASCII characters only. Back-references are
+// refused: without them the search time stays polynomial.
 bool RegularExpressionFinds(const std::string& text, const std::string& expression,
                             bool ignoreCase);
 

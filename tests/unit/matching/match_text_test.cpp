@@ -220,6 +220,20 @@ TEST_F(MatchTextTest, RegularExpressionsSearchAnywhereUnlessAnchored) {
   EXPECT_TRUE(By(cmRegExpr, "line1\nline2", "line2"));  // "." would stop at a line break
 }
 
+TEST_F(MatchTextTest, RegularExpressionClassesHoldAsciiOnly) {
+  // e with acute, Cyrillic s: letters, but not to \w on any build, as they
+  // were not when expressions ran on the code page's bytes.
+  for (const char* letter : {"\xC3\xA9", "\xD1\x81"}) {
+    const std::string name = std::string(letter) + "exe";
+    EXPECT_FALSE(By(cmRegExpr, name, "^\\w")) << letter;
+    EXPECT_FALSE(By(cmRegExpr, name, "^[[:alpha:]]")) << letter;
+    EXPECT_TRUE(By(cmRegExpr, name, "^\\W")) << letter;
+    EXPECT_TRUE(By(cmRegExpr, name, "\\bexe")) << letter;
+  }
+  EXPECT_FALSE(By(cmRegExpr, "\xC2\xA0x", "^\\s"));  // no-break space
+  EXPECT_TRUE(By(cmRegExpr, "a b", "a\\sb"));
+}
+
 TEST_F(MatchTextTest, RegularExpressionErrors) {
   EXPECT_THROW(By(cmRegExpr, "a", ""), ERegExprError);
   EXPECT_THROW(By(cmRegExpr, "a", "("), ERegExprError);
