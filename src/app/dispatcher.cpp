@@ -59,11 +59,17 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     os.WriteStdErr(line.data(), line.size());
     return 1;
   }
+  TFormTables tables;
+  tables.Processes = commandLine.HasSwitch("list");
+  tables.Modules = commandLine.HasSwitch("modules");
+  tables.Handles = commandLine.HasSwitch("handles");
   const bool text = !csv && !xml;
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
     if (commandLine.Count() == 0 || commandLine.HasSwitch("?") || commandLine.HasSwitch("help"))
       for (const char* line : kUsageLines) out.Line(line);
+  } else if (!tables.Any()) {
+    return 0;  // a form without a table writes nothing: no fact is worth reading
   }
 
   TProcessContext context(os);
@@ -75,10 +81,6 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);
 
-  TFormTables tables;
-  tables.Processes = commandLine.HasSwitch("list");
-  tables.Modules = commandLine.HasSwitch("modules");
-  tables.Handles = commandLine.HasSwitch("handles");
   if (csv)
     WriteCsvTables(list, tables, out);
   else if (xml)

@@ -242,6 +242,19 @@ TEST_F(DispatcherTest, FormsRefuseKillAndEachOtherBeforeAnythingIsDone) {
   EXPECT_EQ(os.StdErr.rfind("Exception ERegExprError in module kvtProc.exe at ", 0), 0u);
 }
 
+// Nothing to write, so nothing to learn: the only calls made are those that
+// read the command line and decide on the hand-on.
+TEST_F(DispatcherTest, AFormWithoutATableReadsNoProcessFact) {
+  for (const char* line :
+       {"kvtProc.exe /csv", "kvtProc.exe /xml 612", "kvtProc.exe /license -XML"}) {
+    os.Calls.clear();
+    EXPECT_EQ(Run(line), 0) << line;
+    EXPECT_EQ(os.StdOut, "") << line;
+    for (const std::string& call : os.Calls)
+      EXPECT_TRUE(call == "CompareStringA" || call == "IsWow64Process") << line << ": " << call;
+  }
+}
+
 TEST_F(DispatcherTest, UnknownParametersWriteOnlyTheBanner) {
   EXPECT_EQ(Run("kvtProc.exe /lists extra"), 0);
   EXPECT_EQ(os.StdOut, kBanner);
