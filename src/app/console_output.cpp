@@ -24,4 +24,9 @@ void TConsoleOutput::Flush() {
     throw EWriteError("Writing to standard output failed");
 }
 
+void WriteErrorText(Os& os, const std::string& text) {
+  const std::string oem = os.ConvertAnsiToOem(text);
+  os.WriteStdErr(oem.data(), oem.size());
+}
+
 }  // namespace kvt

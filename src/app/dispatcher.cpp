@@ -37,10 +37,20 @@ std::string FormSwitchConflict(bool csv, bool xml, bool kill) {
   return std::string();
 }
 
-void RunTextCommands(const TCommandLine& commandLine, TqxProcessList& list,
+// The program that handed this run on waits for it to end; it is not to be
+// terminated as if it were any other process.
+uint32_t ProgramWaitingForThisRun(Os& os, const TqxProcessList& list) {
+  const uint32_t own = os.GetCurrentProcessId();
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Items(i).ProcessID == own) return HandingOnProgram(os, list.Items(i).ParentID);
+  return 0;
+}
+
+void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
                      const TSelector& selector, TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
-  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
+  if (commandLine.HasSwitch("kill"))
+    RunKillCommand(list, selector, ProgramWaitingForThisRun(os, list), out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
   if (commandLine.HasSwitch("license"))
@@ -86,7 +96,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   else if (xml)
     WriteXmlDocument(list, tables, out);
   else
-    RunTextCommands(commandLine, list, selector, out);
+    RunTextCommands(os, commandLine, list, selector, out);
   out.Flush();
   return 0;
 }
@@ -103,8 +113,7 @@ void ReportUnhandledError(Os& os, const char* className, const std::string& mess
       Format("Exception %s in module %s at %s.\r\n", className, module.c_str(),
              HexDigits(address).c_str()) +
       WithPeriod(message) + "\r\n\r\n";
-  const std::string oem = os.ConvertAnsiToOem(report);
-  os.WriteStdErr(oem.data(), oem.size());
+  WriteErrorText(os, report);
 }
 
 }  // namespace

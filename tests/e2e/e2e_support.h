@@ -16,6 +16,7 @@ const std::string kProgramFile = KVT_PROGRAM_FILE;
 std::string ExeDirectory();
 
 struct TRunResult {
+  DWORD Pid = 0;
   DWORD ExitCode = 0xFFFFFFFF;
   std::string Out;
   std::string Err;

@@ -15,6 +15,14 @@ constexpr OsHandle kCurrentProcessPseudoHandle = kInvalidHandleValue;  // -1, as
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
+// Environment names ignore case, as on the platform.
+std::u16string EnvironmentKey(const char16_t* name) {
+  std::u16string upper(name);
+  for (char16_t& c : upper)
+    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);
+  return upper;
+}
+
 std::string Take(const char* text, int length) {
   return length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(length));
 }
@@ -268,7 +276,8 @@ bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
 bool FakeOs::CreateProcessA(const char* applicationName, const std::string& commandLine,
                             TProcessInformation* info) {
   Record("CreateProcessA");
-  CreateProcessCalls.push_back({applicationName != nullptr ? applicationName : "", commandLine});
+  CreateProcessCalls.push_back(
+      {applicationName != nullptr ? applicationName : "", commandLine, Environment});
   if (StartsFail || FindFile(applicationName != nullptr ? applicationName : "") == nullptr)
     return false;
   // The program runs to its end at once: its output is there when it is waited for.
@@ -284,13 +293,34 @@ bool FakeOs::CreateProcessA(const char* applicationName, const std::string& comm
 
 uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t) {
   Record("WaitForSingleObject");
-  return Find(handle, THandle::Started) != nullptr ? kWaitObject0 : kInfinite;
+  return Find(handle, THandle::Started) != nullptr && !WaitFails ? kWaitObject0 : kWaitFailed;
 }
 
 bool FakeOs::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
   Record("GetExitCodeProcess");
   if (Find(process, THandle::Started) == nullptr) return false;
   *exitCode = StartedExitCode;
+  return true;
+}
+
+uint32_t FakeOs::GetEnvironmentVariableW(const char16_t* name, char16_t* buffer,
+                                         uint32_t size) {
+  Record("GetEnvironmentVariableW");
+  const auto found = Environment.find(EnvironmentKey(name));
+  if (found == Environment.end()) return 0;
+  const std::u16string& value = found->second;
+  if (value.size() >= size) return static_cast<uint32_t>(value.size() + 1);
+  std::copy(value.begin(), value.end(), buffer);
+  buffer[value.size()] = u'\0';
+  return static_cast<uint32_t>(value.size());
+}
+
+bool FakeOs::SetEnvironmentVariableW(const char16_t* name, const char16_t* value) {
+  Record("SetEnvironmentVariableW");
+  if (value == nullptr)
+    Environment.erase(EnvironmentKey(name));
+  else
+    Environment[EnvironmentKey(name)] = value;
   return true;
 }
 

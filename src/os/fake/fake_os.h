@@ -68,9 +68,13 @@ struct TFakeFile {
   uint64_t ZeroTail = 0;
 };
 
+// Environment variables by name, upper-cased as the platform compares them.
+using TFakeEnvironment = std::map<std::u16string, std::u16string>;
+
 struct TCreateProcessCall {
   std::string ApplicationName;
   std::string CommandLine;
+  TFakeEnvironment Environment;  // what the started program inherited
 };
 
 struct TCreateFileCall {
@@ -123,10 +127,12 @@ class FakeOs : public Os {
   std::string CommandLine = "kvtProc.exe";
   // A program started by CreateProcessA writes StartedOutput to standard
   // output and ends with StartedExitCode; CreateProcessA fails while
-  // StartsFail is set.
+  // StartsFail is set, and waiting for the program while WaitFails is.
   std::string StartedOutput;
   uint32_t StartedExitCode = 0;
   bool StartsFail = false;
+  bool WaitFails = false;
+  TFakeEnvironment Environment;
   std::vector<TCreateProcessCall> CreateProcessCalls;
   std::string OwnModuleFileName = "C:\\Tools\\kvtProc.exe";
   uint32_t CurrentProcessId = 100;
@@ -217,6 +223,9 @@ class FakeOs : public Os {
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
+  uint32_t GetEnvironmentVariableW(const char16_t* name, char16_t* buffer,
+                                   uint32_t size) override;
+  bool SetEnvironmentVariableW(const char16_t* name, const char16_t* value) override;
 
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
   bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;

@@ -13,6 +13,8 @@ namespace kvt {
 namespace {
 
 static_assert(sizeof(OSVERSIONINFOA) == sizeof(TOsVersionInfo), "OSVERSIONINFOA layout");
+// The platform's wide characters are UTF-16 code units, as char16_t are.
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wide characters");
 static_assert(sizeof(PROCESSENTRY32::szExeFile) == sizeof(TProcessEntry::szExeFile),
               "PROCESSENTRY32 name");
 static_assert(sizeof(MODULEENTRY32::szExePath) == sizeof(TModuleEntry::szExePath) &&
@@ -298,6 +300,17 @@ bool Win32Os::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
   const BOOL ok = ::GetExitCodeProcess(ToHandle(process), &code);
   *exitCode = code;
   return ok != 0;
+}
+
+uint32_t Win32Os::GetEnvironmentVariableW(const char16_t* name, char16_t* buffer,
+                                          uint32_t size) {
+  return ::GetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(name),
+                                   reinterpret_cast<wchar_t*>(buffer), size);
+}
+
+bool Win32Os::SetEnvironmentVariableW(const char16_t* name, const char16_t* value) {
+  return ::SetEnvironmentVariableW(reinterpret_cast<const wchar_t*>(name),
+                                   reinterpret_cast<const wchar_t*>(value)) != 0;
 }
 
 OsHandle Win32Os::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {

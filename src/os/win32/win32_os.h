@@ -32,6 +32,9 @@ class Win32Os : public Os {
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
+  uint32_t GetEnvironmentVariableW(const char16_t* name, char16_t* buffer,
+                                   uint32_t size) override;
+  bool SetEnvironmentVariableW(const char16_t* name, const char16_t* value) override;
 
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
   bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;
