@@ -11,6 +11,7 @@ struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
+  bool Any() const { return Processes || Modules || Handles; }
 };
 
 // One table per command, in the fixed command order, each headed by its
