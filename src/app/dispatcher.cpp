@@ -68,6 +68,8 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   }
 
   TProcessContext context(os);
+  // For every read of the run; termination switches it off for itself.
+  context.DebugPrivilege.Enable();
   TqxProcessList list(context);
   list.AlwaysFullInformation = true;
   list.Refresh();
