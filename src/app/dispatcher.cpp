@@ -88,6 +88,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     WriteXmlDocument(list, tables, out);
   else
     RunTextCommands(commandLine, list, selector, out);
+  if (!text) WriteFormDenials(os, list, tables);
   out.Flush();
   return 0;
 }
