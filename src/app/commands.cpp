@@ -17,13 +17,25 @@ void WriteProcessHead(const TqxProcessItem& item, TConsoleOutput& out) {
   out.Line(item.FormatLine(kProcessTemplate));
 }
 
-// A process's table under its title, between empty lines.
+// A process's table under its title, between empty lines; Note, when
+// given, follows the rows.
 template <typename TItemClass, typename TList>
-void WriteTable(const char* title, const char* tmpl, const TList& items, TConsoleOutput& out) {
+void WriteTable(const char* title, const char* tmpl, const TList& items, TConsoleOutput& out,
+                const char* note = nullptr) {
   out.Line("");
   out.Line(title);
   out.Line(TItemClass::FormatHeader(tmpl));
   for (int i = 0; i < items.Count(); ++i) out.Line(items.Items(i).FormatLine(tmpl));
+  if (note != nullptr) out.Line(note);
+  out.Line("");
+}
+
+// In place of a module table that could not be read: an empty one would read
+// as a process without modules.
+void WriteModulesDenied(TConsoleOutput& out) {
+  out.Line("");
+  out.Line("Modules:");
+  out.Line(kModulesDeniedLine);
   out.Line("");
 }
 
@@ -79,7 +91,10 @@ void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {
     TqxProcessItem& item = list.Selected(i);
     WriteProcessHead(item, out);
     item.FillModuleList();
-    WriteTable<TqxModuleItem>("Modules:", kModuleTemplate, item.ModuleList, out);
+    if (item.ModuleList.ReadDenied)
+      WriteModulesDenied(out);
+    else
+      WriteTable<TqxModuleItem>("Modules:", kModuleTemplate, item.ModuleList, out);
   }
 }
 
@@ -88,7 +103,8 @@ void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out) {
   list.FillHandleLists(list.SelectedItems());
   for (TqxProcessItem* item : list.SelectedItems()) {
     WriteProcessHead(*item, out);
-    WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item->HandleList, out);
+    WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item->HandleList, out,
+                              item->HandleList.NamesDenied ? kHandleNamesDeniedLine : nullptr);
   }
 }
 

@@ -84,6 +84,8 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   }
 
   TProcessContext context(os);
+  // For every read of the run; termination switches it off for itself.
+  context.DebugPrivilege.Enable();
   TqxProcessList list(context);
   list.AlwaysFullInformation = true;
   list.Refresh();
@@ -98,6 +100,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     WriteXmlDocument(list, tables, out);
   else
     RunTextCommands(os, commandLine, list, selector, out);
+  if (!text) WriteFormDenials(os, list, tables);
   out.Flush();
   return 0;
 }

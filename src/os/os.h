@@ -138,6 +138,8 @@ enum class TOptionalEntry {
   EnumProcessModulesEx,
   // Wow64DisableWow64FsRedirection and Wow64RevertWow64FsRedirection, bound together.
   Wow64FsRedirection,
+  // kernel32 of Windows 6.0 and later.
+  QueryFullProcessImageNameW,
 };
 
 // Native interface: information classes, the status codes relied on, and the
@@ -162,6 +164,33 @@ class TWorkerJob {
   virtual void Run() = 0;
 };
 enum class TWorkerResult { Finished, Abandoned, NotStarted };
+
+// Least rights and the debug privilege: what Windows 6.0 and later grant a
+// program that is not elevated, the token calls that switch a privilege, and
+// the last errors that tell a denial from other failures.
+constexpr uint32_t kProcessQueryLimitedInformation = 0x1000;
+constexpr uint32_t kTokenAdjustPrivileges = 0x0020;
+constexpr uint32_t kTokenQuery = 0x0008;
+constexpr uint32_t kSePrivilegeEnabled = 0x2;
+constexpr const char* kSeDebugName = "SeDebugPrivilege";
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorInsufficientBuffer = 122;
+constexpr uint32_t kErrorPartialCopy = 299;
+constexpr uint32_t kErrorNotAllAssigned = 1300;
+constexpr uint32_t kErrorNoSuchPrivilege = 1313;
+
+struct TLuid {
+  uint32_t LowPart = 0;
+  int32_t HighPart = 0;
+};
+
+// TOKEN_PRIVILEGES with the one entry the program ever passes.
+struct TTokenPrivileges {
+  uint32_t PrivilegeCount = 1;
+  TLuid Luid;
+  uint32_t Attributes = 0;
+};
 
 class Os {
  public:
@@ -298,6 +327,21 @@ class Os {
   // over and keeps it alive for as long as the thread may still write to it.
   // NotStarted: no thread could be created; Job stays with the caller.
   virtual TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) = 0;
+
+  // Least rights and the debug privilege. QueryFullProcessImageNameW is bound
+  // by name (false while unbound); Size is the buffer's bytes on the way in
+  // and the name's bytes, without its terminator, on the way out.
+  // AdjustTokenPrivileges asks for no previous state; it succeeds also when
+  // the token lacks the privilege, and GetLastError then tells
+  // kErrorNotAllAssigned. GetLastError is the calling thread's, as left by
+  // the last call of the seam that failed or says so.
+  virtual bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                          uint32_t* size) = 0;
+  virtual bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) = 0;
+  virtual bool LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) = 0;
+  virtual bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                                     const TTokenPrivileges* newState) = 0;
+  virtual uint32_t GetLastError() = 0;
 };
 
 }  // namespace kvt

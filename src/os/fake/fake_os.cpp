@@ -49,6 +49,7 @@ FakeOs::~FakeOs() {
 }
 
 void FakeOs::Record(const char* call) {
+  if (debugPrivilegeEnabled_) CallsWithDebugPrivilege.emplace_back(call);
   if (RecordCalls)
     Calls.emplace_back(call);
   else
@@ -126,6 +127,8 @@ bool FakeOs::IsBound(TOptionalEntry entry) {
       return ProcessStatusAvailable && EnumProcessModulesExBound;
     case TOptionalEntry::Wow64FsRedirection:
       return Wow64RedirectionBound;
+    case TOptionalEntry::QueryFullProcessImageNameW:
+      return FullImageNameBound;
   }
   return false;
 }

@@ -40,6 +40,7 @@ struct TFakeProcess {
   std::string ModulePath;       // GetModuleFileNameExW; empty makes the call fail
   std::string ExeFile;          // the snapshot's szExeFile
   std::string ImageDevicePath;  // GetProcessImageFileNameW; empty makes the call fail
+  std::string FullImagePath;    // QueryFullProcessImageNameW; empty: ModulePath
   bool InIdList = true;         // reported by EnumProcesses
   bool InSnapshot = true;       // reported by the toolhelp snapshot
   uint32_t AllowedAccess = 0x1FFFFF;  // OpenProcess fails when more is asked
@@ -51,6 +52,7 @@ struct TFakeProcess {
   uint32_t ModuleId = 0;
   std::vector<TFakeModule> Modules;
   bool ModuleSnapshotFails = false;
+  uint32_t ModuleSnapshotError = kErrorPartialCopy;  // the last error a failing snapshot leaves
   bool EnumModulesFails = false;
   // A 64-bit process: a 32-bit program gets neither its module snapshot nor
   // its module list.
@@ -182,6 +184,16 @@ class FakeOs : public Os {
   // The kernel's names of the object types, by number (type information).
   std::map<uint16_t, std::u16string> ObjectTypeNames;
   bool WorkersFail = false;  // no worker thread can be started
+  // Least rights and the debug privilege. QueryFullProcessImageNameW answers
+  // a process's FullImagePath, or its ModulePath, to a handle opened for
+  // either query right. The program's token holds SeDebugPrivilege when
+  // DebugPrivilegeHeld; every call made while it is enabled is listed in
+  // CallsWithDebugPrivilege as well.
+  bool FullImageNameBound = true;
+  bool DebugPrivilegeHeld = false;
+  bool DebugPrivilegeStaysOn = false;  // AdjustTokenPrivileges cannot switch it off
+  bool DebugPrivilegeEnabled() const { return debugPrivilegeEnabled_; }
+  std::vector<std::string> CallsWithDebugPrivilege;
 
   // What the program did.
   std::string StdOut;
@@ -291,9 +303,17 @@ class FakeOs : public Os {
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
   TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
 
+  bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                  uint32_t* size) override;
+  bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) override;
+  bool LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) override;
+  bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                             const TTokenPrivileges* newState) override;
+  uint32_t GetLastError() override { return lastError_; }
+
  private:
   struct THandle {
-    enum Kind { Process, Snapshot, File, Object, Started } Type = Process;
+    enum Kind { Process, Snapshot, File, Object, Started, Token } Type = Process;
     uint32_t ProcessId = 0;
     uint32_t Access = 0;
     std::vector<TProcessEntry> Entries;  // a snapshot's view
@@ -375,6 +395,10 @@ class FakeOs : public Os {
   size_t stalledWorkers_ = 0;
   bool released_ = false;
   std::vector<std::unique_ptr<TWorker>> abandoned_;
+
+  // The last error a failing call left, and the program's token.
+  uint32_t lastError_ = 0;
+  bool debugPrivilegeEnabled_ = false;
 };
 
 

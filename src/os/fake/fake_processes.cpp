@@ -50,7 +50,10 @@ bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturne
 OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
   Record("OpenProcess");
   const TFakeProcess* process = FindProcess(processId);
-  if (process == nullptr || (access & ~process->AllowedAccess) != 0) return 0;
+  if (process == nullptr || (access & ~process->AllowedAccess) != 0) {
+    lastError_ = process == nullptr ? kErrorInvalidParameter : kErrorAccessDenied;
+    return 0;
+  }
   THandle handle;
   handle.Type = THandle::Process;
   handle.ProcessId = processId;
@@ -166,8 +169,11 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
     // Process id 0 asks for the calling process, as on the platform.
     const TFakeProcess* target = FindProcess(processId == 0 ? CurrentProcessId : processId);
     if (target == nullptr || target->ModuleSnapshotFails ||
-        (ProgramPointerSize == 4 && target->Is64Bit))
+        (ProgramPointerSize == 4 && target->Is64Bit)) {
+      lastError_ = target != nullptr && target->ModuleSnapshotFails ? target->ModuleSnapshotError
+                                                                    : kErrorPartialCopy;
       return kInvalidHandleValue;
+    }
     for (const auto& module : target->Modules) {
       if (!module.InSnapshot ||
           !ModuleVisible(ProgramPointerSize, *target, module, (flags & kTh32csSnapModule32) != 0))

@@ -196,6 +196,7 @@ Win32Os::Win32Os() {
   ntQuerySystemInformation_ = Lookup(ntdll, "NtQuerySystemInformation");
   ntQueryObject_ = Lookup(ntdll, "NtQueryObject");
   ntQueryInformationFile_ = Lookup(ntdll, "NtQueryInformationFile");
+  queryFullProcessImageNameW_ = Lookup(kernel, "QueryFullProcessImageNameW");
 }
 
 bool Win32Os::BindProcessStatus() {
@@ -257,6 +258,8 @@ bool Win32Os::IsBound(TOptionalEntry entry) {
       return BindProcessStatus() && enumProcessModulesEx_ != nullptr;
     case TOptionalEntry::Wow64FsRedirection:
       return wow64DisableFsRedirection_ != nullptr;
+    case TOptionalEntry::QueryFullProcessImageNameW:
+      return queryFullProcessImageNameW_ != nullptr;
   }
   return false;
 }
@@ -714,5 +717,52 @@ TWorkerResult Win32Os::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t time
   static_cast<void>(job.release());
   return TWorkerResult::Abandoned;
 }
+
+// Least rights and the debug privilege. The token calls are advapi32's,
+// which every Windows of the NT family has.
+
+bool Win32Os::QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                         uint32_t* size) {
+  if (queryFullProcessImageNameW_ == nullptr) return false;
+  using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+  std::vector<wchar_t> wide(std::min<uint32_t>(std::max<uint32_t>(UnitsFor(*size), 1), kMaxWideText));
+  DWORD units = static_cast<DWORD>(wide.size());
+  if (As<QueryFullProcessImageNameWFn>(queryFullProcessImageNameW_)(ToHandle(process), flags,
+                                                                    wide.data(), &units) == 0)
+    return false;
+  *size = CopyTextToBuffer(ToUtf8(wide.data(), units), exeName, *size);
+  return true;
+}
+
+bool Win32Os::OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) {
+  HANDLE opened = nullptr;
+  if (::OpenProcessToken(ToHandle(process), desiredAccess, &opened) == 0) return false;
+  *token = FromHandle(opened);
+  return true;
+}
+
+bool Win32Os::LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) {
+  const std::wstring system = ToWide(systemName);
+  LUID value = {};
+  if (::LookupPrivilegeValueW(systemName != nullptr ? system.c_str() : nullptr,
+                              ToWide(name).c_str(), &value) == 0)
+    return false;
+  luid->LowPart = value.LowPart;
+  luid->HighPart = value.HighPart;
+  return true;
+}
+
+bool Win32Os::AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                                    const TTokenPrivileges* newState) {
+  TOKEN_PRIVILEGES state = {};
+  state.PrivilegeCount = 1;
+  state.Privileges[0].Luid.LowPart = newState->Luid.LowPart;
+  state.Privileges[0].Luid.HighPart = newState->Luid.HighPart;
+  state.Privileges[0].Attributes = newState->Attributes;
+  return ::AdjustTokenPrivileges(ToHandle(token), disableAllPrivileges ? TRUE : FALSE, &state,
+                                 0, nullptr, nullptr) != 0;
+}
+
+uint32_t Win32Os::GetLastError() { return ::GetLastError(); }
 
 }  // namespace kvt

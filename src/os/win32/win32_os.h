@@ -6,8 +6,8 @@ namespace kvt {
 // The real system. Optional entry points are bound by name: the process-status
 // library on first use (and again on the next use while loading fails),
 // toolhelp from kernel32 and the shell's folder calls on first use, GetProcessImageFileNameW, the WOW64
-// calls of kernel32 and the native entry points of the already loaded
-// ntdll.dll when the object is created at start-up.
+// calls and QueryFullProcessImageNameW of kernel32 and the native entry points
+// of the already loaded ntdll.dll when the object is created at start-up.
 class Win32Os : public Os {
  public:
   Win32Os();
@@ -97,6 +97,14 @@ class Win32Os : public Os {
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
   TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
 
+  bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                  uint32_t* size) override;
+  bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) override;
+  bool LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) override;
+  bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                             const TTokenPrivileges* newState) override;
+  uint32_t GetLastError() override;
+
  private:
   bool BindProcessStatus();
   bool BindToolhelp();
@@ -122,6 +130,7 @@ class Win32Os : public Os {
   void* ntQuerySystemInformation_ = nullptr;
   void* ntQueryObject_ = nullptr;
   void* ntQueryInformationFile_ = nullptr;
+  void* queryFullProcessImageNameW_ = nullptr;
 };
 
 }  // namespace kvt
