@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-
 namespace kvt {
 namespace {
 

@@ -26,8 +26,6 @@ bool SurrogatePairAt(const std::u16string& units, size_t i) {
          units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
 }
 
-// A snapshot's next record.
-
 }  // namespace
 
 FakeOs::FakeOs() {

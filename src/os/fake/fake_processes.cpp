@@ -273,5 +273,4 @@ bool FakeOs::ListModules(OsHandle process, OsHandle* modules, uint32_t count,
   return true;
 }
 
-
 }  // namespace kvt

@@ -63,22 +63,18 @@ uint64_t FromAddress(const void* address) { return reinterpret_cast<uintptr_t>(a
 // platform has.
 constexpr DWORD kMaxWideText = 32768;
 
-std::wstring ToWide(const std::string& text) {
-  const std::u16string units = Utf8ToUtf16(text.data(), text.size());
-  return std::wstring(units.begin(), units.end());
-}
-
-std::wstring ToWide(const char* text) { return ToWide(std::string(text != nullptr ? text : "")); }
+std::wstring ToWide(const std::string& text) { return Utf8ToWide(text); }
+std::wstring ToWide(const char* text) { return Utf8ToWide(text != nullptr ? text : ""); }
 
 std::string ToUtf8(const wchar_t* text, size_t units) {
   return Utf16ToUtf8(std::u16string(text, text + units));
 }
 
-// A zero-terminated wide text of at most Units units.
-std::string ToUtf8(const wchar_t* text, size_t units, bool upToZero) {
+// A wide buffer's text: up to its first zero unit, at most Units units.
+std::string WideTextUpToZero(const wchar_t* text, size_t units) {
   size_t length = 0;
-  while (upToZero && length < units && text[length] != L'\0') ++length;
-  return ToUtf8(text, upToZero ? length : units);
+  while (length < units && text[length] != L'\0') ++length;
+  return ToUtf8(text, length);
 }
 
 // The units of a wide reply that fit a UTF-8 buffer of Size bytes at three
@@ -93,11 +89,11 @@ uint32_t CallForText(TCall call, uint32_t units, char* buffer, uint32_t size) {
   std::vector<wchar_t> wide(std::min<uint32_t>(std::max<uint32_t>(units, 1), kMaxWideText));
   const DWORD written = call(wide.data(), static_cast<DWORD>(wide.size()));
   if (written == 0 || written > wide.size()) return 0;
-  return CopyTextToBuffer(ToUtf8(wide.data(), written, true), buffer, size);
+  return CopyTextToBuffer(WideTextUpToZero(wide.data(), written), buffer, size);
 }
 
 void CopyText(const wchar_t* from, size_t units, char* to, size_t size) {
-  CopyTextToBuffer(ToUtf8(from, units, true), to, static_cast<uint32_t>(size));
+  CopyTextToBuffer(WideTextUpToZero(from, units), to, static_cast<uint32_t>(size));
 }
 
 void CopyEntry(const PROCESSENTRY32W& from, TProcessEntry* to) {
