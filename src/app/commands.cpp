@@ -2,6 +2,8 @@
 
 #include "app/console_output.h"
 #include "app/texts.h"
+#include "processes/export_forms.h"
+#include "processes/find.h"
 #include "processes/process_list.h"
 #include "processes/termination.h"
 #include "support/format.h"
@@ -85,6 +87,29 @@ void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out) {
     WriteProcessHead(*item, out);
     WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item->HandleList, out);
   }
+}
+
+void RunFindCommand(TqxProcessList& list, const std::string& pattern, TConsoleOutput& out) {
+  TFindResult found = FindByName(list, list.SelectedItems(), pattern);
+  const auto& columns = FindExportColumns();
+  out.Line(Format("Handles and modules whose names match \"%s\":", pattern.c_str()));
+  if (found.Hits.empty()) {
+    out.Line("No handle or module matches.");
+  } else {
+    out.Line(ExportTextLine(columns, ExportTitles(columns)));
+    for (TqxFindItem& hit : found.Hits) out.Line(ExportTextLine(columns, ExportValues(columns, hit)));
+    out.Line(Format(found.Hits.size() == 1 ? "%d match found." : "%d matches found.",
+                    static_cast<int>(found.Hits.size())));
+  }
+  if (found.UnsearchedCount > 0) out.Line(UnsearchedLine(found));
+  out.Line("");
+}
+
+std::string UnsearchedLine(const TFindResult& found) {
+  return Format(found.UnsearchedCount == 1
+                    ? "%d process could not be searched: access denied."
+                    : "%d processes could not be searched: access denied.",
+                found.UnsearchedCount);
 }
 
 }  // namespace kvt

@@ -11,6 +11,7 @@
 #include "app/texts.h"
 #include "inventory/column_template.h"
 #include "os/os.h"
+#include "processes/find.h"
 #include "processes/process_context.h"
 #include "processes/process_list.h"
 #include "support/errors.h"
@@ -37,14 +38,41 @@ std::string FormSwitchConflict(bool csv, bool xml, bool kill) {
   return std::string();
 }
 
+void WriteErrorLine(Os& os, const std::string& message) {
+  const std::string line = message + "\r\n";
+  os.WriteStdErr(line.data(), line.size());
+}
+
 void RunTextCommands(const TCommandLine& commandLine, TqxProcessList& list,
-                     const TSelector& selector, TConsoleOutput& out) {
+                     const TSelector& selector, const std::string& findPattern,
+                     TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
   if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
+  if (commandLine.HasSwitch("find")) RunFindCommand(list, findPattern, out);
   if (commandLine.HasSwitch("license"))
     for (const char* line : kLicenseLines) out.Line(line);
+}
+
+// The forms read everything before they write: a table that cannot be read
+// leaves standard output empty.
+void WriteForm(bool csv, TqxProcessList& list, const TCommandLine& commandLine,
+               const std::string& findPattern, TConsoleOutput& out) {
+  TFormTables tables;
+  tables.Processes = commandLine.HasSwitch("list");
+  tables.Modules = commandLine.HasSwitch("modules");
+  tables.Handles = commandLine.HasSwitch("handles");
+  TFindResult found;
+  if (commandLine.HasSwitch("find")) {
+    found = FindByName(list, list.SelectedItems(), findPattern);
+    tables.Find = &found;
+  }
+  if (csv)
+    WriteCsvTables(list, tables, out);
+  else
+    WriteXmlDocument(list, tables, out);
+  if (found.UnsearchedCount > 0) WriteErrorLine(list.ProcessContext().Sys, UnsearchedLine(found));
 }
 
 int RunCommands(Os& os, TConsoleOutput& out) {
@@ -53,10 +81,13 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   // before anything reads them.
   const bool csv = commandLine.TakeSwitch("csv");
   const bool xml = commandLine.TakeSwitch("xml");
-  const std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
+  // /find's pattern is no selector, whatever it looks like.
+  const std::string findPattern = commandLine.TakeSwitchArgument("find");
+  std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
+  if (conflict.empty() && commandLine.HasSwitch("find") && findPattern.empty())
+    conflict = kFindUsage;
   if (!conflict.empty()) {
-    const std::string line = conflict + "\r\n";
-    os.WriteStdErr(line.data(), line.size());
+    WriteErrorLine(os, conflict);
     return 1;
   }
   const bool text = !csv && !xml;
@@ -76,16 +107,17 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);
 
-  TFormTables tables;
-  tables.Processes = commandLine.HasSwitch("list");
-  tables.Modules = commandLine.HasSwitch("modules");
-  tables.Handles = commandLine.HasSwitch("handles");
-  if (csv)
-    WriteCsvTables(list, tables, out);
-  else if (xml)
-    WriteXmlDocument(list, tables, out);
-  else
-    RunTextCommands(commandLine, list, selector, out);
+  try {
+    if (text)
+      RunTextCommands(commandLine, list, selector, findPattern, out);
+    else
+      WriteForm(csv, list, commandLine, findPattern, out);
+  } catch (const EHandleTableError& error) {
+    // What the commands before wrote stands; a form has written nothing.
+    if (text) out.Flush();
+    WriteErrorLine(os, error.what());
+    return 1;
+  }
   out.Flush();
   return 0;
 }

@@ -1,16 +1,19 @@
 #pragma once
-// The machine-readable forms of the list, modules and handles commands:
+// The machine-readable forms of the list, modules, handles and find commands:
 // standard output holds the document and nothing else, in UTF-8.
 namespace kvt {
 
 class TConsoleOutput;
 class TqxProcessList;
+struct TFindResult;
 
-// The commands whose tables a form writes.
+// The commands whose tables a form writes; Find, when given, holds the hits
+// /find found.
 struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
+  TFindResult* Find = nullptr;
 };
 
 // One table per command, in the fixed command order, each headed by its
@@ -18,7 +21,8 @@ struct TFormTables {
 // and handles tables hold the rows of every selected process.
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
 // One document with an element per selected process, holding its modules and
-// its handles when asked for; nothing when no table is.
+// its handles when asked for, and the hits of /find after them; nothing when
+// no table is.
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
 
 }  // namespace kvt

@@ -79,7 +79,7 @@ void TqxProcessList::FillHandleLists(const std::vector<TqxProcessItem*>& items) 
     for (TqxProcessItem* item : byProcessId[static_cast<uint32_t>(entry.ProcessId)])
       item->HandleFeedback(entry, name);
   };
-  enumerator.Enumerate();
+  if (!enumerator.Enumerate()) throw EHandleTableError();
 }
 
 void TqxProcessItem::HandleFeedback(const THandleTableEntry& entry, const std::string& name) {

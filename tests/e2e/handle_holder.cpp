@@ -7,13 +7,13 @@
 
 namespace kvt_e2e {
 
-THandleHolder::THandleHolder(const std::string& name)
+THandleHolder::THandleHolder(const std::string& name, const std::string& library)
     : name_(name), file_("C:\\" + name + ".txt"), report_("C:\\" + name + ".report") {
   HANDLE file = CreateFileA(file_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   CloseHandle(file);
   DeleteFileA(report_.c_str());
   child_ = std::make_unique<TChildProcess>(
-      "kvt_handle_child.exe", "Global\\" + name + " " + file_ + " " + report_);
+      "kvt_handle_child.exe", "Global\\" + name + " " + file_ + " " + report_ + " " + library);
   // The report is there once the child has read its table.
   for (int i = 0; i < 100 && GetFileAttributesA(report_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
     Sleep(50);
