@@ -106,9 +106,11 @@ void RunFindCommand(TqxProcessList& list, const std::string& pattern, TConsoleOu
 }
 
 std::string UnsearchedLine(const TFindResult& found) {
+  // Opening a process fails for want of rights, and for one that has just ended.
   return Format(found.UnsearchedCount == 1
-                    ? "%d process could not be searched: access denied."
-                    : "%d processes could not be searched: access denied.",
+                    ? "%d process could not be searched: its handles or modules could not be read."
+                    : "%d processes could not be searched: their handles or modules could not be "
+                      "read.",
                 found.UnsearchedCount);
 }
 
