@@ -29,6 +29,7 @@ constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 constexpr uint32_t kWaitObject0 = 0;
 constexpr uint32_t kLocaleUserDefault = 0x0400;
 constexpr uint32_t kNormIgnoreCase = 0x1;
+constexpr uint32_t kLcmapUppercase = 0x200;
 constexpr int kCstrEqual = 2;
 constexpr uint32_t kVerPlatformWin32Nt = 2;
 constexpr uint32_t kCpAcp = 0;
@@ -260,6 +261,11 @@ class Os {
   // Converts Text to the code page (kCpAcp, kCpOemCp) as the platform does:
   // a character the page cannot hold becomes its best fit or "?".
   virtual std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) = 0;
+  // LCMapStringW on UTF-8 text, through UTF-16 both ways (each stretch that
+  // is not well-formed UTF-8 goes in as U+FFFD). When the call fails, Text
+  // comes back unchanged: a comparison then sees the text as it is, where an
+  // empty answer would make every failed text equal to every other.
+  virtual std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) = 0;
 
   // Standard streams and the debugger channel. A write returns false when it
   // failed. GetConsoleMode tells whether standard output is a console, where

@@ -275,6 +275,8 @@ class FakeOs : public Os {
   int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
   std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) override;
+  // Upper case only, for the letters of a few scripts (see fake_os.cpp).
+  std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
 
   bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
   bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;

@@ -6,6 +6,7 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <cwchar>
 #include <vector>
@@ -622,6 +623,19 @@ std::string Win32Os::WideCharToMultiByte(uint32_t codePage, const std::string& t
   ::WideCharToMultiByte(codePage, 0, wide.data(), wideLength, &converted[0], length, nullptr,
                         nullptr);
   return converted;
+}
+
+std::string Win32Os::LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) {
+  const std::wstring wide = ToWide(text);
+  // The call takes no empty source, and counts in int.
+  if (wide.empty() || wide.size() > static_cast<size_t>(INT_MAX)) return text;
+  const int wideLength = static_cast<int>(wide.size());
+  const int length = ::LCMapStringW(locale, mapFlags, wide.data(), wideLength, nullptr, 0);
+  if (length <= 0) return text;
+  std::wstring mapped(static_cast<size_t>(length), L'\0');
+  if (::LCMapStringW(locale, mapFlags, wide.data(), wideLength, &mapped[0], length) != length)
+    return text;
+  return ToUtf8(mapped.data(), mapped.size());
 }
 
 bool Win32Os::GetConsoleMode(uint32_t stdHandle, uint32_t* mode) {

@@ -77,6 +77,7 @@ class Win32Os : public Os {
   int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
   std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) override;
+  std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
 
   bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
   bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
