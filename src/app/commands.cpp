@@ -50,7 +50,8 @@ void RunListCommand(TqxProcessList& list, TConsoleOutput& out) {
     out.Line(list.Selected(i).FormatLine(kProcessTemplate));
 }
 
-void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOutput& out) {
+void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t spared,
+                    TConsoleOutput& out) {
   // Without a selector every process would be selected, this program included.
   if (!selector.Given) {
     out.Line("/kill needs a process id or a file name; nothing was terminated.");
@@ -65,6 +66,10 @@ void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOut
   for (int i = 0; i < list.SelectedCount(); ++i) {
     TqxProcessItem& item = list.Selected(i);
     out.Line(item.FormatLine(kProcessTemplate));
+    if (spared != 0 && item.ProcessID == spared) {
+      out.Line("Not terminated: it handed this run on and waits for its end.");
+      continue;
+    }
     // The item may be this program itself: everything so far must be out first.
     out.Flush();
     out.Line(KillProcess(item) ? "Terminated." : "Error terminating process!");

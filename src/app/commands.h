@@ -20,7 +20,10 @@ struct TSelector {
 TSelector ReadSelector(int parameterCount, const std::string& parameter2);
 
 void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
-void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOutput& out);
+// Spared (a process id, or 0 for none) is part of this run: it is listed but
+// left running.
+void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t spared,
+                    TConsoleOutput& out);
 // For each selected process: its process line, then its modules as loaded now.
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out);
 // For each selected process: its process line, then its handles in the system table now.

@@ -55,9 +55,9 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
     csv.ListTable(list, ModuleExportColumns(), &TqxProcessItem::ModuleList);
   }
   if (tables.Handles) csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::HandleList);
-  if (tables.Find) {
+  if (tables.FindHits) {
     csv.Header(FindExportColumns());
-    for (TqxFindItem& hit : tables.Find->Hits) csv.Row(FindExportColumns(), hit);
+    for (TqxFindItem& hit : tables.FindHits->Hits) csv.Row(FindExportColumns(), hit);
   }
 }
 

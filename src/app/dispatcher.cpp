@@ -38,16 +38,26 @@ std::string FormSwitchConflict(bool csv, bool xml, bool kill) {
   return std::string();
 }
 
+// The program that handed this run on waits for it to end; it is not to be
+// terminated as if it were any other process.
+uint32_t ProgramWaitingForThisRun(Os& os, const TqxProcessList& list) {
+  const uint32_t own = os.GetCurrentProcessId();
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Items(i).ProcessID == own) return HandingOnProgram(os, list.Items(i).ParentID);
+  return 0;
+}
+
 void WriteErrorLine(Os& os, const std::string& message) {
   const std::string line = message + "\r\n";
   os.WriteStdErr(line.data(), line.size());
 }
 
-void RunTextCommands(const TCommandLine& commandLine, TqxProcessList& list,
+void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
                      const TSelector& selector, const std::string& findPattern,
                      TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
-  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
+  if (commandLine.HasSwitch("kill"))
+    RunKillCommand(list, selector, ProgramWaitingForThisRun(os, list), out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
   if (commandLine.HasSwitch("find")) RunFindCommand(list, findPattern, out);
@@ -57,16 +67,12 @@ void RunTextCommands(const TCommandLine& commandLine, TqxProcessList& list,
 
 // The forms read everything before they write: a table that cannot be read
 // leaves standard output empty.
-void WriteForm(bool csv, TqxProcessList& list, const TCommandLine& commandLine,
-               const std::string& findPattern, TConsoleOutput& out) {
-  TFormTables tables;
-  tables.Processes = commandLine.HasSwitch("list");
-  tables.Modules = commandLine.HasSwitch("modules");
-  tables.Handles = commandLine.HasSwitch("handles");
+void WriteForm(bool csv, TqxProcessList& list, TFormTables tables, const std::string& findPattern,
+               TConsoleOutput& out) {
   TFindResult found;
-  if (commandLine.HasSwitch("find")) {
+  if (tables.Find) {
     found = FindByName(list, list.SelectedItems(), findPattern);
-    tables.Find = &found;
+    tables.FindHits = &found;
   }
   if (csv)
     WriteCsvTables(list, tables, out);
@@ -90,12 +96,19 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     WriteErrorLine(os, conflict);
     return 1;
   }
+  TFormTables tables;
+  tables.Processes = commandLine.HasSwitch("list");
+  tables.Modules = commandLine.HasSwitch("modules");
+  tables.Handles = commandLine.HasSwitch("handles");
+  tables.Find = commandLine.HasSwitch("find");
   const bool text = !csv && !xml;
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
     if (commandLine.Count() == 0 || commandLine.HasSwitch("?") || commandLine.HasSwitch("help"))
       for (const char* line : kUsageLines) out.Line(line);
+  } else if (!tables.Any()) {
+    return 0;  // a form without a table writes nothing: no fact is worth reading
   }
 
   TProcessContext context(os);
@@ -109,9 +122,9 @@ int RunCommands(Os& os, TConsoleOutput& out) {
 
   try {
     if (text)
-      RunTextCommands(commandLine, list, selector, findPattern, out);
+      RunTextCommands(os, commandLine, list, selector, findPattern, out);
     else
-      WriteForm(csv, list, commandLine, findPattern, out);
+      WriteForm(csv, list, tables, findPattern, out);
   } catch (const EHandleTableError& error) {
     // What the commands before wrote stands; a form has written nothing.
     if (text) out.Flush();
@@ -134,8 +147,7 @@ void ReportUnhandledError(Os& os, const char* className, const std::string& mess
       Format("Exception %s in module %s at %s.\r\n", className, module.c_str(),
              HexDigits(address).c_str()) +
       WithPeriod(message) + "\r\n\r\n";
-  const std::string oem = os.WideCharToMultiByte(kCpOemCp, report);
-  os.WriteStdErr(oem.data(), oem.size());
+  WriteErrorText(os, report);
 }
 
 }  // namespace

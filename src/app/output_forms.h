@@ -7,13 +7,15 @@ class TConsoleOutput;
 class TqxProcessList;
 struct TFindResult;
 
-// The commands whose tables a form writes; Find, when given, holds the hits
-// /find found.
+// The commands whose tables a form writes.
 struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
-  TFindResult* Find = nullptr;
+  bool Find = false;
+  TFindResult* FindHits = nullptr;  // what /find found, when Find
+  bool Any() const { return Processes || Modules || Handles || Find; }
+  bool AnyProcessTable() const { return Processes || Modules || Handles; }
 };
 
 // One table per command, in the fixed command order, each headed by its

@@ -23,11 +23,10 @@ void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument
 }  // namespace
 
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
-  const bool processTables = tables.Processes || tables.Modules || tables.Handles;
-  if (!processTables && !tables.Find) return;
+  if (!tables.Any()) return;
   TXmlDocument document;
-  if (processTables) SaveProcesses(list, tables, document);
-  if (tables.Find) SaveFindListToXml(tables.Find->Hits, document);
+  if (tables.AnyProcessTable()) SaveProcesses(list, tables, document);
+  if (tables.FindHits) SaveFindListToXml(tables.FindHits->Hits, document);
   // Line by line, so that every line ends as the console output's lines do;
   // the writer gives line breaks inside attribute values as references.
   const std::string text = document.SaveToText();

@@ -27,6 +27,8 @@ constexpr uint32_t kProcessVmRead = 0x0010;
 constexpr uint32_t kTh32csSnapProcess = 0x2;
 constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 constexpr uint32_t kWaitObject0 = 0;
+constexpr uint32_t kWaitFailed = 0xFFFFFFFFu;
+constexpr uint32_t kStillActive = 259;  // the exit code of a process that has not ended
 constexpr uint32_t kLocaleUserDefault = 0x0400;
 constexpr uint32_t kNormIgnoreCase = 0x1;
 constexpr uint32_t kLcmapUppercase = 0x200;
@@ -197,6 +199,12 @@ class Os {
                               TProcessInformation* info) = 0;
   virtual uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) = 0;
   virtual bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) = 0;
+  // This process's environment, which the programs it starts inherit; names
+  // and values are UTF-8, sizes bytes. Get returns the value's length, the size needed
+  // (terminator included) when Size is too small, or 0 when Name is not set;
+  // Set with a null Value removes Name.
+  virtual uint32_t GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) = 0;
+  virtual bool SetEnvironmentVariableW(const char* name, const char* value) = 0;
 
   // Toolhelp, bound on first use; 0 while it cannot be bound.
   virtual OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) = 0;

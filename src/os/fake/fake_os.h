@@ -68,9 +68,13 @@ struct TFakeFile {
   uint64_t ZeroTail = 0;
 };
 
+// Environment variables (UTF-8) by name, upper-cased as the platform compares them.
+using TFakeEnvironment = std::map<std::string, std::string>;
+
 struct TCreateProcessCall {
   std::string ApplicationName;
   std::string CommandLine;
+  TFakeEnvironment Environment;  // what the started program inherited
 };
 
 struct TCreateFileCall {
@@ -123,10 +127,12 @@ class FakeOs : public Os {
   std::string CommandLine = "kvtProc.exe";
   // A program started by CreateProcessW writes StartedOutput to standard
   // output and ends with StartedExitCode; CreateProcessW fails while
-  // StartsFail is set.
+  // StartsFail is set, and waiting for the program while WaitFails is.
   std::string StartedOutput;
   uint32_t StartedExitCode = 0;
   bool StartsFail = false;
+  bool WaitFails = false;
+  TFakeEnvironment Environment;
   std::vector<TCreateProcessCall> CreateProcessCalls;
   std::string OwnModuleFileName = "C:\\Tools\\kvtProc.exe";
   uint32_t CurrentProcessId = 100;
@@ -230,6 +236,8 @@ class FakeOs : public Os {
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
+  uint32_t GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) override;
+  bool SetEnvironmentVariableW(const char* name, const char* value) override;
 
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
   bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;

@@ -111,7 +111,8 @@ bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
 bool FakeOs::CreateProcessW(const char* applicationName, const std::string& commandLine,
                             TProcessInformation* info) {
   Record("CreateProcessW");
-  CreateProcessCalls.push_back({applicationName != nullptr ? applicationName : "", commandLine});
+  CreateProcessCalls.push_back(
+      {applicationName != nullptr ? applicationName : "", commandLine, Environment});
   if (StartsFail || FindFile(applicationName != nullptr ? applicationName : "") == nullptr)
     return false;
   // The program runs to its end at once: its output is there when it is waited for.
@@ -127,13 +128,31 @@ bool FakeOs::CreateProcessW(const char* applicationName, const std::string& comm
 
 uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t) {
   Record("WaitForSingleObject");
-  return Find(handle, THandle::Started) != nullptr ? kWaitObject0 : kInfinite;
+  return Find(handle, THandle::Started) != nullptr && !WaitFails ? kWaitObject0 : kWaitFailed;
 }
 
 bool FakeOs::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
   Record("GetExitCodeProcess");
   if (Find(process, THandle::Started) == nullptr) return false;
   *exitCode = StartedExitCode;
+  return true;
+}
+
+uint32_t FakeOs::GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) {
+  Record("GetEnvironmentVariableW");
+  const auto found = Environment.find(AsciiUpperCase(name));
+  if (found == Environment.end()) return 0;
+  const std::string& value = found->second;
+  if (value.size() >= size) return static_cast<uint32_t>(value.size() + 1);
+  return CopyTextToBuffer(value, buffer, size);
+}
+
+bool FakeOs::SetEnvironmentVariableW(const char* name, const char* value) {
+  Record("SetEnvironmentVariableW");
+  if (value == nullptr)
+    Environment.erase(AsciiUpperCase(name));
+  else
+    Environment[AsciiUpperCase(name)] = value;
   return true;
 }
 

@@ -380,6 +380,21 @@ bool Win32Os::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
   return ok != 0;
 }
 
+uint32_t Win32Os::GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) {
+  std::vector<wchar_t> value(kMaxWideText);
+  const DWORD units = ::GetEnvironmentVariableW(ToWide(name).c_str(), value.data(), kMaxWideText);
+  if (units == 0 || units >= kMaxWideText) return 0;
+  const std::string text = ToUtf8(value.data(), units);
+  if (text.size() >= size) return static_cast<uint32_t>(text.size() + 1);
+  return CopyTextToBuffer(text, buffer, size);
+}
+
+bool Win32Os::SetEnvironmentVariableW(const char* name, const char* value) {
+  const std::wstring wideValue = ToWide(value);
+  return ::SetEnvironmentVariableW(ToWide(name).c_str(),
+                                   value != nullptr ? wideValue.c_str() : nullptr) != 0;
+}
+
 OsHandle Win32Os::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
   if (!BindToolhelp()) return 0;
   return FromHandle(As<CreateToolhelp32SnapshotFn>(createToolhelp32Snapshot_)(flags, processId));

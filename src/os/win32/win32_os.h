@@ -32,6 +32,8 @@ class Win32Os : public Os {
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
+  uint32_t GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) override;
+  bool SetEnvironmentVariableW(const char* name, const char* value) override;
 
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
   bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;
