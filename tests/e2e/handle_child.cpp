@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -59,7 +60,10 @@ int main(int argc, char** argv) {
   const ULONG_PTR count =
       std::min<ULONG_PTR>(table[0], (table.size() - 2) * sizeof(ULONG_PTR) / sizeof(TTableEntry));
   const auto* entries = reinterpret_cast<const TTableEntry*>(&table[2]);
-  std::FILE* report = std::fopen(argv[3], "w");
+  // Written under another name and renamed when whole: whoever waits for the
+  // report never reads half of it.
+  const std::string partial = std::string(argv[3]) + ".part";
+  std::FILE* report = std::fopen(partial.c_str(), "w");
   if (report == nullptr) return 5;
   for (HANDLE handle : handles) {
     for (ULONG_PTR i = 0; i < count; ++i) {
@@ -74,6 +78,7 @@ int main(int argc, char** argv) {
     std::fprintf(report, "%llx 0\n",
                  static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(library)));
   std::fclose(report);
+  if (!MoveFileA(partial.c_str(), argv[3])) return 7;
   Sleep(60000);
   return 0;
 }

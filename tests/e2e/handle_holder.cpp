@@ -14,8 +14,9 @@ THandleHolder::THandleHolder(const std::string& name, const std::string& library
   DeleteFileA(report_.c_str());
   child_ = std::make_unique<TChildProcess>(
       "kvt_handle_child.exe", "Global\\" + name + " " + file_ + " " + report_ + " " + library);
-  // The report is there once the child has read its table.
-  for (int i = 0; i < 100 && GetFileAttributesA(report_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+  // The report is there, whole, once the child has read its table; a child
+  // started through the emulator on a busy machine may take seconds.
+  for (int i = 0; i < 300 && GetFileAttributesA(report_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
     Sleep(50);
 }
 
@@ -23,6 +24,7 @@ THandleHolder::~THandleHolder() {
   child_.reset();
   DeleteFileA(file_.c_str());
   DeleteFileA(report_.c_str());
+  DeleteFileA((report_ + ".part").c_str());
 }
 
 std::vector<THandleHolder::TOwnEntry> THandleHolder::OwnEntries() const {
