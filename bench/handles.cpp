@@ -1,13 +1,17 @@
-// /handles on a large scripted system: thousands of processes sharing a
-// system handle table of a hundred thousand entries. Prints, for each
-// command line given, the best wall time of three whole runs and the platform
-// calls that drive its cost: table reads and name queries.
+// /handles and /find on a large scripted system: thousands of processes
+// sharing a system handle table of a hundred thousand entries. Prints, for
+// each command line given, the best wall time of three whole runs and the
+// platform calls that drive its cost: table reads, process opens, handle
+// copies, name queries, closes and the guarded worker's runs and threads;
+// a run over every process also prints those calls per handle, beyond those
+// the inventory of processes makes by itself (a /list run's).
 //
 //   kvt_bench_handles <processes> <entries> <major.minor> <arguments>...
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "app/dispatcher.h"
@@ -38,6 +42,11 @@ void Script(kvt::FakeOs& os, uint32_t processes, uint32_t entries, uint32_t majo
     std::snprintf(name, sizeof name, "C:\\Apps\\p%05u.exe", i);
     process.ModulePath = name;
     process.ExeFile = std::string(name).substr(8);
+    kvt::TFakeModule image;
+    image.Path = name;
+    image.Base = 0x400000;
+    image.Size = 0x10000;
+    process.Modules.push_back(image);
     os.Processes.push_back(process);
   }
   for (uint32_t i = 0; i < entries; ++i) {
@@ -66,12 +75,25 @@ int main(int argc, char** argv) {
   unsigned major = 0, minor = 0;
   std::sscanf(argv[3], "%u.%u", &major, &minor);
   std::printf("%u processes, %u handles, Windows %u.%u\n", processes, entries, major, minor);
-  std::printf("%-36s %10s %12s %12s %10s\n", "arguments", "seconds", "name queries",
-              "table reads", "lines");
+  std::printf("%-24s %8s %6s %6s %7s %7s %7s %7s %7s %8s\n", "arguments", "seconds", "reads",
+              "opens", "copies", "queries", "closes", "worker", "threads", "lines");
   constexpr int kRuns = 3;
+  // Calls made per handle, whoever makes them.
+  const char* const kPerHandle[] = {"OpenProcess", "DuplicateHandle", "NtQueryObject",
+                                    "NtQueryObject/type", "CloseHandle", "RunOnWorkerThread",
+                                    "CreateWorkerThread"};
+  size_t inventory[std::size(kPerHandle)] = {};
+  {
+    kvt::FakeOs os;
+    Script(os, processes, entries, major, minor);
+    os.CommandLine = "kvtProc.exe /list";
+    kvt::RunProgram(os);
+    for (size_t k = 0; k < std::size(kPerHandle); ++k) inventory[k] = os.CallCount(kPerHandle[k]);
+  }
   for (int i = 4; i < argc; ++i) {
     double best = 0;
-    size_t nameQueries = 0, tableReads = 0, lines = 0;
+    size_t counts[std::size(kPerHandle)] = {};
+    size_t tableReads = 0, lines = 0;
     int exitCode = 0;
     for (int run = 0; run < kRuns; ++run) {
       kvt::FakeOs os;
@@ -82,12 +104,21 @@ int main(int argc, char** argv) {
       const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
       if (run == 0 || elapsed.count() < best) best = elapsed.count();
       // The counts are the same in every run.
-      nameQueries = os.CallCount("NtQueryObject");
+      for (size_t k = 0; k < std::size(kPerHandle); ++k) counts[k] = os.CallCount(kPerHandle[k]);
       tableReads = os.CallCount("NtQuerySystemInformation");
       lines = static_cast<size_t>(std::count(os.StdOut.begin(), os.StdOut.end(), '\n'));
     }
-    std::printf("%-36s %10.3f %12zu %12zu %10zu%s\n", argv[i], best, nameQueries, tableReads,
-                lines, exitCode == 0 ? "" : "  (failed)");
+    std::printf("%-24s %8.3f %6zu %6zu %7zu %7zu %7zu %7zu %7zu %8zu%s\n", argv[i], best,
+                tableReads, counts[0], counts[1], counts[2] + counts[3], counts[4], counts[5],
+                counts[6], lines, exitCode == 0 ? "" : "  (failed)");
+    const std::string arguments = argv[i];
+    if (arguments.find(' ') == std::string::npos || arguments.rfind("/find", 0) == 0) {
+      std::printf("  per handle:");
+      for (size_t k = 0; k < std::size(kPerHandle); ++k)
+        std::printf(" %s %.3f", kPerHandle[k],
+                    static_cast<double>(counts[k] - inventory[k]) / entries);
+      std::printf("\n");
+    }
   }
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include <algorithm>
+#include <cstddef>
 
 #include "os/os.h"
 #include "support/text.h"
@@ -86,6 +87,16 @@ bool TCommandLine::TakeSwitch(const std::string& name) {
   const bool found = kept != words_.end();
   words_.erase(kept, words_.end());
   return found;
+}
+
+std::string TCommandLine::TakeSwitchArgument(const std::string& name) {
+  for (size_t i = 1; i + 1 < words_.size(); ++i) {
+    if (!IsSwitch(words_[i], name)) continue;
+    const std::string argument = words_[i + 1];
+    words_.erase(words_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+    return argument;
+  }
+  return std::string();
 }
 
 }  // namespace kvt

@@ -23,6 +23,10 @@ class TCommandLine {
   // Whether the switch Name is present, as HasSwitch; every parameter that is
   // it leaves the list, and those after it move up.
   bool TakeSwitch(const std::string& name);
+  // The parameter that follows the first switch Name, taken out of the list
+  // (the switch itself stays); empty, and nothing taken, when the switch is
+  // absent or last.
+  std::string TakeSwitchArgument(const std::string& name);
 
  private:
   bool IsSwitch(const std::string& word, const std::string& name) const;

@@ -2,6 +2,8 @@
 
 #include "app/console_output.h"
 #include "app/texts.h"
+#include "processes/export_forms.h"
+#include "processes/find.h"
 #include "processes/process_list.h"
 #include "processes/termination.h"
 #include "support/format.h"
@@ -106,6 +108,31 @@ void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out) {
     WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item->HandleList, out,
                               item->HandleList.NamesDenied ? kHandleNamesDeniedLine : nullptr);
   }
+}
+
+void RunFindCommand(TqxProcessList& list, const std::string& pattern, TConsoleOutput& out) {
+  TFindResult found = FindByName(list, list.SelectedItems(), pattern);
+  const auto& columns = FindExportColumns();
+  out.Line(Format("Handles and modules whose names match \"%s\":", pattern.c_str()));
+  if (found.Hits.empty()) {
+    out.Line("No handle or module matches.");
+  } else {
+    out.Line(ExportTextLine(columns, ExportTitles(columns)));
+    for (TqxFindItem& hit : found.Hits) out.Line(ExportTextLine(columns, ExportValues(columns, hit)));
+    out.Line(Format(found.Hits.size() == 1 ? "%d match found." : "%d matches found.",
+                    static_cast<int>(found.Hits.size())));
+  }
+  if (found.UnsearchedCount > 0) out.Line(UnsearchedLine(found));
+  out.Line("");
+}
+
+std::string UnsearchedLine(const TFindResult& found) {
+  // Opening a process fails for want of rights, and for one that has just ended.
+  return Format(found.UnsearchedCount == 1
+                    ? "%d process could not be searched: its handles or modules could not be read."
+                    : "%d processes could not be searched: their handles or modules could not be "
+                      "read.",
+                found.UnsearchedCount);
 }
 
 }  // namespace kvt

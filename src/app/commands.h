@@ -7,6 +7,7 @@ namespace kvt {
 
 class TConsoleOutput;
 class TqxProcessList;
+struct TFindResult;
 
 // Parameter 2 as the user gave it: a process id (a non-zero number) or a
 // file-name pattern; Given is false when there is no parameter 2.
@@ -27,5 +28,11 @@ void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t sp
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out);
 // For each selected process: its process line, then its handles in the system table now.
 void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out);
+// The handles and modules of the selected processes whose names match
+// Pattern: a title, one row per hit, and a line with their number; then how
+// many processes could not be searched, when any.
+void RunFindCommand(TqxProcessList& list, const std::string& pattern, TConsoleOutput& out);
+// The line that tells how many processes Found could not search.
+std::string UnsearchedLine(const TFindResult& found);
 
 }  // namespace kvt

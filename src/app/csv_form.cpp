@@ -1,6 +1,7 @@
 #include "app/console_output.h"
 #include "app/output_forms.h"
 #include "processes/export_forms.h"
+#include "processes/find.h"
 #include "support/csv.h"
 
 namespace kvt {
@@ -41,6 +42,9 @@ class TCsvWriter {
 }  // namespace
 
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
+  // One read of the system table serves every selected process; it comes
+  // before any row, so that a table that cannot be read leaves no document.
+  if (tables.Handles) list.FillHandleLists(list.SelectedItems());
   TCsvWriter csv(out);
   if (tables.Processes) {
     csv.Header(ProcessExportColumns());
@@ -50,10 +54,10 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
     for (TqxProcessItem* process : list.SelectedItems()) process->FillModuleList();
     csv.ListTable(list, ModuleExportColumns(), &TqxProcessItem::ModuleList);
   }
-  if (tables.Handles) {
-    // One read of the system table serves every selected process.
-    list.FillHandleLists(list.SelectedItems());
-    csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::HandleList);
+  if (tables.Handles) csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::HandleList);
+  if (tables.FindHits) {
+    csv.Header(FindExportColumns());
+    for (TqxFindItem& hit : tables.FindHits->Hits) csv.Row(FindExportColumns(), hit);
   }
 }
 

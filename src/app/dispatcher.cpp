@@ -11,6 +11,7 @@
 #include "app/texts.h"
 #include "inventory/column_template.h"
 #include "os/os.h"
+#include "processes/find.h"
 #include "processes/process_context.h"
 #include "processes/process_list.h"
 #include "support/errors.h"
@@ -46,15 +47,40 @@ uint32_t ProgramWaitingForThisRun(Os& os, const TqxProcessList& list) {
   return 0;
 }
 
+void WriteErrorLine(Os& os, const std::string& message) {
+  const std::string line = message + "\r\n";
+  os.WriteStdErr(line.data(), line.size());
+}
+
 void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
-                     const TSelector& selector, TConsoleOutput& out) {
+                     const TSelector& selector, const std::string& findPattern,
+                     TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
   if (commandLine.HasSwitch("kill"))
     RunKillCommand(list, selector, ProgramWaitingForThisRun(os, list), out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
+  if (commandLine.HasSwitch("find")) RunFindCommand(list, findPattern, out);
   if (commandLine.HasSwitch("license"))
     for (const char* line : kLicenseLines) out.Line(line);
+}
+
+// The forms read everything before they write: a table that cannot be read
+// leaves standard output empty.
+void WriteForm(bool csv, TqxProcessList& list, TFormTables tables, const std::string& findPattern,
+               TConsoleOutput& out) {
+  TFindResult found;
+  if (tables.Find) {
+    found = FindByName(list, list.SelectedItems(), findPattern);
+    tables.FindHits = &found;
+  }
+  if (csv)
+    WriteCsvTables(list, tables, out);
+  else
+    WriteXmlDocument(list, tables, out);
+  Os& os = list.ProcessContext().Sys;
+  WriteFormDenials(os, list, tables);
+  if (found.UnsearchedCount > 0) WriteErrorLine(os, UnsearchedLine(found));
 }
 
 int RunCommands(Os& os, TConsoleOutput& out) {
@@ -63,16 +89,20 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   // before anything reads them.
   const bool csv = commandLine.TakeSwitch("csv");
   const bool xml = commandLine.TakeSwitch("xml");
-  const std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
+  // /find's pattern is no selector, whatever it looks like.
+  const std::string findPattern = commandLine.TakeSwitchArgument("find");
+  std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
+  if (conflict.empty() && commandLine.HasSwitch("find") && findPattern.empty())
+    conflict = kFindUsage;
   if (!conflict.empty()) {
-    const std::string line = conflict + "\r\n";
-    os.WriteStdErr(line.data(), line.size());
+    WriteErrorLine(os, conflict);
     return 1;
   }
   TFormTables tables;
   tables.Processes = commandLine.HasSwitch("list");
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
+  tables.Find = commandLine.HasSwitch("find");
   const bool text = !csv && !xml;
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
@@ -94,13 +124,17 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);
 
-  if (csv)
-    WriteCsvTables(list, tables, out);
-  else if (xml)
-    WriteXmlDocument(list, tables, out);
-  else
-    RunTextCommands(os, commandLine, list, selector, out);
-  if (!text) WriteFormDenials(os, list, tables);
+  try {
+    if (text)
+      RunTextCommands(os, commandLine, list, selector, findPattern, out);
+    else
+      WriteForm(csv, list, tables, findPattern, out);
+  } catch (const EHandleTableError& error) {
+    // What the commands before wrote stands; a form has written nothing.
+    if (text) out.Flush();
+    WriteErrorLine(os, error.what());
+    return 1;
+  }
   out.Flush();
   return 0;
 }

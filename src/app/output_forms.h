@@ -1,18 +1,22 @@
 #pragma once
-// The machine-readable forms of the list, modules and handles commands:
+// The machine-readable forms of the list, modules, handles and find commands:
 // standard output holds the document and nothing else, in UTF-8.
 namespace kvt {
 
 class Os;
 class TConsoleOutput;
 class TqxProcessList;
+struct TFindResult;
 
 // The commands whose tables a form writes.
 struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
-  bool Any() const { return Processes || Modules || Handles; }
+  bool Find = false;
+  TFindResult* FindHits = nullptr;  // what /find found, when Find
+  bool Any() const { return Processes || Modules || Handles || Find; }
+  bool AnyProcessTable() const { return Processes || Modules || Handles; }
 };
 
 // One table per command, in the fixed command order, each headed by its
@@ -20,7 +24,8 @@ struct TFormTables {
 // and handles tables hold the rows of every selected process.
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
 // One document with an element per selected process, holding its modules and
-// its handles when asked for; nothing when no table is.
+// its handles when asked for, and the hits of /find after them; nothing when
+// no table is.
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
 // After either form: one line on standard error for each selected process
 // whose modules, or whose handles' names, a table asked for but could not

@@ -9,7 +9,7 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[10] = {
+const char* const kUsageLines[11] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
@@ -17,10 +17,14 @@ const char* const kUsageLines[10] = {
     "  /kill <pid or filename>     Terminates running processes",
     "  /modules <pid or filename>  Lists all modules of the specified process",
     "  /handles <pid or filename>  Lists all handles of the specified process",
+    "  /find <pattern> [pid or filename]  Lists the handles and modules whose names contain pattern",
     "  /csv                        Writes the tables as comma-separated values",
     "  /xml                        Writes the tables as one XML document",
     "",
 };
+
+const char* const kFindUsage =
+    "/find needs a pattern: kvtProc /find <pattern> [pid or filename]; nothing was searched.";
 
 const char* const kLicenseLines[10] = {
     "",

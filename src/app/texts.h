@@ -3,7 +3,8 @@
 namespace kvt {
 
 extern const char* const kBannerLines[4];
-extern const char* const kUsageLines[10];
+extern const char* const kUsageLines[11];
+extern const char* const kFindUsage;
 extern const char* const kLicenseLines[10];
 
 extern const char* const kProcessTemplate;

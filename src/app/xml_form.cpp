@@ -1,15 +1,15 @@
 #include "app/console_output.h"
 #include "app/output_forms.h"
 #include "processes/export_forms.h"
+#include "processes/find.h"
 
 namespace kvt {
+namespace {
 
-void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
-  if (!tables.Any()) return;
-  TXmlDocument document;
-  const TXmlElement processes = list.XmlClassElement(document);
+void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
   // One read of the system table serves every selected process.
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
+  const TXmlElement processes = list.XmlClassElement(document);
   for (TqxProcessItem* item : list.SelectedItems()) {
     const TXmlElement element = item->SaveToXml(processes, false, false);
     if (tables.Modules) {
@@ -18,6 +18,15 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
     }
     if (tables.Handles) SaveHandleListToXml(item->HandleList, element);
   }
+}
+
+}  // namespace
+
+void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
+  if (!tables.Any()) return;
+  TXmlDocument document;
+  if (tables.AnyProcessTable()) SaveProcesses(list, tables, document);
+  if (tables.FindHits) SaveFindListToXml(tables.FindHits->Hits, document);
   // Line by line, so that every line ends as the console output's lines do;
   // the writer gives line breaks inside attribute values as references.
   const std::string text = document.SaveToText();

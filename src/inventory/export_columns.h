@@ -1,7 +1,9 @@
 #pragma once
 // The columns of an item class's machine-readable forms. One table names each
 // column for the CSV header and as an XML attribute and reads its value, so
-// the CSV and XML forms and loading the XML back agree on every name.
+// the CSV and XML forms and loading the XML back agree on every name. A table
+// that has no column template of its own gives each column a text width too,
+// and its text table is rendered from the same declaration.
 #include <functional>
 #include <string>
 #include <vector>
@@ -18,6 +20,9 @@ struct TExportColumn {
   std::function<std::string(TItem&)> Value;
   // Restores the value from its XML attribute's text; null: not restored.
   std::function<void(TItem&, const std::string&)> Load;
+  // Characters the text table gives the column, padded, never cut; 0 for the
+  // last column, which takes what it needs.
+  size_t TextWidth = 0;
 };
 
 template <typename TItem>
@@ -35,6 +40,24 @@ std::vector<std::string> ExportValues(const TExportColumns<TItem>& columns, TIte
   std::vector<std::string> values;
   for (const auto& column : columns) values.push_back(column.Value(item));
   return values;
+}
+
+// One line of the text table: Values (as ExportTitles or ExportValues give
+// them) padded to their columns' widths, two blanks apart. Widths count
+// characters, not UTF-8 bytes.
+template <typename TItem>
+std::string ExportTextLine(const TExportColumns<TItem>& columns,
+                           const std::vector<std::string>& values) {
+  std::string line;
+  for (size_t i = 0; i < columns.size() && i < values.size(); ++i) {
+    if (i > 0) line += "  ";
+    line += values[i];
+    size_t characters = 0;
+    for (const char c : values[i]) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (i + 1 < columns.size() && characters < columns[i].TextWidth)
+      line.append(columns[i].TextWidth - characters, ' ');
+  }
+  return line;
 }
 
 template <typename TItem>

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <unordered_map>
 #include <vector>
 
 #include "native/object_names.h"
@@ -14,24 +15,29 @@ namespace {
 
 constexpr uint32_t kFirstTableSize = 4096;
 // The table grows while it is read on a busy system, so each retry asks for
-// a quarter more than the kernel last reported. At most this many reads; a
-// table larger than the cap is not believed.
+// a quarter more than the kernel last reported: at most this many reads after
+// a reported size. A kernel that reports none gets twice the room each time,
+// up to the cap (so at most 14 such reads); a table larger than the cap is
+// not believed.
 constexpr int kMaxTableReads = 8;
 constexpr uint32_t kMaxTableSize = 64u << 20;
-constexpr const char* kFileTypeName = "File";
 
 // Reads the table of InfoClass into Table; false when it cannot be read.
 bool ReadHandleTable(Os& os, uint32_t infoClass, std::vector<uint8_t>& table) {
   uint32_t size = kFirstTableSize;
+  int sizedReads = 0;
   try {
-    for (int read = 0; read < kMaxTableReads; ++read) {
+    for (;;) {
       table.assign(size, 0);
       uint32_t needed = 0;
       const uint32_t status = os.NtQuerySystemInformation(infoClass, table.data(), size, &needed);
       if (status == kStatusSuccess) return true;
       if (status != kStatusInfoLengthMismatch) return false;
-      // A kernel that reports no larger size gets twice the room.
-      const uint64_t next = needed > size ? uint64_t{needed} + needed / 4 : uint64_t{size} * 2;
+      uint64_t next = uint64_t{size} * 2;
+      if (needed > size) {
+        if (++sizedReads >= kMaxTableReads) return false;
+        next = uint64_t{needed} + needed / 4;
+      }
       if (next > kMaxTableSize) return false;
       size = static_cast<uint32_t>(next);
     }
@@ -43,15 +49,47 @@ bool ReadHandleTable(Os& os, uint32_t infoClass, std::vector<uint8_t>& table) {
 
 }  // namespace
 
+// The processes of one scan, each opened once for duplicating handles on
+// first need and closed with the scan; this program's own is its pseudo-handle.
+class TqxHandleEnumerator::TProcessHandles {
+ public:
+  TProcessHandles(Os& os, std::unordered_set<uint64_t>& denied)
+      : os_(os), ownId_(os.GetCurrentProcessId()), denied_(denied) {}
+  ~TProcessHandles() {
+    for (const auto& opened : opened_)
+      if (opened.second != 0) os_.CloseHandle(opened.second);
+  }
+  TProcessHandles(const TProcessHandles&) = delete;
+  TProcessHandles& operator=(const TProcessHandles&) = delete;
+  uint32_t OwnId() const { return ownId_; }
+
+  // 0 when the process cannot be opened.
+  OsHandle Get(uint32_t processId) {
+    if (processId == ownId_) return os_.GetCurrentProcess();
+    const auto found = opened_.find(processId);
+    if (found != opened_.end()) return found->second;
+    const OsHandle process = os_.OpenProcess(kProcessDupHandle, false, processId);
+    if (process == 0 && os_.GetLastError() == kErrorAccessDenied) denied_.insert(processId);
+    opened_.emplace(processId, process);
+    return process;
+  }
+
+ private:
+  Os& os_;
+  const uint32_t ownId_;
+  std::unordered_set<uint64_t>& denied_;
+  std::unordered_map<uint32_t, OsHandle> opened_;
+};
+
 // A handle of this process for the object of an entry: the entry's own
 // handle when it belongs to this program, else a copy made on first use and
-// closed with the object.
+// closed with the object unless a stalled worker keeps it.
 class TqxHandleEnumerator::TObjectHandle {
  public:
-  TObjectHandle(TNativeApi& native, uint32_t processId, OsHandle handle, bool own)
-      : native_(native), processId_(processId), handle_(handle), own_(own) {}
+  TObjectHandle(Os& os, OsHandle process, OsHandle handle, bool own)
+      : os_(os), process_(process), handle_(handle), own_(own) {}
   ~TObjectHandle() {
-    if (!own_ && copy_ != 0) native_.Sys.CloseHandle(copy_);
+    if (!own_ && copy_ != 0 && !kept_) os_.CloseHandle(copy_);
   }
   TObjectHandle(const TObjectHandle&) = delete;
   TObjectHandle& operator=(const TObjectHandle&) = delete;
@@ -59,85 +97,108 @@ class TqxHandleEnumerator::TObjectHandle {
   // 0 when the object cannot be reached.
   OsHandle Get() {
     if (own_) return handle_;
-    if (!tried_) copy_ = DuplicateIntoOwnProcess(native_, processId_, handle_);
+    if (!tried_) copy_ = DuplicateIntoOwnProcess(os_, process_, handle_);
     tried_ = true;
     return copy_;
   }
+  void Keep() { kept_ = true; }
 
  private:
-  TNativeApi& native_;
-  const uint32_t processId_;
+  Os& os_;
+  const OsHandle process_;
   const OsHandle handle_;
   const bool own_;
   bool tried_ = false;
+  bool kept_ = false;
   OsHandle copy_ = 0;
 };
 
-void TqxHandleEnumerator::Enumerate() {
+bool TqxHandleEnumerator::Enumerate() {
   if (!OnHandle) throw EError("Enumerating handles without a feedback method is useless!");
+  unreachable_.clear();
+  denied_.clear();
   version_ = ReadVersionRecord(native_.Sys);
   switch (HandleTableKindOf(version_)) {
     case THandleTableKind::Classic:
-      ScanHandleTable(HandleTableLayout(kSystemHandleInformation, native_.PointerSize));
-      break;
+      return ScanHandleTable(HandleTableLayout(kSystemHandleInformation, native_.PointerSize));
     case THandleTableKind::Extended:
-      ScanHandleTable(HandleTableLayout(kSystemExtendedHandleInformation, native_.PointerSize));
-      break;
+      return ScanHandleTable(
+          HandleTableLayout(kSystemExtendedHandleInformation, native_.PointerSize));
     case THandleTableKind::None:
       break;
   }
+  return true;
 }
 
-void TqxHandleEnumerator::ScanHandleTable(const THandleTableLayout& layout) {
+bool TqxHandleEnumerator::ScanHandleTable(const THandleTableLayout& layout) {
   Os& os = native_.Sys;
-  if (!os.IsBound(TOptionalEntry::NtQuerySystemInformation)) return;
+  if (!os.IsBound(TOptionalEntry::NtQuerySystemInformation)) return true;
   std::vector<uint8_t> table;
-  if (!ReadHandleTable(os, layout.InfoClass, table)) return;
+  if (!ReadHandleTable(os, layout.InfoClass, table)) return false;
   const THandleTableReply reply(layout, table.data(), table.size());
-  const uint32_t ownProcessId = os.GetCurrentProcessId();
+  TProcessHandles processes(os, denied_);
   for (size_t i = 0; i < reply.Count(); ++i) {
     const THandleTableEntry entry = reply.Entry(i);
     if (WantedProcessIds.count(entry.ProcessId) == 0) continue;
-    OnHandle(entry, NameOf(entry, ownProcessId));
+    OnHandle(entry, NameOf(entry, processes));
   }
+  return true;
 }
 
-std::string TqxHandleEnumerator::NameOf(const THandleTableEntry& entry, uint32_t ownProcessId) {
+std::string TqxHandleEnumerator::NameOf(const THandleTableEntry& entry,
+                                        TProcessHandles& processes) {
   const auto processId = static_cast<uint32_t>(entry.ProcessId);
-  if (native_.StalledHandles.count({processId, entry.Handle}) != 0) return std::string();
   Os& os = native_.Sys;
+  // NT 4.0 is read but never asked for names; a handle whose worker was
+  // abandoned is never asked again; without the queries nothing is opened.
+  const bool queries = os.IsBound(TOptionalEntry::NtQueryObject) ||
+                       (QueryFileNamesInThread && os.IsBound(TOptionalEntry::NtQueryInformationFile));
+  if (version_.dwMajorVersion <= 4 || !queries ||
+      native_.StalledHandles.count({processId, entry.Handle}) != 0)
+    return std::string();
   std::string name;
   try {
-    TObjectHandle object(native_, processId, entry.Handle, processId == ownProcessId);
-    const bool file = IsFile(entry, object);
-    // NT 4.0 is read but never asked for names. A File handle, also one of
-    // this program's own, is where a name query can block: it goes to the
-    // guarded worker.
-    if (version_.dwMajorVersion > 4 && os.IsBound(TOptionalEntry::NtQueryObject)) {
-      if (file)
-        name = GuardedObjectName(native_, processId, entry.Handle);
-      else if (object.Get() != 0)
-        name = QueryObjectName(os, object.Get());
+    // Types are learnt before the kind is known, so the process is opened
+    // only when an entry of it can have a name.
+    const bool learn = ObjectTypeNameLearnable(native_, entry.ObjectType);
+    TObjectTypeKind kind = ObjectTypeKindOf(native_, entry.ObjectType);
+    if (kind == TObjectTypeKind::Unnamed) return name;
+    const OsHandle process = processes.Get(processId);
+    if (process == 0) {
+      unreachable_.insert(entry.ProcessId);
+      if (learn) LearnObjectTypeName(native_, entry.ObjectType, 0);
+      return name;
     }
-    if (QueryFileNamesInThread && name.empty() && file)
-      name = GuardedFileName(native_, processId, entry.Handle);
+    TObjectHandle object(os, process, entry.Handle, processId == processes.OwnId());
+    if (learn) {
+      LearnObjectTypeName(native_, entry.ObjectType, object.Get());
+      kind = ObjectTypeKindOf(native_, entry.ObjectType);
+      if (kind == TObjectTypeKind::Unnamed) return name;
+    }
+    if (object.Get() == 0) return name;
+    // A File handle, also one of this program's own, is where a name query
+    // can block, and a handle of a type not known may be one: both go to
+    // the guarded worker.
+    const bool guarded = kind == TObjectTypeKind::File || kind == TObjectTypeKind::Unknown;
+    if (os.IsBound(TOptionalEntry::NtQueryObject)) {
+      if (!guarded) return QueryObjectName(os, object.Get());
+      const TGuardedName guardedName =
+          GuardedObjectName(native_, processId, entry.Handle, object.Get());
+      if (guardedName.Stalled) {
+        object.Keep();
+        return name;
+      }
+      name = guardedName.Name;
+    }
+    if (QueryFileNamesInThread && name.empty() && kind == TObjectTypeKind::File) {
+      const TGuardedName fileName = GuardedFileName(native_, processId, entry.Handle, object.Get());
+      if (fileName.Stalled) object.Keep();
+      name = fileName.Name;
+    }
   } catch (const std::exception&) {
     name.clear();  // the entry is delivered all the same
   }
   return name;
-}
-
-bool TqxHandleEnumerator::IsFile(const THandleTableEntry& entry, TObjectHandle& object) {
-  if (HandleTableKindOf(version_) != THandleTableKind::Extended)
-    return IsFileObjectType(version_, entry.ObjectType);
-  auto known = native_.KernelTypeNames.find(entry.ObjectType);
-  if (known == native_.KernelTypeNames.end() &&
-      native_.Sys.IsBound(TOptionalEntry::NtQueryObject) && object.Get() != 0) {
-    // One handle of a type tells its name for the whole run.
-    const std::string name = QueryObjectTypeName(native_.Sys, object.Get());
-    if (!name.empty()) known = native_.KernelTypeNames.emplace(entry.ObjectType, name).first;
-  }
-  return known != native_.KernelTypeNames.end() && known->second == kFileTypeName;
 }
 
 }  // namespace kvt

@@ -103,6 +103,28 @@ std::u16string TypeNameFromReply(const uint8_t* data, size_t size, uint32_t poin
   return CountedStringFromReply(data, size, pointerSize, pointerSize == 8 ? 104 : 96);
 }
 
+std::vector<TListedObjectType> ObjectTypesFromReply(const uint8_t* data, size_t size,
+                                                    uint32_t pointerSize) {
+  std::vector<TListedObjectType> types;
+  if (size < 4) return types;
+  const size_t word = pointerSize;
+  const size_t record = pointerSize == 8 ? 104 : 96;
+  const size_t typeIndexAt = pointerSize == 8 ? 90 : 82;
+  const uint32_t count = U32At(data);
+  size_t at = word;
+  for (size_t i = 0; i < count && at <= size && size - at >= record; ++i) {
+    const size_t nameRoom = U16At(data + at + 2);  // the name buffer's maximum length
+    if (size - at - record < nameRoom) break;
+    TListedObjectType type;
+    type.Position = i;
+    type.TypeIndex = data[at + typeIndexAt];
+    type.Name = TextAt(data, at + record + nameRoom, at + record, U16At(data + at) / 2);
+    types.push_back(type);
+    at = (at + record + nameRoom + word - 1) / word * word;
+  }
+  return types;
+}
+
 std::string FileNameFromReply(const uint8_t* data, size_t size) {
   if (size < kFileNameHeaderSize) return std::string();
   std::u16string text = TextAt(data, size, kFileNameHeaderSize, kFileNameMaxCharacters);

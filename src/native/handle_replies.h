@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kvt {
 
@@ -67,6 +68,22 @@ std::u16string ObjectNameFromReply(const uint8_t* data, size_t size, uint32_t po
 // text after the fixed part of the record (96 bytes for the 32-bit program,
 // 104 for the 64-bit one).
 std::u16string TypeNameFromReply(const uint8_t* data, size_t size, uint32_t pointerSize);
+
+// One entry of the reply that names every object type (NtQueryObject class
+// 3): its position in the reply, its TypeIndex field and its name.
+struct TListedObjectType {
+  size_t Position = 0;
+  uint8_t TypeIndex = 0;
+  std::u16string Name;
+};
+
+// The types of a reply of all object types: a 32-bit count, then from the
+// pointer width on, per type, a type-information record (TypeIndex at 82 for
+// the 32-bit program, 90 for the 64-bit one) and the name's buffer of its
+// stated maximum length, each entry aligned to the pointer width. Entries are
+// read while they lie wholly inside the buffer.
+std::vector<TListedObjectType> ObjectTypesFromReply(const uint8_t* data, size_t size,
+                                                    uint32_t pointerSize);
 
 // The name of a file-name reply: a 32-bit length in bytes, then the UTF-16
 // text, of which at most 261 characters up to the first zero are read and the

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "native/handle_replies.h"
-#include "os/scoped_handle.h"
 #include "support/utf8.h"
 
 namespace kvt {
@@ -17,6 +16,9 @@ constexpr uint32_t kMaxObjectNameReply = 16 + 0xFFFE + 2;
 // The same after the fixed part of a type-information record.
 constexpr uint32_t kMaxObjectTypeReply = 104 + 0xFFFE + 2;
 constexpr uint32_t kFileNameReplySize = 528;
+// Room for the names most objects have, so that one query usually answers;
+// a longer name costs a second one of the size the first reported.
+constexpr uint32_t kFirstReplySize = 1024;
 
 // What a guarded worker touches: everything lives in the job, which outlives
 // an abandoned worker. Run calls one native query into the job's own buffer.
@@ -49,66 +51,51 @@ class TFileNameJob : public TGuardedJob {
   uint8_t Reply[kFileNameReplySize] = {};
 };
 
-// Runs a job of type TJob on a worker for a copy of the handle; the job when
-// it ended in time with status 0, else null.
+// Runs a job of type TJob on the guarded worker for Copy; the job when it
+// ended in time with status 0, else null. Stalled tells that the worker was
+// abandoned with the copy.
 template <typename TJob>
-std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint32_t processId, OsHandle handle) {
-  Os& os = native.Sys;
-  const auto key = std::make_pair(processId, handle);
-  if (native.StalledHandles.count(key) != 0 || native.AbandonedWorkers >= kMaxAbandonedWorkers)
-    return nullptr;
-  auto typed = std::make_unique<TJob>(os);
-  const OsHandle copy = DuplicateIntoOwnProcess(native, processId, handle);
-  if (copy == 0) return nullptr;
+std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint32_t processId, OsHandle handle,
+                                 OsHandle copy, bool& stalled) {
+  auto typed = std::make_unique<TJob>(native.Sys);
   typed->Copy = copy;
   std::unique_ptr<TWorkerJob> job = std::move(typed);
-  const TWorkerResult result = os.RunWorker(job, kGuardedQueryLimitMs);
+  const TWorkerResult result = native.Worker.Run(job, kGuardedQueryLimitMs);
   if (result == TWorkerResult::Abandoned) {
-    // The copy stays open with the worker: closing it could block just as the
-    // query did. It is a handle of this process now, in the table like any
-    // other, and must never be asked for its name directly.
-    native.StalledHandles.insert(key);
-    native.StalledHandles.insert({os.GetCurrentProcessId(), copy});
-    ++native.AbandonedWorkers;
+    // The copy is a handle of this process now, in the table like any other,
+    // and must never be asked for its name directly.
+    native.StalledHandles.insert({processId, handle});
+    native.StalledHandles.insert({native.Sys.GetCurrentProcessId(), copy});
+    stalled = true;
     return nullptr;
   }
-  os.CloseHandle(copy);
   std::unique_ptr<TJob> done(static_cast<TJob*>(job.release()));
   if (result != TWorkerResult::Finished || done->Status != kStatusSuccess) return nullptr;
   return done;
 }
 
-// The reply of a direct query for InfoClass, asked for its size first and
-// never believed beyond MaxSize; empty when the query failed.
+// The reply of a direct query for InfoClass, never believed beyond MaxSize;
+// empty when the query failed.
 std::vector<uint8_t> QueryObjectReply(Os& os, OsHandle handle, uint32_t infoClass,
                                       uint32_t maxSize) {
+  std::vector<uint8_t> reply(kFirstReplySize);
   uint32_t needed = 0;
-  os.NtQueryObject(handle, infoClass, nullptr, 0, &needed);
-  const uint32_t size = std::min(needed, maxSize);
-  std::vector<uint8_t> reply(size + 1);
-  if (os.NtQueryObject(handle, infoClass, reply.data(), size, &needed) != kStatusSuccess)
-    return {};
-  reply.resize(size);
+  uint32_t status = os.NtQueryObject(handle, infoClass, reply.data(), kFirstReplySize, &needed);
+  if (status != kStatusSuccess && needed > kFirstReplySize) {
+    const uint32_t size = std::min(needed, maxSize);
+    reply.assign(size, 0);
+    status = os.NtQueryObject(handle, infoClass, reply.data(), size, &needed);
+  }
+  if (status != kStatusSuccess) return {};
   return reply;
 }
 
 }  // namespace
 
-OsHandle DuplicateIntoOwnProcess(TNativeApi& native, uint32_t processId, OsHandle handle) {
-  Os& os = native.Sys;
-  // A handle of this program is copied from its own pseudo-handle.
-  const bool own = processId == os.GetCurrentProcessId();
-  if (!own && native.DuplicationDenied.count(processId) != 0) return 0;
-  const TScopedHandle opened(os, own ? 0 : os.OpenProcess(kProcessDupHandle, false, processId));
-  const OsHandle process = own ? os.GetCurrentProcess() : opened.Get();
-  if (process == 0) {
-    // Its descriptor, not the handle, refused: every other handle of it would be refused too.
-    if (os.GetLastError() == kErrorAccessDenied) native.DuplicationDenied.insert(processId);
-    return 0;
-  }
+OsHandle DuplicateIntoOwnProcess(Os& os, OsHandle process, OsHandle handle) {
   OsHandle copy = 0;
-  if (!os.DuplicateHandle(process, handle, os.GetCurrentProcess(), &copy, 0, false,
-                          kDuplicateSameAccess))
+  if (process == 0 || !os.DuplicateHandle(process, handle, os.GetCurrentProcess(), &copy, 0,
+                                          false, kDuplicateSameAccess))
     return 0;
   return copy;
 }
@@ -125,17 +112,24 @@ std::string QueryObjectTypeName(Os& os, OsHandle handle) {
   return Utf16ToUtf8(TypeNameFromReply(reply.data(), reply.size(), os.PointerSize()));
 }
 
-std::string GuardedObjectName(TNativeApi& native, uint32_t processId, OsHandle handle) {
-  if (!native.Sys.IsBound(TOptionalEntry::NtQueryObject)) return std::string();
-  const auto done = RunGuarded<TObjectNameJob>(native, processId, handle);
-  if (!done) return std::string();
-  return Utf16ToUtf8(ObjectNameFromReply(done->Reply, sizeof done->Reply, native.PointerSize));
+TGuardedName GuardedObjectName(TNativeApi& native, uint32_t processId, OsHandle handle,
+                               OsHandle copy) {
+  TGuardedName result;
+  if (!native.Sys.IsBound(TOptionalEntry::NtQueryObject)) return result;
+  const auto done = RunGuarded<TObjectNameJob>(native, processId, handle, copy, result.Stalled);
+  if (done)
+    result.Name =
+        Utf16ToUtf8(ObjectNameFromReply(done->Reply, sizeof done->Reply, native.PointerSize));
+  return result;
 }
 
-std::string GuardedFileName(TNativeApi& native, uint32_t processId, OsHandle handle) {
-  if (!native.Sys.IsBound(TOptionalEntry::NtQueryInformationFile)) return std::string();
-  const auto done = RunGuarded<TFileNameJob>(native, processId, handle);
-  return done ? FileNameFromReply(done->Reply, sizeof done->Reply) : std::string();
+TGuardedName GuardedFileName(TNativeApi& native, uint32_t processId, OsHandle handle,
+                             OsHandle copy) {
+  TGuardedName result;
+  if (!native.Sys.IsBound(TOptionalEntry::NtQueryInformationFile)) return result;
+  const auto done = RunGuarded<TFileNameJob>(native, processId, handle, copy, result.Stalled);
+  if (done) result.Name = FileNameFromReply(done->Reply, sizeof done->Reply);
+  return result;
 }
 
 }  // namespace kvt

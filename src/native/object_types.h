@@ -29,4 +29,26 @@ std::string GetObjectTypeName(const TOsVersionInfo& version, uint16_t number);
 // True for the File type's number on 5.0 (26) and 5.1 (28).
 bool IsFileObjectType(const TOsVersionInfo& version, uint16_t number);
 
+// What the scan may ask of the objects of a type: nothing (their objects
+// never have names), their name directly, their name on the guarded worker
+// (File: a query can wait on a pending read), or, for a type whose name is
+// not known, on the worker too, since it may be a File.
+enum class TObjectTypeKind { Unnamed, Named, File, Unknown };
+TObjectTypeKind ObjectTypeKindOf(const TNativeApi& native, uint16_t number);
+
+// True while Number's name is not known and no copy of a handle of it has
+// been asked for it (versions whose type numbers no fixed table knows).
+bool ObjectTypeNameLearnable(const TNativeApi& native, uint16_t number);
+
+// Learns Number's name from Copy, this process's handle to an object of the
+// type (0: none could be made), else from the list of every type's name, read
+// once a run. A number that a copy and the list both fail to name is
+// remembered, not asked again.
+void LearnObjectTypeName(TNativeApi& native, uint16_t number, OsHandle copy);
+
+// The number Version's kernel gives the type listed at Position of the list
+// of every type's name, whose entries state their TypeIndex from 8.1 on.
+uint16_t ListedObjectTypeNumber(const TOsVersionInfo& version, size_t position,
+                                uint8_t typeIndex);
+
 }  // namespace kvt

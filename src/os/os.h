@@ -164,6 +164,10 @@ class TWorkerJob {
   virtual void Run() = 0;
 };
 enum class TWorkerResult { Finished, Abandoned, NotStarted };
+// A worker thread that runs one job after another; 0 is none.
+using OsWorker = uint64_t;
+// NtQueryObject's class for the names of all object types at once.
+constexpr uint32_t kObjectTypesInformation = 3;
 
 // Least rights and the debug privilege: what Windows 6.0 and later grant a
 // program that is not elevated, the token calls that switch a privilege, and
@@ -321,12 +325,21 @@ class Os {
   virtual bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                                OsHandle* target, uint32_t access, bool inherit,
                                uint32_t options) = 0;
-  // CreateThread running Job, then WaitForSingleObject for at most TimeoutMs.
-  // Finished: Job ran to its end and stays with the caller. Abandoned: the
-  // thread overran and is left running, never terminated; the Os takes Job
-  // over and keeps it alive for as long as the thread may still write to it.
-  // NotStarted: no thread could be created; Job stays with the caller.
-  virtual TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) = 0;
+
+  // The guarded worker: one thread (CreateThread) that waits for a job,
+  // runs it and signals its end (SetEvent), kept for one job after another.
+  // CreateWorkerThread gives 0 when no thread could be created.
+  // RunOnWorkerThread hands Job to Worker and waits (WaitForSingleObject) at
+  // most TimeoutMs for its end. Finished: Job ran to its end and stays with
+  // the caller; the worker takes the next job. Abandoned: the thread overran
+  // and is left running, never terminated; the Os takes Job and Worker over,
+  // keeps both alive for as long as the thread may still touch them, and
+  // Worker must not be used again. NotStarted: Worker is no worker.
+  // CloseWorkerThread ends an idle worker's thread and frees it.
+  virtual OsWorker CreateWorkerThread() = 0;
+  virtual TWorkerResult RunOnWorkerThread(OsWorker worker, std::unique_ptr<TWorkerJob>& job,
+                                          uint32_t timeoutMs) = 0;
+  virtual void CloseWorkerThread(OsWorker worker) = 0;
 
   // Least rights and the debug privilege. QueryFullProcessImageNameW is bound
   // by name (false while unbound); Size is the buffer's bytes on the way in

@@ -10,6 +10,8 @@ namespace kvt {
 namespace {
 
 constexpr const char* kHandleListTag = "TqxHandleList";
+constexpr const char* kFindListPath = "Vantora/TqxFindList";
+constexpr const char* kFindItemTag = "TqxFindItem";
 
 // A text that is no such number leaves Field as it is.
 template <typename TNumber>
@@ -90,6 +92,18 @@ const TExportColumns<TqxHandleItem>& HandleExportColumns() {
   return kColumns;
 }
 
+const TExportColumns<TqxFindItem>& FindExportColumns() {
+  using F = TqxFindItem;
+  static const TExportColumns<F> kColumns = {
+      {"PID", "ProcessID", [](F& f) { return Decimal(f.ProcessID); }, nullptr, 6},
+      {"Filename", "Filename", [](F& f) { return f.Filename; }, nullptr, 24},
+      {"Kind", "Kind", [](F& f) { return f.Kind; }, nullptr, 12},
+      {"Handle", "Handle", [](F& f) { return HexDigits(f.Handle); }, nullptr, 16},
+      {"Name", "Name", [](F& f) { return f.Name; }, nullptr, 0},
+  };
+  return kColumns;
+}
+
 TXmlElement TqxProcessItem::SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) {
   const TXmlElement element = TSystemLogItem::SaveToXml(parent, skipHarmless, onlyActive);
   if (element) SaveXmlAttributes(ProcessExportColumns(), *this, element);
@@ -119,6 +133,13 @@ TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent
     TqxHandleItem& handle = handles.Items(i);
     SaveXmlAttributes(HandleExportColumns(), handle, element.AppendChild(handle.ClassName()));
   }
+  return element;
+}
+
+TXmlElement SaveFindListToXml(std::vector<TqxFindItem>& hits, TXmlDocument& document) {
+  const TXmlElement element = document.CreateElement(kFindListPath);
+  for (TqxFindItem& hit : hits)
+    SaveXmlAttributes(FindExportColumns(), hit, element.AppendChild(kFindItemTag));
   return element;
 }
 

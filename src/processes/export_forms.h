@@ -1,7 +1,10 @@
 #pragma once
 // The CSV and XML forms of processes, modules and handles: their columns, and
 // the module and handle lists as elements below a process's element.
+#include <vector>
+
 #include "inventory/export_columns.h"
+#include "processes/find.h"
 #include "processes/process_list.h"
 
 namespace kvt {
@@ -11,9 +14,13 @@ namespace kvt {
 const TExportColumns<TqxProcessItem>& ProcessExportColumns();
 const TExportColumns<TqxModuleItem>& ModuleExportColumns();
 const TExportColumns<TqxHandleItem>& HandleExportColumns();
+// The hits of /find, in every form, the text table too.
+const TExportColumns<TqxFindItem>& FindExportColumns();
 
 // Each appends the list's element below Parent, with one element per item.
 TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent);
 TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent);
+// The hits' element below the document's root, after what is there.
+TXmlElement SaveFindListToXml(std::vector<TqxFindItem>& hits, TXmlDocument& document);
 
 }  // namespace kvt

@@ -79,10 +79,10 @@ void TqxProcessList::FillHandleLists(const std::vector<TqxProcessItem*>& items) 
     for (TqxProcessItem* item : byProcessId[static_cast<uint32_t>(entry.ProcessId)])
       item->HandleFeedback(entry, name);
   };
-  enumerator.Enumerate();
+  if (!enumerator.Enumerate()) throw EHandleTableError();
   for (TqxProcessItem* item : items)
     item->HandleList.NamesDenied = context_.IsNT6OrLater() &&
-                                   context_.Native.DuplicationDenied.count(item->ProcessID) != 0;
+                                   enumerator.DeniedProcessIds().count(item->ProcessID) != 0;
 }
 
 void TqxProcessItem::HandleFeedback(const THandleTableEntry& entry, const std::string& name) {

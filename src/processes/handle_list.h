@@ -6,8 +6,17 @@
 
 #include "inventory/collection.h"
 #include "native/native_api.h"
+#include "support/errors.h"
 
 namespace kvt {
+
+// The system handle table was asked for and could not be read: no list of
+// handles can be told, and an empty one would say that nobody holds any.
+class EHandleTableError : public EError {
+ public:
+  EHandleTableError() : EError("The system handle table could not be read.") {}
+  const char* ClassName() const override { return "EHandleTableError"; }
+};
 
 class TqxHandleItem : public TCollectionItem {
  public:

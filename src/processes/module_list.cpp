@@ -30,16 +30,23 @@ const TColumnKey<TqxModuleItem> kModuleColumns[] = {
      [](const TqxModuleItem& m) { return m.DirectoryPart(); }},
 };
 
-// Each source returns true when it was refused for want of rights.
-bool AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
+// What a source made of the process: a refusal for want of rights is told
+// apart from other failures, which are said only as "not read".
+enum class TModuleSource { Read, Denied, Failed };
+
+TModuleSource Refusal(Os& os) {
+  return os.GetLastError() == kErrorAccessDenied ? TModuleSource::Denied : TModuleSource::Failed;
+}
+
+TModuleSource AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
   // For id 0 the platform would snapshot the calling process, this program,
   // and list its modules under the idle process or "[System]".
-  if (processId == 0) return false;
+  if (processId == 0) return TModuleSource::Failed;
   // The 64-bit program asks for the 32-bit modules of WOW64 processes too;
   // the 32-bit one keeps the flags every Windows knows.
   const uint32_t flags = kTh32csSnapModule | (os.PointerSize() == 8 ? kTh32csSnapModule32 : 0);
   const OsHandle snapshot = os.CreateToolhelp32Snapshot(flags, processId);
-  if (snapshot == kInvalidHandleValue) return os.GetLastError() == kErrorAccessDenied;
+  if (snapshot == kInvalidHandleValue || snapshot == 0) return Refusal(os);
   const TScopedHandle closer(os, snapshot);
   TModuleEntry entry;
   for (bool delivered = os.Module32First(snapshot, &entry); delivered;
@@ -54,14 +61,14 @@ bool AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
     item.ModuleHandle = entry.hModule;
     item.Filename = TextUpToZero(entry.szExePath, sizeof entry.szExePath);
   }
-  return false;
+  return TModuleSource::Read;
 }
 
 // Adds the modules the snapshot did not report; the test is exact, so a name
 // that differs only in case is listed again.
-bool AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
+TModuleSource AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
   const OsHandle process = os.OpenProcess(kQueryAndRead, false, processId);
-  if (process == 0) return os.GetLastError() == kErrorAccessDenied;
+  if (process == 0) return Refusal(os);
   const TScopedHandle closer(os, process);
   std::vector<OsHandle> modules(kModuleHandleEntries);
   uint32_t needed = 0;
@@ -72,7 +79,7 @@ bool AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
           ? os.EnumProcessModulesEx(process, modules.data(), kModuleHandleEntries, &needed,
                                     kListModulesAll)
           : os.EnumProcessModules(process, modules.data(), kModuleHandleEntries, &needed);
-  if (!listed || needed == 0) return false;
+  if (!listed || needed == 0) return TModuleSource::Failed;
   const uint32_t count = std::min<uint32_t>(needed, kModuleHandleEntries);
   for (uint32_t i = 0; i < count; ++i) {
     char name[kModuleNameBufferSize] = {};
@@ -83,7 +90,7 @@ bool AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
     item.ModuleHandle = modules[i];
     item.Filename = filename;
   }
-  return false;
+  return TModuleSource::Read;
 }
 
 }  // namespace
@@ -143,13 +150,15 @@ int TqxModuleList::IndexOfFilename(const std::string& filename) const {
   return -1;
 }
 
-void TqxProcessItem::FillModuleList() {
+bool TqxProcessItem::FillModuleList() {
   TProcessContext& context = Owner().ProcessContext();
   Os& os = context.Sys;
   ModuleList.Clear();
-  const bool snapshotDenied = AddSnapshotModules(ModuleList, os, ProcessID);
-  const bool openDenied = AddEnumeratedModules(ModuleList, os, ProcessID);
-  ModuleList.ReadDenied = context.IsNT6OrLater() && snapshotDenied && openDenied;
+  const TModuleSource snapshot = AddSnapshotModules(ModuleList, os, ProcessID);
+  const TModuleSource enumerated = AddEnumeratedModules(ModuleList, os, ProcessID);
+  ModuleList.ReadDenied = context.IsNT6OrLater() && snapshot == TModuleSource::Denied &&
+                          enumerated == TModuleSource::Denied;
+  return snapshot == TModuleSource::Read || enumerated == TModuleSource::Read;
 }
 
 }  // namespace kvt

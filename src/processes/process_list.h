@@ -57,8 +57,9 @@ class TqxProcessItem : public TSystemLogItem {
   std::string DirectoryPart() const;
 
   // Replaces ModuleList's content with the modules the process has loaded now
-  // (module_list.cpp).
-  void FillModuleList();
+  // (module_list.cpp). False when neither source could read the process: its
+  // modules are not known, not absent.
+  bool FillModuleList();
   // Replaces HandleList by the handles of this process in the system table
   // (handle_list.cpp).
   void FillHandleList();
@@ -100,7 +101,8 @@ class TqxProcessList : public TSystemLogCollection {
   void ReadFullInformation();
   TqxProcessItem& FindOrAddProcess(uint32_t processId, bool& isNew);
   // Replaces the HandleList of every item of Items by its handles, from one
-  // read of the system table (handle_list.cpp).
+  // read of the system table (handle_list.cpp). Raises EHandleTableError when
+  // the table could not be read.
   void FillHandleLists(const std::vector<TqxProcessItem*>& items);
 
   void SelectAll();

@@ -17,9 +17,14 @@ constexpr const char* kUsage =
     "  /kill <pid or filename>     Terminates running processes\r\n"
     "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
     "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
+    "  /find <pattern> [pid or filename]  Lists the handles and modules whose names contain "
+    "pattern\r\n"
     "  /csv                        Writes the tables as comma-separated values\r\n"
     "  /xml                        Writes the tables as one XML document\r\n"
     "\r\n";
+
+constexpr const char* kFindUsage =
+    "/find needs a pattern: kvtProc /find <pattern> [pid or filename]; nothing was searched.";
 
 constexpr const char* kLicense =
     "\r\n"

@@ -1,13 +1,16 @@
 // A process that holds a named event, an open file and an unnamed event for
-// kvtProc to list: kvt_handle_child <event name> <file path> <report path>.
+// kvtProc to list, and may load a library:
+// kvt_handle_child <event name> <file path> <report path> [library path].
 // It reads the system's extended handle table itself and writes, for each of
 // the three handles in that order, its value and granted access as the table
-// shows them ("<hex value> <hex access>" a line) to the report, then waits
+// shows them ("<hex value> <hex access>" a line) to the report, then the
+// library's base address ("<hex base> 0") when it loaded one, then waits
 // until it is ended.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace {
@@ -43,6 +46,8 @@ std::vector<ULONG_PTR> ReadTable() {
 
 int main(int argc, char** argv) {
   if (argc < 4) return 2;
+  const HMODULE library = argc > 4 ? LoadLibraryA(argv[4]) : nullptr;
+  if (argc > 4 && library == nullptr) return 6;
   const HANDLE handles[] = {
       CreateEventA(nullptr, TRUE, FALSE, argv[1]),
       CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -55,7 +60,10 @@ int main(int argc, char** argv) {
   const ULONG_PTR count =
       std::min<ULONG_PTR>(table[0], (table.size() - 2) * sizeof(ULONG_PTR) / sizeof(TTableEntry));
   const auto* entries = reinterpret_cast<const TTableEntry*>(&table[2]);
-  std::FILE* report = std::fopen(argv[3], "w");
+  // Written under another name and renamed when whole: whoever waits for the
+  // report never reads half of it.
+  const std::string partial = std::string(argv[3]) + ".part";
+  std::FILE* report = std::fopen(partial.c_str(), "w");
   if (report == nullptr) return 5;
   for (HANDLE handle : handles) {
     for (ULONG_PTR i = 0; i < count; ++i) {
@@ -66,7 +74,11 @@ int main(int argc, char** argv) {
                    entries[i].GrantedAccess);
     }
   }
+  if (library != nullptr)
+    std::fprintf(report, "%llx 0\n",
+                 static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(library)));
   std::fclose(report);
+  if (!MoveFileA(partial.c_str(), argv[3])) return 7;
   Sleep(60000);
   return 0;
 }

@@ -7,15 +7,16 @@
 
 namespace kvt_e2e {
 
-THandleHolder::THandleHolder(const std::string& name)
+THandleHolder::THandleHolder(const std::string& name, const std::string& library)
     : name_(name), file_("C:\\" + name + ".txt"), report_("C:\\" + name + ".report") {
   HANDLE file = CreateFileA(file_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   CloseHandle(file);
   DeleteFileA(report_.c_str());
   child_ = std::make_unique<TChildProcess>(
-      "kvt_handle_child.exe", "Global\\" + name + " " + file_ + " " + report_);
-  // The report is there once the child has read its table.
-  for (int i = 0; i < 100 && GetFileAttributesA(report_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
+      "kvt_handle_child.exe", "Global\\" + name + " " + file_ + " " + report_ + " " + library);
+  // The report is there, whole, once the child has read its table; a child
+  // started through the emulator on a busy machine may take seconds.
+  for (int i = 0; i < 300 && GetFileAttributesA(report_.c_str()) == INVALID_FILE_ATTRIBUTES; ++i)
     Sleep(50);
 }
 
@@ -23,6 +24,7 @@ THandleHolder::~THandleHolder() {
   child_.reset();
   DeleteFileA(file_.c_str());
   DeleteFileA(report_.c_str());
+  DeleteFileA((report_ + ".part").c_str());
 }
 
 std::vector<THandleHolder::TOwnEntry> THandleHolder::OwnEntries() const {

@@ -10,18 +10,21 @@
 namespace kvt_e2e {
 
 // A child holding the named event Global\<name>, the file C:\<name>.txt and
-// an unnamed event, all short enough for the 32-character name column.
+// an unnamed event, all short enough for the 32-character name column, and
+// the library at Library (a path) when one is given.
 class THandleHolder {
  public:
-  explicit THandleHolder(const std::string& name);
+  explicit THandleHolder(const std::string& name, const std::string& library = "");
   ~THandleHolder();
 
   const TChildProcess& Child() const { return *child_; }
   std::string EventName() const { return "\\BaseNamedObjects\\" + name_; }
   std::string FileName() const { return "\\??\\" + file_; }
+  std::string FilePath() const { return file_; }
 
   // Value and granted access of each handle as the child read them from the
-  // system's table: the named event, the file, the unnamed event.
+  // system's table: the named event, the file, the unnamed event; then the
+  // library's base address, with access 0.
   struct TOwnEntry {
     unsigned long long Handle = 0;
     unsigned long Access = 0;

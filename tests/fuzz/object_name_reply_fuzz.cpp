@@ -1,4 +1,4 @@
-// The object-name and type-information replies come from the kernel: a
+// The object-name, type-information and type-list replies come from the kernel: a
 // length that lies or a text without its zero must never lead past the
 // buffer, at either pointer width. The first byte picks the width, the rest
 // is the reply, read both ways.
@@ -19,5 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::u16string type = kvt::TypeNameFromReply(reply.data(), reply.size(), pointerSize);
   if (reply.size() < record ? !type.empty() : type.size() > (reply.size() - record) / 2)
     __builtin_trap();
+  // The list of every type: each entry's name lies inside the buffer after its record.
+  const auto types = kvt::ObjectTypesFromReply(reply.data(), reply.size(), pointerSize);
+  if (types.size() > reply.size() / record) __builtin_trap();
+  for (const auto& listed : types)
+    if (listed.Name.size() > (reply.size() - record) / 2) __builtin_trap();
   return 0;
 }

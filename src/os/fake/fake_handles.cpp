@@ -73,6 +73,7 @@ uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, u
   if (infoClass != kSystemHandleInformation && infoClass != kSystemExtendedHandleInformation)
     return kStatusInvalidInfoClass;
   if (OnHandleTableRead) OnHandleTableRead();
+  if (HandleTableFailure != 0) return HandleTableFailure;
   const bool extended = infoClass == kSystemExtendedHandleInformation;
   const bool wide = ProgramPointerSize == 8;
   // Old table: a 32-bit count, then 16 bytes an entry for the 32-bit program
@@ -82,9 +83,10 @@ uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, u
   const uint32_t entrySize = extended ? (wide ? 40 : 28) : (wide ? 24 : 16);
   const std::vector<const TFakeHandle*> table = ReportedTable();
   const auto count = static_cast<uint32_t>(table.size());
-  const uint64_t required = header + uint64_t{count} * entrySize + handleTableGrowth_;
+  const uint64_t required =
+      header + uint64_t{count} * entrySize + handleTableGrowth_ + HandleTableExtraBytes;
   handleTableGrowth_ += HandleTableGrowthPerRead;
-  *needed = static_cast<uint32_t>(std::min<uint64_t>(required, 0xFFFFFFFFu));
+  *needed = HandleTableSizeUnreported ? 0 : static_cast<uint32_t>(std::min<uint64_t>(required, 0xFFFFFFFFu));
   if (size < required) return kStatusInfoLengthMismatch;
   std::memset(buffer, 0, header + size_t{count} * entrySize);
   PutPointer(buffer, count, ProgramPointerSize);
@@ -113,8 +115,11 @@ uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, u
 
 uint32_t FakeOs::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer,
                                uint32_t size, uint32_t* needed) {
-  Record(infoClass == kObjectTypeInformation ? "NtQueryObject/type" : "NtQueryObject");
+  Record(infoClass == kObjectTypeInformation    ? "NtQueryObject/type"
+         : infoClass == kObjectTypesInformation ? "NtQueryObject/types"
+                                                : "NtQueryObject");
   if (!NtQueryObjectBound) return kStatusNotImplemented;
+  if (infoClass == kObjectTypesInformation) return AllObjectTypesReply(buffer, size, needed);
   if (infoClass != kObjectNameInformation && infoClass != kObjectTypeInformation)
     return kStatusInvalidInfoClass;
   const TFakeHandle* object = ObjectOf(handle);
@@ -144,6 +149,34 @@ uint32_t FakeOs::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buf
   if (bytes != 0) {
     PutText(buffer + textOffset, text, text.size());
     PutU16(buffer + textOffset + bytes, 0);
+  }
+  return kStatusSuccess;
+}
+
+uint32_t FakeOs::AllObjectTypesReply(uint8_t* buffer, uint32_t size, uint32_t* needed) {
+  if (AllObjectTypes.empty()) return kStatusUnsuccessful;
+  // A 32-bit count, then per type its record (a counted string and the type's
+  // figures, TypeIndex among them) and its name, each aligned to a pointer.
+  const uint32_t word = ProgramPointerSize;
+  const uint32_t record = word == 8 ? 104 : 96;
+  const uint32_t typeIndexAt = word == 8 ? 90 : 82;
+  const auto align = [word](uint32_t offset) { return (offset + word - 1) / word * word; };
+  uint32_t required = align(4);
+  for (const auto& type : AllObjectTypes)
+    required = align(required + record + static_cast<uint32_t>(type.second.size() * 2 + 2));
+  *needed = required;
+  if (buffer == nullptr || size < required) return kStatusInfoLengthMismatch;
+  std::memset(buffer, 0, required);
+  PutU32(buffer, static_cast<uint32_t>(AllObjectTypes.size()));
+  uint32_t at = align(4);
+  for (const auto& type : AllObjectTypes) {
+    const auto bytes = static_cast<uint32_t>(type.second.size() * 2);
+    PutU16(buffer + at, bytes);
+    PutU16(buffer + at + 2, bytes + 2);
+    PutPointer(buffer + at + word, 0x00140000u + at + record, word);
+    buffer[at + typeIndexAt] = type.first;
+    PutText(buffer + at + record, type.second, type.second.size());
+    at = align(at + record + bytes + 2);
   }
   return kStatusSuccess;
 }
@@ -196,33 +229,67 @@ bool FakeOs::DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle t
   return true;
 }
 
-TWorkerResult FakeOs::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) {
-  Record("RunWorker");
-  if (WorkersFail) return TWorkerResult::NotStarted;
+void FakeOs::WorkerLoop(TWorker& worker) {
+  std::unique_lock<std::mutex> lock(workerMutex_);
+  for (;;) {
+    workerChanged_.wait(lock, [&worker] { return worker.Job != nullptr || worker.Quit; });
+    if (worker.Job == nullptr) return;
+    TWorkerJob* job = worker.Job;
+    lock.unlock();
+    job->Run();
+    lock.lock();
+    worker.Job = nullptr;
+    worker.Done = true;
+    workerChanged_.notify_all();
+  }
+}
+
+OsWorker FakeOs::CreateWorkerThread() {
+  Record("CreateWorkerThread");
+  if (WorkersFail) return 0;
   auto worker = std::make_unique<TWorker>();
-  TWorker* running = worker.get();
-  TWorkerJob* body = job.get();
+  TWorker& started = *worker;
+  started.Thread = std::thread([this, &started] { WorkerLoop(started); });
+  const OsWorker id = nextWorker_++;
+  workers_[id] = std::move(worker);
+  return id;
+}
+
+TWorkerResult FakeOs::RunOnWorkerThread(OsWorker id, std::unique_ptr<TWorkerJob>& job,
+                                        uint32_t timeoutMs) {
+  Record("RunOnWorkerThread");
+  const auto found = workers_.find(id);
+  if (found == workers_.end()) return TWorkerResult::NotStarted;
+  TWorker* running = found->second.get();
   std::unique_lock<std::mutex> lock(workerMutex_);
   const size_t stalledBefore = stalledWorkers_;
-  running->Thread = std::thread([this, body, running] {
-    body->Run();
-    const std::lock_guard<std::mutex> done(workerMutex_);
-    running->Done = true;
-    workerChanged_.notify_all();
-  });
+  running->Done = false;
+  running->Job = job.get();
+  workerChanged_.notify_all();
   if (workerChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [running] { return running->Done; })) {
-    lock.unlock();
-    running->Thread.join();
+                              [running] { return running->Done; }))
     return TWorkerResult::Finished;
-  }
   // Past the limit the worker counts as abandoned; the fake still waits until
   // it is done with the fake's own state.
   workerChanged_.wait(lock, [&] { return running->Done || stalledWorkers_ > stalledBefore; });
   lock.unlock();
-  worker->Job = std::move(job);
-  abandoned_.push_back(std::move(worker));
+  running->Kept = std::move(job);
+  abandoned_.push_back(std::move(found->second));
+  workers_.erase(found);
   return TWorkerResult::Abandoned;
+}
+
+void FakeOs::CloseWorkerThread(OsWorker id) {
+  Record("CloseWorkerThread");
+  const auto found = workers_.find(id);
+  if (found == workers_.end()) return;
+  {
+    const std::lock_guard<std::mutex> lock(workerMutex_);
+    found->second->Quit = true;
+  }
+  workerChanged_.notify_all();
+  found->second->Thread.join();
+  workers_.erase(found);
 }
 
 }  // namespace kvt

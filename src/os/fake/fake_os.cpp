@@ -41,8 +41,11 @@ FakeOs::~FakeOs() {
   {
     const std::lock_guard<std::mutex> lock(workerMutex_);
     released_ = true;
+    for (auto& worker : workers_) worker.second->Quit = true;
+    for (auto& worker : abandoned_) worker->Quit = true;
   }
   workerChanged_.notify_all();
+  for (auto& worker : workers_) worker.second->Thread.join();
   for (auto& worker : abandoned_) worker->Thread.join();
 }
 

@@ -184,6 +184,16 @@ class FakeOs : public Os {
   // The kernel's names of the object types, by number (type information).
   std::map<uint16_t, std::u16string> ObjectTypeNames;
   bool WorkersFail = false;  // no worker thread can be started
+  // The kernel reports no size with a table that does not fit.
+  bool HandleTableSizeUnreported = false;
+  // The table needs this many bytes beyond its entries.
+  uint32_t HandleTableExtraBytes = 0;
+  // A table read fails with this status, unless 0.
+  uint32_t HandleTableFailure = 0;
+  // The reply of the query for every object type's name (class 3): the types
+  // in the kernel's order, each with its TypeIndex field; empty: it fails.
+  std::vector<std::pair<uint8_t, std::u16string>> AllObjectTypes;
+
   // Least rights and the debug privilege. QueryFullProcessImageNameW answers
   // a process's FullImagePath, or its ModulePath, to a handle opened for
   // either query right. The program's token holds SeDebugPrivilege when
@@ -200,7 +210,8 @@ class FakeOs : public Os {
   std::string Console;  // UTF-8, as WriteConsoleW was given it
   std::string StdErr;
   std::vector<std::string> DebugOutput;
-  // Every call by name; a query of an object's type as "NtQueryObject/type".
+  // Every call by name; a query of an object's type as "NtQueryObject/type",
+  // of every type's name as "NtQueryObject/types".
   std::vector<std::string> Calls;
   // Off, calls are only counted, not listed: a benchmark makes millions.
   bool RecordCalls = true;
@@ -214,6 +225,7 @@ class FakeOs : public Os {
   size_t CallCount(const std::string& name) const;
   TFakeProcess* FindProcess(uint32_t id);
   size_t AbandonedWorkerCount() const { return abandoned_.size(); }
+  size_t LiveWorkerCount() const { return workers_.size(); }
   // Name queries on a stalling object that were made on the caller's thread.
   size_t StallsOnCallerThread = 0;
 
@@ -301,7 +313,10 @@ class FakeOs : public Os {
                                   uint32_t size, uint32_t infoClass) override;
   bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
-  TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
+  OsWorker CreateWorkerThread() override;
+  TWorkerResult RunOnWorkerThread(OsWorker worker, std::unique_ptr<TWorkerJob>& job,
+                                  uint32_t timeoutMs) override;
+  void CloseWorkerThread(OsWorker worker) override;
 
   bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
                                   uint32_t* size) override;
@@ -326,11 +341,16 @@ class FakeOs : public Os {
     // of this process; the table lists it while the copy is open.
     TFakeHandle Copied;
   };
+  // A worker's thread waits for Job (or Quit), runs it without the lock and
+  // sets Done; an abandoned worker keeps its job in Kept.
   struct TWorker {
-    std::unique_ptr<TWorkerJob> Job;
     std::thread Thread;
+    TWorkerJob* Job = nullptr;
+    std::unique_ptr<TWorkerJob> Kept;
     bool Done = false;
+    bool Quit = false;
   };
+  void WorkerLoop(TWorker& worker);
   struct TRegistryValue {
     uint32_t Type;
     std::string Data;
@@ -384,16 +404,19 @@ class FakeOs : public Os {
   // copies this process holds.
   std::vector<const TFakeHandle*> ReportedTable() const;
   uint64_t handleTableGrowth_ = 0;
+  uint32_t AllObjectTypesReply(uint8_t* buffer, uint32_t size, uint32_t* needed);
   // Blocks a worker until destruction; false on the caller's thread.
   bool Stall();
 
   // Workers: a worker touches the fake's state only until it finished or
-  // stalled, and RunWorker waits for one of the two before it returns.
+  // stalled, and RunOnWorkerThread waits for one of the two before it returns.
   const std::thread::id callerThread_ = std::this_thread::get_id();
   std::mutex workerMutex_;
   std::condition_variable workerChanged_;
   size_t stalledWorkers_ = 0;
   bool released_ = false;
+  std::map<OsWorker, std::unique_ptr<TWorker>> workers_;
+  OsWorker nextWorker_ = 1;
   std::vector<std::unique_ptr<TWorker>> abandoned_;
 
   // The last error a failing call left, and the program's token.

@@ -95,7 +95,10 @@ class Win32Os : public Os {
                                   uint32_t size, uint32_t infoClass) override;
   bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
-  TWorkerResult RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs) override;
+  OsWorker CreateWorkerThread() override;
+  TWorkerResult RunOnWorkerThread(OsWorker worker, std::unique_ptr<TWorkerJob>& job,
+                                  uint32_t timeoutMs) override;
+  void CloseWorkerThread(OsWorker worker) override;
 
   bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
                                   uint32_t* size) override;

@@ -414,6 +414,96 @@ TEST_F(DispatcherTest, HandlesOnWindows10) {
   EXPECT_EQ(os.AbandonedWorkerCount(), 1u);
 }
 
+// /find's pattern is taken out before the selector is read: a number is a
+// name fragment, and a selector in its usual place narrows the search.
+class FindCommandTest : public DispatcherTest {
+ protected:
+  FindCommandTest() {
+    AddFakeModule(*os.FindProcess(612), "C:\\Windows\\shell2024.dll", 0x7E000000, 0x1000);
+    AddFakeHandle(os, 500, 0x1C, 28, u"\\Device\\HarddiskVolume1\\logs\\2024.log");
+    AddFakeHandle(os, 612, 0x20, 28, u"\\Device\\HarddiskVolume1\\Users\\me\\2024.txt");
+    AddFakeHandle(os, 612, 0x24, 9, u"\\BaseNamedObjects\\other");
+  }
+};
+
+TEST_F(FindCommandTest, TextTableOfHitsWithTheirNumber) {
+  EXPECT_EQ(Run("kvt /find 2024 explorer.exe"), 0);
+  EXPECT_EQ(os.StdOut, kBanner +
+                           "Handles and modules whose names match \"2024\":\r\n"
+                           "PID     Filename                  Kind          Handle            Name\r\n"
+                           "612     explorer.exe              File          00000020          "
+                           "C:\\Users\\me\\2024.txt\r\n"
+                           "612     explorer.exe              Module        7E000000          "
+                           "C:\\Windows\\shell2024.dll\r\n"
+                           "2 matches found.\r\n\r\n");
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvt /find 2024"), 0);  // every process: services.exe's log too
+  EXPECT_NE(os.StdOut.find("3 matches found.\r\n"), std::string::npos) << os.StdOut;
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvt /find nothing-like-this"), 0);
+  EXPECT_NE(os.StdOut.find("\"nothing-like-this\":\r\nNo handle or module matches.\r\n"),
+            std::string::npos);
+  EXPECT_EQ(os.StdErr, "");
+}
+
+TEST_F(FindCommandTest, WithoutAPatternNothingIsSearched) {
+  for (const char* line : {"kvt /find", "kvt /csv /find", "kvt /list /FIND"}) {
+    os.StdOut.clear();
+    os.StdErr.clear();
+    EXPECT_EQ(Run(line), 1) << line;
+    EXPECT_EQ(os.StdOut, "") << line;
+    EXPECT_EQ(os.StdErr, std::string(kvt_expected::kFindUsage) + "\r\n") << line;
+  }
+  EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 0u);
+}
+
+// The forms: the hits' table after the others, the count of processes not
+// searched on standard error.
+TEST_F(FindCommandTest, CsvAndXmlFormsAndTheCountOfProcessesNotSearched) {
+  os.FindProcess(500)->AllowedAccess = kProcessQueryInformation;
+  EXPECT_EQ(Run("kvt /csv /find 2024"), 0);
+  EXPECT_EQ(os.StdOut,
+            "PID,Filename,Kind,Handle,Name\r\n"
+            "612,explorer.exe,File,00000020,C:\\Users\\me\\2024.txt\r\n"
+            "612,explorer.exe,Module,7E000000,C:\\Windows\\shell2024.dll\r\n");
+  const std::string unsearched =
+      "1 process could not be searched: its handles or modules could not be read.\r\n";
+  EXPECT_EQ(os.StdErr, unsearched);
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvt /xml /find shell2024"), 0);
+  EXPECT_NE(os.StdOut.find("<Vantora>\r\n  <TqxFindList>\r\n    <TqxFindItem ProcessID=\"612\" "
+                           "Filename=\"explorer.exe\" Kind=\"Module\" Handle=\"7E000000\" "
+                           "Name=\"C:\\Windows\\shell2024.dll\" />"),
+            std::string::npos)
+      << os.StdOut;
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvt /find 2024"), 0);
+  EXPECT_NE(os.StdOut.find("2 matches found.\r\n" + unsearched), std::string::npos);
+}
+
+// A table that cannot be read is said on standard error with exit code 1:
+// no empty handle lists, no "nothing found"; what came before stands, and a
+// form writes nothing.
+TEST_F(FindCommandTest, AnUnreadableHandleTableEndsTheRunWithOne) {
+  os.HandleTableFailure = 0xC0000017u;  // no memory
+  const std::string message = "The system handle table could not be read.\r\n";
+  EXPECT_EQ(Run("kvt /list 612 /handles"), 1);
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kExplorerLine);
+  EXPECT_EQ(os.StdErr, message);
+  for (const char* line : {"kvt /find 2024", "kvt /csv /handles", "kvt /xml /handles",
+                           "kvt /csv /find x"}) {
+    os.StdOut.clear();
+    os.StdErr.clear();
+    EXPECT_EQ(Run(line), 1) << line;
+    EXPECT_EQ(os.StdOut.find("match"), std::string::npos) << line;
+    if (std::string(line).find("/csv") != std::string::npos ||
+        std::string(line).find("/xml") != std::string::npos) {
+      EXPECT_EQ(os.StdOut, "") << line;
+    }
+    EXPECT_EQ(os.StdErr, message) << line;
+  }
+}
+
 TEST_F(DispatcherTest, UnhandledErrorFlushesReportsInOemAndExitsWithOne) {
   os.StdOutFails = true;
   os.OwnModuleFileName = "C:\\Tools\\kv\xC3\xA4tProc.exe";

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <map>
+#include <set>
 #include <unordered_set>
 #include <vector>
 
@@ -121,6 +122,17 @@ TEST_F(HandleEnumeratorTest, Nt4DeliversEveryEntryWithoutAskingForNames) {
   EXPECT_EQ(os.CallCount("OpenProcess"), 0u);
 }
 
+// What one Enumerate of process 612's entries returns; Delivered counts them.
+bool EnumerateProcess612(FakeOs& os, size_t& delivered) {
+  TNativeApi native(os, os.Version);
+  TqxHandleEnumerator enumerator(native);
+  enumerator.WantedProcessIds = {612};
+  enumerator.OnHandle = [&delivered](const THandleTableEntry&, const std::string&) {
+    ++delivered;
+  };
+  return enumerator.Enumerate();
+}
+
 // The table grows while it is read: each read asks for more room than the
 // kernel reported, up to eight reads and a stated size.
 TEST(HandleTableReads, GrowTheBufferAtMostEightTimes) {
@@ -146,15 +158,40 @@ TEST(HandleTableReads, GrowTheBufferAtMostEightTimes) {
       for (size_t i = 0; i < add; ++i) os.HandleTable.push_back(os.HandleTable.front());
     };
     os.HandleTableGrowthPerRead = c.BytesPerRead;
-    TNativeApi native(os, os.Version);
-    TqxHandleEnumerator enumerator(native);
-    enumerator.WantedProcessIds = {612};
     size_t delivered = 0;
-    enumerator.OnHandle = [&delivered](const THandleTableEntry&, const std::string&) {
-      ++delivered;
-    };
-    enumerator.Enumerate();
+    EXPECT_EQ(EnumerateProcess612(os, delivered), c.Delivers) << c.What;
     EXPECT_EQ(delivered, c.Delivers ? os.HandleTable.size() : 0u) << c.What;
+    EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), c.Reads) << c.What;
+  }
+}
+
+// A kernel that reports no size gets twice the room each time, up to the
+// byte cap; a read that fails in any way is told to the caller.
+TEST(HandleTableReads, FailuresAreToldAndUnreportedSizesDoubleUpToTheCap) {
+  struct TCase {
+    const char* What;
+    size_t Entries;
+    uint32_t ExtraBytes;
+    uint32_t Failure;
+    size_t Reads;
+    bool Read;
+  };
+  const TCase cases[] = {
+      // 3,000 entries of 16 bytes: 4, 8, 16, 32 and 64 KiB
+      {"no size reported, 47 KiB of table", 3000, 0, 0, 5, true},
+      // 4 KiB doubled 14 times is the 64 MiB cap: a table beyond it is not believed
+      {"no size reported, past the cap", 10, 64u << 20, 0, 15, false},
+      {"access denied", 10, 0, 0xC0000022u, 1, false},
+  };
+  for (const TCase& c : cases) {
+    FakeOs os;
+    os.HandleTableSizeUnreported = true;
+    os.HandleTableFailure = c.Failure;
+    os.HandleTableExtraBytes = c.ExtraBytes;
+    os.HandleTable.assign(c.Entries, TFakeHandle{612, 4, 2, 0, 0, 0, u"", u"", true, false});
+    size_t delivered = 0;
+    EXPECT_EQ(EnumerateProcess612(os, delivered), c.Read) << c.What;
+    EXPECT_EQ(delivered, c.Read ? c.Entries : 0u) << c.What;
     EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), c.Reads) << c.What;
   }
 }
@@ -182,7 +219,7 @@ TEST_F(HandleEnumeratorTest, OwnHandlesAreNamedDirectlyForeignOnesThroughACopy) 
     EXPECT_EQ(delivered[1].Object, pointerSize == 8 ? 0xFFFFA0012345A560 : 0x2345A560);
     EXPECT_EQ(os.CallCount("OpenProcess"), 1u);  // for the foreign entry only
     EXPECT_EQ(os.CallCount("DuplicateHandle"), 1u);
-    EXPECT_EQ(os.CallCount("RunWorker"), 0u);  // events cannot block
+    EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 0u);  // events cannot block
     EXPECT_EQ(os.OpenHandleCount(), 0u);
   }
 }
@@ -214,11 +251,13 @@ TEST_F(HandleEnumeratorTest, FileNamesAreQueriedOnTheWorkerThisProgramsToo) {
   EXPECT_EQ(Names(Enumerate()),
             (std::vector<std::string>{"\\Device\\HarddiskVolume1\\log.txt",
                                       "\\Device\\HarddiskVolume1\\own.txt", "\\Device\\Afd"}));
-  EXPECT_EQ(os.CallCount("RunWorker"), 2u);
+  EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 2u);
   os.Calls.clear();
   SetVersion(5, 0, 2195);
   Enumerate();
-  EXPECT_EQ(os.CallCount("RunWorker"), 1u);  // now 26 is the File type and 28 is not
+  // Now 26 is the File type, and 28 lies past 5.0's table: a type not known
+  // may be a File, so it goes to the worker too.
+  EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 3u);
   EXPECT_EQ(os.OpenHandleCount(), 0u);
 }
 
@@ -229,7 +268,7 @@ TEST_F(HandleEnumeratorTest, EntriesOfProcessesNotWantedCostNoQuery) {
   EXPECT_EQ(Names(Enumerate(false, {612})), (std::vector<std::string>{"\\BaseNamedObjects\\wanted"}));
   EXPECT_EQ(os.CallCount("OpenProcess"), 1u);
   EXPECT_EQ(os.CallCount("DuplicateHandle"), 1u);
-  EXPECT_EQ(os.CallCount("NtQueryObject"), 2u);  // the size, then the name
+  EXPECT_EQ(os.CallCount("NtQueryObject"), 1u);  // the name fits the first reply
 }
 
 // From 5.2 on the kernel names the types: one type query a type number for
@@ -247,21 +286,25 @@ TEST_F(HandleEnumeratorTest, TheKernelNamesEachTypeOnce) {
             (std::vector<std::string>{"\\Device\\HarddiskVolume3\\one.txt", "\\BaseNamedObjects\\a",
                                       "\\BaseNamedObjects\\b", "\\Device\\HarddiskVolume3\\two.txt",
                                       "\\NoTypeName"}));
-  EXPECT_EQ(os.CallCount("RunWorker"), 2u);
-  EXPECT_EQ(os.CallCount("NtQueryObject/type"), 2u * 3);  // 37, 16 and 99; each size, then reply
+  EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 3u);  // the Files, and 99, which may be one
+  EXPECT_EQ(os.CallCount("NtQueryObject/type"), 3u);  // 37, 16 and 99
+  // 99 sent the scan to the list of every type, once, which failed.
+  EXPECT_EQ(os.CallCount("NtQueryObject/types"), 1u);
   EXPECT_EQ(native.KernelTypeNames, (std::map<uint16_t, std::string>{{16, "Event"}, {37, "File"}}));
   EXPECT_EQ(ObjectTypeText(native, 37), "File");
   EXPECT_EQ(ObjectTypeText(native, 99), "99");
   EXPECT_EQ(os.OpenHandleCount(), 0u);
-  // A second scan in the same run asks for no type again.
+  // A second scan in the same run asks for no type again, 99 included.
   os.Calls.clear();
   Enumerate(native);
-  EXPECT_EQ(os.CallCount("NtQueryObject/type"), 2u);  // 99 only, which has no name
+  EXPECT_EQ(os.CallCount("NtQueryObject/type"), 0u);
+  EXPECT_EQ(os.CallCount("NtQueryObject/types"), 0u);
 }
 
-// A File handle of this program goes to the worker like any other; the copy
-// an abandoned worker keeps is then a handle of this program, and a later
-// scan of this program's handles must not ask for its name on this thread.
+// A File handle of this program goes to the worker like any other; the
+// handle an abandoned worker keeps (its own, or a copy of another process's,
+// which is then a handle of this program) must never be asked for its name
+// on this thread by a later scan of this program's handles.
 TEST_F(HandleEnumeratorTest, ThisProgramsHandlesNeverBlockTheScan) {
   AddFakeHandle(os, kOwnId, 0x4, kXpFile, u"\\Device\\NamedPipe\\own").Stalls = true;
   AddFakeHandle(os, 612, 0x8, kXpFile, u"\\Device\\NamedPipe\\busy").Stalls = true;
@@ -272,9 +315,9 @@ TEST_F(HandleEnumeratorTest, ThisProgramsHandlesNeverBlockTheScan) {
   const auto start = std::chrono::steady_clock::now();
   const auto own = Enumerate(native, false, {kOwnId});
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
-  EXPECT_EQ(own.size(), 3u);  // its handle and the two copies the workers keep
-  EXPECT_EQ(Names(own), (std::vector<std::string>{"", "", ""}));
-  EXPECT_EQ(os.CallCount("RunWorker"), 0u);
+  EXPECT_EQ(own.size(), 2u);  // its handle and the copy the other worker keeps
+  EXPECT_EQ(Names(own), (std::vector<std::string>{"", ""}));
+  EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 0u);
   EXPECT_EQ(os.StallsOnCallerThread, 0u);
 }
 
@@ -301,7 +344,7 @@ TEST_F(HandleEnumeratorTest, AQueryThatNeverReturnsCostsOneLimitAndLaterQueriesW
   names.clear();
   enumerator.Enumerate();
   EXPECT_EQ(names, (std::vector<std::string>{"", "\\Device\\HarddiskVolume1\\after.txt"}));
-  EXPECT_EQ(os.CallCount("RunWorker"), 1u);
+  EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 1u);
   EXPECT_EQ(os.AbandonedWorkerCount(), 1u);
   // The abandoned worker keeps its copy of the handle; every other handle is closed.
   EXPECT_EQ(os.OpenHandleCount(), 1u);
@@ -313,7 +356,7 @@ TEST_F(HandleEnumeratorTest, AbandonedWorkersAreCapped) {
         .Stalls = true;
   EXPECT_EQ(Enumerate().size(), kMaxAbandonedWorkers + 2);
   EXPECT_EQ(os.AbandonedWorkerCount(), kMaxAbandonedWorkers);
-  EXPECT_EQ(os.CallCount("RunWorker"), kMaxAbandonedWorkers);
+  EXPECT_EQ(os.CallCount("RunOnWorkerThread"), kMaxAbandonedWorkers);
 }
 
 TEST_F(HandleEnumeratorTest, WorkerThatCannotStartGivesEmptyName) {
@@ -336,6 +379,89 @@ TEST_F(HandleEnumeratorTest, FileNamesInThreadRetryOnlyUnnamedFileHandles) {
                                       "\\Device\\named", ""}));
   EXPECT_EQ(os.CallCount("NtQueryInformationFile"), 2u);
   EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+// The cost per handle: each process opened once, no copy or query for types
+// whose objects have no names, one worker for every File handle.
+TEST_F(HandleEnumeratorTest, EachProcessOpenedOnceAndUnnamedTypesNeverQueried) {
+  constexpr uint8_t kXpProcess = 5, kXpThread = 6;
+  for (uint16_t i = 1; i <= 20; ++i) {
+    const uint32_t owner = i % 2 == 0 ? 500 : 612;
+    AddFakeHandle(os, owner, 4 * i, kXpEvent, u"\\BaseNamedObjects\\e");
+    AddFakeHandle(os, owner, 0x1000 + 4 * i, kXpProcess, u"");
+    AddFakeHandle(os, owner, 0x2000 + 4 * i, kXpThread, u"");
+    AddFakeHandle(os, owner, 0x3000 + 4 * i, kXpFile, u"\\Device\\HarddiskVolume1\\f.txt");
+  }
+  TNativeApi native(os, os.Version);
+  const auto delivered = Enumerate(native);
+  EXPECT_EQ(delivered.size(), 80u);
+  EXPECT_EQ(os.CallCount("OpenProcess"), 2u);
+  EXPECT_EQ(os.CallCount("DuplicateHandle"), 40u);  // events and files only
+  EXPECT_EQ(os.CallCount("NtQueryObject"), 40u);
+  EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 20u);
+  EXPECT_EQ(os.CallCount("CreateWorkerThread"), 1u);
+  EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+// After a worker is abandoned the next File handle gets a new one, which
+// is then kept for every handle after it.
+TEST_F(HandleEnumeratorTest, TheWorkerIsReusedAndReplacedOnlyAfterItWasAbandoned) {
+  AddFakeHandle(os, 612, 0x8, kXpFile, u"\\Device\\HarddiskVolume1\\a.txt");
+  AddFakeHandle(os, 612, 0xC, kXpFile, u"\\Device\\NamedPipe\\busy").Stalls = true;
+  for (uint16_t i = 0; i < 5; ++i)
+    AddFakeHandle(os, 500, 0x10 + 4 * i, kXpFile, u"\\Device\\HarddiskVolume1\\b.txt");
+  {
+    TNativeApi native(os, os.Version);
+    const auto names = Names(Enumerate(native));
+    EXPECT_EQ(names[0], "\\Device\\HarddiskVolume1\\a.txt");
+    EXPECT_EQ(names[1], "");
+    EXPECT_EQ(names[6], "\\Device\\HarddiskVolume1\\b.txt");
+    EXPECT_EQ(os.CallCount("CreateWorkerThread"), 2u);
+    EXPECT_EQ(os.AbandonedWorkerCount(), 1u);
+    EXPECT_EQ(os.LiveWorkerCount(), 1u);
+  }
+  // The run's end closes the worker it kept.
+  EXPECT_EQ(os.LiveWorkerCount(), 0u);
+  EXPECT_EQ(os.CallCount("CloseWorkerThread"), 1u);
+}
+
+// From 5.2 on, a handle whose type the kernel could not name may be a File:
+// its name is asked for on the worker only, so a stalling one costs the
+// time limit, not the scan.
+TEST_F(HandleEnumeratorTest, AHandleOfAnUnknownTypeIsNamedOnlyOnTheWorker) {
+  SetVersion(10, 0, 19045);
+  AddFakeHandle(os, 612, 0x8, 55, u"\\Device\\NamedPipe\\x").Stalls = true;
+  AddFakeHandle(os, 612, 0xC, 55, u"\\Device\\NamedPipe\\y");
+  TNativeApi native(os, os.Version);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Names(Enumerate(native)), (std::vector<std::string>{"", "\\Device\\NamedPipe\\y"}));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2000));
+  EXPECT_EQ(os.StallsOnCallerThread, 0u);
+  EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 2u);
+  EXPECT_EQ(native.UnnamedTypeNumbers, (std::set<uint16_t>{55}));
+}
+
+// Types of processes that cannot be opened are named from the list of every
+// type, read once; the rights that were missing are told.
+TEST_F(HandleEnumeratorTest, TypesNoCopyCouldTeachComeFromTheListOfAllTypes) {
+  SetVersion(10, 0, 19045);
+  os.FindProcess(500)->AllowedAccess = kProcessQueryInformation;
+  // 8.1 and later: each entry states its number; the kernel's order is not the numbers'.
+  os.AllObjectTypes = {{37, u"File"}, {2, u"Type"}, {7, u"Process"}};
+  AddFakeHandle(os, 500, 0x8, 37, u"\\Device\\HarddiskVolume1\\locked.txt");
+  AddFakeHandle(os, 500, 0xC, 7, u"");
+  AddFakeHandle(os, 500, 0x10, 40, u"\\BaseNamedObjects\\x");
+  TNativeApi native(os, os.Version);
+  TqxHandleEnumerator enumerator(native);
+  enumerator.WantedProcessIds = {500};
+  enumerator.OnHandle = [](const THandleTableEntry&, const std::string&) {};
+  EXPECT_TRUE(enumerator.Enumerate());
+  EXPECT_EQ(ObjectTypeText(native, 37), "File");
+  EXPECT_EQ(ObjectTypeText(native, 7), "Process");
+  EXPECT_EQ(ObjectTypeText(native, 40), "40");
+  EXPECT_EQ(os.CallCount("NtQueryObject/types"), 1u);
+  EXPECT_EQ(os.CallCount("OpenProcess"), 1u);
+  EXPECT_EQ(enumerator.UnreachableProcessIds(), (std::unordered_set<uint64_t>{500}));
 }
 
 }  // namespace

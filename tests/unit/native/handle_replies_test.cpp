@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 namespace kvt {
@@ -168,6 +169,46 @@ TEST(ObjectNameReplyTest, TypeNameFollowsTheFixedRecord) {
     Put16(reply, 0);
     EXPECT_EQ(TypeNameFromReply(reply.data(), reply.size(), pointerSize), u"File");
     EXPECT_EQ(TypeNameFromReply(reply.data(), reply.size() - 5, pointerSize), u"Fi");
+  }
+}
+
+// The list of every type: a count, then per type its record and its name's
+// buffer, each entry starting on a pointer boundary.
+TBytes ObjectTypesReply(uint32_t pointerSize, const std::vector<std::pair<uint8_t, std::u16string>>& types) {
+  const size_t record = pointerSize == 8 ? 104 : 96;
+  TBytes bytes;
+  Put32(bytes, static_cast<uint32_t>(types.size()));
+  bytes.resize(pointerSize, 0);
+  for (const auto& type : types) {
+    const size_t start = bytes.size();
+    Put16(bytes, static_cast<uint16_t>(type.second.size() * 2));
+    Put16(bytes, static_cast<uint16_t>(type.second.size() * 2 + 2));
+    bytes.resize(start + pointerSize + pointerSize, 0xAA);  // the text's address
+    bytes.resize(start + record, 0);
+    bytes[start + (pointerSize == 8 ? 90 : 82)] = type.first;
+    PutText(bytes, type.second);
+    Put16(bytes, 0);
+    bytes.resize((bytes.size() + pointerSize - 1) / pointerSize * pointerSize, 0);
+  }
+  return bytes;
+}
+
+TEST(ObjectTypesReplyTest, EveryEntryWithItsPositionTypeIndexAndNameAtBothWidths) {
+  for (const uint32_t pointerSize : {4u, 8u}) {
+    // "Type" leaves the next entry unaligned but for the padding.
+    const TBytes reply = ObjectTypesReply(pointerSize, {{2, u"Type"}, {40, u"File"}, {7, u"Key"}});
+    const auto types = ObjectTypesFromReply(reply.data(), reply.size(), pointerSize);
+    ASSERT_EQ(types.size(), 3u) << pointerSize;
+    EXPECT_EQ(types[1].Position, 1u);
+    EXPECT_EQ(types[1].TypeIndex, 40);
+    EXPECT_EQ(types[1].Name, u"File");
+    EXPECT_EQ(types[2].Name, u"Key");
+    // An entry cut by the buffer's end is not read; a count that lies gives what is there.
+    EXPECT_EQ(ObjectTypesFromReply(reply.data(), reply.size() - 8, pointerSize).size(), 2u);
+    TBytes lying = reply;
+    lying[0] = 0xFF;
+    EXPECT_EQ(ObjectTypesFromReply(lying.data(), lying.size(), pointerSize).size(), 3u);
+    EXPECT_TRUE(ObjectTypesFromReply(reply.data(), 3, pointerSize).empty());
   }
 }
 

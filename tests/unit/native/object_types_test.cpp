@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "native/native_api.h"
+#include "os/fake/fake_os.h"
+
 namespace kvt {
 namespace {
 
@@ -53,6 +56,36 @@ TEST(ObjectTypesTest, FileTypeNumberDependsOnTheVersion) {
   EXPECT_FALSE(IsFileObjectType(Version(5, 0), 28));
   EXPECT_TRUE(IsFileObjectType(Version(5, 1), 28));
   EXPECT_FALSE(IsFileObjectType(Version(5, 1), 26));
+}
+
+// How each family numbers the list of every type's name: 8.1 on by the
+// entry's own field, 7 and 8 from 2, Vista and before from 1.
+TEST(ObjectTypesTest, ListedTypesAreNumberedAsEachFamilyNumbersThem) {
+  struct TCase {
+    uint32_t Major, Minor;
+    uint16_t Expected;  // for position 5 stating TypeIndex 40
+  };
+  const TCase cases[] = {{10, 0, 40}, {6, 3, 40}, {6, 2, 7}, {6, 1, 7},
+                         {6, 0, 6},   {5, 2, 6},  {5, 1, 6}};
+  for (const TCase& c : cases)
+    EXPECT_EQ(ListedObjectTypeNumber(Version(c.Major, c.Minor), 5, 40), c.Expected)
+        << c.Major << "." << c.Minor;
+}
+
+TEST(ObjectTypesTest, KindTellsWhatTheScanMayAskOfAType) {
+  FakeOs os;
+  TNativeApi xp(os, Version(5, 1));
+  EXPECT_EQ(ObjectTypeKindOf(xp, 28), TObjectTypeKind::File);
+  EXPECT_EQ(ObjectTypeKindOf(xp, 5), TObjectTypeKind::Unnamed);  // Process
+  EXPECT_EQ(ObjectTypeKindOf(xp, 9), TObjectTypeKind::Named);    // Event
+  EXPECT_EQ(ObjectTypeKindOf(xp, 1), TObjectTypeKind::Unknown);  // no text
+  EXPECT_EQ(ObjectTypeKindOf(xp, 30), TObjectTypeKind::Unknown);  // past the table
+  TNativeApi w10(os, Version(10, 0));
+  w10.KernelTypeNames = {{37, "File"}, {8, "Thread"}, {16, "Event"}};
+  EXPECT_EQ(ObjectTypeKindOf(w10, 37), TObjectTypeKind::File);
+  EXPECT_EQ(ObjectTypeKindOf(w10, 8), TObjectTypeKind::Unnamed);
+  EXPECT_EQ(ObjectTypeKindOf(w10, 16), TObjectTypeKind::Named);
+  EXPECT_EQ(ObjectTypeKindOf(w10, 28), TObjectTypeKind::Unknown);
 }
 
 }  // namespace
