@@ -69,9 +69,9 @@ bool TSystemLogItem::Matches(const std::string& pattern, TCompareMethod method) 
       [](TSystemLogItem& record) { return record.MD5(); },
       [](TSystemLogItem& record) { return record.LASSH(); },
   };
-  Os& os = Owner().Context().Sys;
+  const TTextMatcher matcher(Owner().Context().Sys, pattern, method, true);
   for (TCandidate candidate : kCandidates)
-    if (MatchByMethod(os, candidate(*this), pattern, method, true)) return true;
+    if (matcher.Matches(candidate(*this))) return true;
   return false;
 }
 

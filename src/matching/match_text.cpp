@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include "matching/compare_rule.h"
-#include "matching/regular_expression.h"
 #include "matching/text_search.h"
 #include "matching/wildcard.h"
 #include "os/os.h"
@@ -27,41 +25,48 @@ constexpr TMethodTag kMethodTags[] = {
 
 }  // namespace
 
-bool MatchText(Os& os, const std::string& text, const std::string& pattern, bool ignoreCase,
-               TCompareMethod defaultMethod) {
+TTextMatcher::TTextMatcher(Os& os, const std::string& pattern, TCompareMethod method,
+                           bool ignoreCase)
+    : os_(&os), method_(method), ignoreCase_(ignoreCase) {
+  if (method == cmRegExpr) {
+    expression_ = std::make_unique<TRegularExpression>(pattern, ignoreCase);
+    return;
+  }
+  foldedPattern_ = Folded(pattern);
+  if (method == cmBoolRule) rule_.Parse(foldedPattern_);
+}
+
+TTextMatcher TTextMatcher::Tagged(Os& os, const std::string& pattern, bool ignoreCase,
+                                  TCompareMethod defaultMethod) {
   for (const TMethodTag& entry : kMethodTags) {
     const size_t length = std::strlen(entry.Tag);
     if (pattern.compare(0, length, entry.Tag) == 0)
-      return MatchByMethod(os, text, pattern.substr(length), entry.Method, ignoreCase);
+      return TTextMatcher(os, pattern.substr(length), entry.Method, ignoreCase);
   }
-  return MatchByMethod(os, text, pattern, defaultMethod, ignoreCase);
+  return TTextMatcher(os, pattern, defaultMethod, ignoreCase);
 }
 
-bool MatchByMethod(Os& os, const std::string& text, const std::string& pattern,
-                   TCompareMethod method, bool ignoreCase) {
-  if (method == cmRegExpr) return RegularExpressionFinds(text, pattern, ignoreCase);
-  // The system's upper case on both sides: a letter of any script it knows a
-  // case of compares with its other case, as it does in the system's own
-  // comparisons of names.
-  const auto fold = [&os, ignoreCase](const std::string& value) {
-    return ignoreCase ? os.LCMapStringW(kLocaleUserDefault, kLcmapUppercase, value) : value;
-  };
-  const std::string foldedText = fold(text);
-  const std::string foldedPattern = fold(pattern);
-  switch (method) {
+// The system's upper case on both sides: a letter of any script it knows a
+// case of compares with its other case, as it does in the system's own
+// comparisons of names.
+std::string TTextMatcher::Folded(const std::string& text) const {
+  return ignoreCase_ ? os_->LCMapStringW(kLocaleUserDefault, kLcmapUppercase, text) : text;
+}
+
+bool TTextMatcher::Matches(const std::string& text) const {
+  if (method_ == cmRegExpr) return expression_->FindsIn(text);
+  const std::string foldedText = Folded(text);
+  switch (method_) {
     case cmSubstring:
-      return ContainsOnCharBoundary(foldedText, foldedPattern);
+      return ContainsOnCharBoundary(foldedText, foldedPattern_);
     case cmWildcard:
-      return WildcardCompare(foldedText, foldedPattern);
-    case cmBoolRule: {
-      TCompareRule rule;
-      rule.Parse(foldedPattern);
-      return rule.Evaluate(foldedText);
-    }
+      return WildcardCompare(foldedText, foldedPattern_);
+    case cmBoolRule:
+      return rule_.Evaluate(foldedText);
     case cmBoyerMoore:
-      return HorspoolContains(foldedText, foldedPattern);
+      return HorspoolContains(foldedText, foldedPattern_);
     case cmEqual:
-      return foldedText == foldedPattern;
+      return foldedText == foldedPattern_;
     default:
       return false;
   }

@@ -64,8 +64,11 @@ TExpression Compile(const std::wstring& expression, bool ignoreCase) {
 
 }  // namespace
 
-bool RegularExpressionFinds(const std::string& text, const std::string& expression,
-                            bool ignoreCase) {
+struct TRegularExpression::TCompiled {
+  TExpression Anywhere;
+};
+
+TRegularExpression::TRegularExpression(const std::string& expression, bool ignoreCase) {
   if (expression.empty()) throw ERegExprError("Empty regular expression");
   if (Utf8CharacterCount(expression) > kMaxExpressionLength)
     throw ERegExprError(Format("Regular expression longer than %d characters",
@@ -81,8 +84,15 @@ bool RegularExpressionFinds(const std::string& text, const std::string& expressi
   // which is quadratic in the text; one anchored pass with a leading "any run"
   // finds the same matches. Anchors and word boundaries still see the whole
   // text, so "^" holds only at its start, as in a search.
-  const TExpression anywhere = Compile(L"[\\s\\S]*(?:" + wideExpression + L")", ignoreCase);
-  return std::regex_search(Utf8ToWide(text), anywhere, std::regex_constants::match_continuous);
+  compiled_ = std::make_unique<TCompiled>(
+      TCompiled{Compile(L"[\\s\\S]*(?:" + wideExpression + L")", ignoreCase)});
+}
+
+TRegularExpression::~TRegularExpression() = default;
+
+bool TRegularExpression::FindsIn(const std::string& text) const {
+  return std::regex_search(Utf8ToWide(text), compiled_->Anywhere,
+                           std::regex_constants::match_continuous);
 }
 
 }  // namespace kvt

@@ -45,11 +45,11 @@ struct THitsOfProcess {
 class TFinder {
  public:
   TFinder(TqxProcessList& list, const std::string& pattern)
-      : list_(list), os_(list.ProcessContext().Sys), pattern_(pattern) {}
+      : list_(list),
+        os_(list.ProcessContext().Sys),
+        matcher_(TTextMatcher::Tagged(os_, pattern, true, cmSubstring)) {}
 
-  bool Matches(const std::string& name) {
-    return MatchText(os_, name, pattern_, true, cmSubstring);
-  }
+  bool Matches(const std::string& name) const { return matcher_.Matches(name); }
 
   void SearchHandles(const std::vector<TqxProcessItem*>& items,
                      std::unordered_map<uint32_t, THitsOfProcess>& hits,
@@ -105,16 +105,15 @@ class TFinder {
  private:
   TqxProcessList& list_;
   Os& os_;
-  const std::string pattern_;
+  const TTextMatcher matcher_;
 };
 
 }  // namespace
 
 TFindResult FindByName(TqxProcessList& list, const std::vector<TqxProcessItem*>& items,
                        const std::string& pattern) {
-  TFinder finder(list, pattern);
   // An expression that cannot be used says so before the search begins.
-  finder.Matches(std::string());
+  TFinder finder(list, pattern);
   TFindResult result;
   if (items.empty()) return result;  // the table is not read for nobody
   std::unordered_map<uint32_t, THitsOfProcess> hits;

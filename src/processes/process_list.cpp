@@ -251,9 +251,9 @@ int TqxProcessList::SelectByProcessID(uint32_t processId) {
 
 int TqxProcessList::SelectByFilename(const std::string& pattern) {
   ClearSelection();
+  const TTextMatcher matcher = TTextMatcher::Tagged(context_.Sys, pattern, true, cmWildcard);
   for (int i = 0; i < Count(); ++i)
-    if (MatchText(context_.Sys, Items(i).FilenameOnly(), pattern, true, cmWildcard))
-      AddToSelection(Items(i));
+    if (matcher.Matches(Items(i).FilenameOnly())) AddToSelection(Items(i));
   return SelectedCount();
 }
 

@@ -36,15 +36,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool ignoreCase = (data[0] & 0x40) != 0;
   const auto method = static_cast<kvt::TCompareMethod>(data[0] & 0x07);
   try {
-    kvt::MatchText(os, text, pattern, ignoreCase, method);
+    kvt::TTextMatcher::Tagged(os, pattern, ignoreCase, method).Matches(text);
   } catch (const kvt::ERegExprError&) {
     // The one error a pattern may raise.
   }
   const std::u32string textCharacters = kvt::Utf8CodePoints(text);
   const std::u32string patternCharacters = kvt::Utf8CodePoints(pattern);
   const bool found = textCharacters.find(patternCharacters) != std::u32string::npos;
-  if (kvt::MatchByMethod(os, text, pattern, kvt::cmBoyerMoore, false) != found) __builtin_trap();
-  if (kvt::MatchByMethod(os, text, pattern, kvt::cmSubstring, false) !=
+  if (kvt::TTextMatcher(os, pattern, kvt::cmBoyerMoore, false).Matches(text) != found)
+    __builtin_trap();
+  if (kvt::TTextMatcher(os, pattern, kvt::cmSubstring, false).Matches(text) !=
       (found && !text.empty() && !pattern.empty()))
     __builtin_trap();
   // UTF-8 synchronises itself: in well-formed text, a search of the bytes

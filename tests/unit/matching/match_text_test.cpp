@@ -14,11 +14,11 @@ class MatchTextTest : public ::testing::Test {
  protected:
   // The way the file-name selector asks: case ignored, wildcards by default.
   bool Selects(const std::string& pattern, const std::string& name) {
-    return MatchText(os, name, pattern, true, cmWildcard);
+    return TTextMatcher::Tagged(os, pattern, true, cmWildcard).Matches(name);
   }
   bool By(TCompareMethod method, const std::string& text, const std::string& pattern,
           bool ignoreCase = false) {
-    return MatchByMethod(os, text, pattern, method, ignoreCase);
+    return TTextMatcher(os, pattern, method, ignoreCase).Matches(text);
   }
   FakeOs os;
 };
@@ -59,8 +59,8 @@ TEST_F(MatchTextTest, TagsOnlyExactAndOnlyAtTheStart) {
   EXPECT_TRUE(Selects("<regexpr>^n.*d\\.", "notepad.exe"));
   EXPECT_TRUE(Selects("<wc>*.exe", "a.EXE"));
   // The default method is the caller's.
-  EXPECT_TRUE(MatchText(os, "a*", "a*", false, cmEqual));
-  EXPECT_FALSE(MatchText(os, "ab", "a*", false, cmEqual));
+  EXPECT_TRUE(TTextMatcher::Tagged(os, "a*", false, cmEqual).Matches("a*"));
+  EXPECT_FALSE(TTextMatcher::Tagged(os, "a*", false, cmEqual).Matches("ab"));
 }
 
 TEST_F(MatchTextTest, TagAlonePatterns) {
@@ -156,7 +156,7 @@ TEST_F(MatchTextTest, NamesOutsideTheWesternCodePageByEveryMethod) {
 TEST_F(MatchTextTest, MethodsOutsideTheSixMatchNothing) {
   EXPECT_FALSE(By(static_cast<TCompareMethod>(6), "a", "a"));
   EXPECT_FALSE(By(static_cast<TCompareMethod>(255), "", ""));
-  EXPECT_FALSE(MatchText(os, "a", "a", false, static_cast<TCompareMethod>(6)));
+  EXPECT_FALSE(TTextMatcher::Tagged(os, "a", false, static_cast<TCompareMethod>(6)).Matches("a"));
 }
 
 TEST_F(MatchTextTest, SearchesNeverStartOrEndInsideACharacter) {
