@@ -87,7 +87,8 @@ class TFinder {
 
   void SearchModules(TqxProcessItem& item, THitsOfProcess& hits,
                      std::unordered_set<uint32_t>& unsearched) {
-    if (!item.FillModuleList()) unsearched.insert(item.ProcessID);
+    if (!item.FillModuleList(TModuleSources::SnapshotElseEnumeration))
+      unsearched.insert(item.ProcessID);
     for (int i = 0; i < item.ModuleList.Count(); ++i) {
       TqxModuleItem& module = item.ModuleList.Items(i);
       const std::string path = module.CompleteFilename();

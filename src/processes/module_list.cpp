@@ -150,12 +150,14 @@ int TqxModuleList::IndexOfFilename(const std::string& filename) const {
   return -1;
 }
 
-bool TqxProcessItem::FillModuleList() {
+bool TqxProcessItem::FillModuleList(TModuleSources sources) {
   TProcessContext& context = Owner().ProcessContext();
   Os& os = context.Sys;
   ModuleList.Clear();
   const TModuleSource snapshot = AddSnapshotModules(ModuleList, os, ProcessID);
-  const TModuleSource enumerated = AddEnumeratedModules(ModuleList, os, ProcessID);
+  TModuleSource enumerated = TModuleSource::Failed;
+  if (sources == TModuleSources::Both || snapshot != TModuleSource::Read)
+    enumerated = AddEnumeratedModules(ModuleList, os, ProcessID);
   ModuleList.ReadDenied = context.IsNT6OrLater() && snapshot == TModuleSource::Denied &&
                           enumerated == TModuleSource::Denied;
   return snapshot == TModuleSource::Read || enumerated == TModuleSource::Read;

@@ -18,6 +18,15 @@ namespace kvt {
 
 class TqxProcessList;
 
+// Where a module list comes from. Both: the module snapshot and the
+// enumeration of module handles, which adds what the snapshot did not report
+// (the table /modules shows). SnapshotElseEnumeration: the snapshot alone
+// where it could read the process, the enumeration only where it could not;
+// the enumeration asks the process for each module's name in turn, which on
+// some systems costs as much as the snapshot of every process, so a search of
+// every process's modules reads them this way.
+enum class TModuleSources { Both, SnapshotElseEnumeration };
+
 class TqxProcessItem : public TSystemLogItem {
  public:
   explicit TqxProcessItem(TCollection& collection);
@@ -59,7 +68,7 @@ class TqxProcessItem : public TSystemLogItem {
   // Replaces ModuleList's content with the modules the process has loaded now
   // (module_list.cpp). False when neither source could read the process: its
   // modules are not known, not absent.
-  bool FillModuleList();
+  bool FillModuleList(TModuleSources sources = TModuleSources::Both);
   // Replaces HandleList by the handles of this process in the system table
   // (handle_list.cpp).
   void FillHandleList();

@@ -103,7 +103,7 @@ TEST_F(FindTest, EachMethodTagChoosesItsComparison) {
 TEST_F(FindTest, ABadExpressionStopsTheSearchBeforeAnythingIsRead) {
   EXPECT_THROW(Find("<regexpr>(unclosed"), ERegExprError);
   EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 0u);
-  EXPECT_EQ(os.CallCount("CreateToolhelp32Snapshot") , 1u);  // the process list's only
+  EXPECT_EQ(os.CallCount("CreateToolhelp32Snapshot"), 1u);  // the process list's only
 }
 
 // Processes that cannot be opened are counted, so that no hit is never
@@ -115,6 +115,15 @@ TEST_F(FindTest, ProcessesThatCouldNotBeSearchedAreCounted) {
   const TFindResult found = Find("report");
   EXPECT_EQ(found.Hits.size(), 3u);  // winword.exe's only
   EXPECT_EQ(found.UnsearchedCount, 1);
+}
+
+// The enumeration of module handles stands in where the snapshot fails.
+TEST_F(FindTest, ModulesTheSnapshotCouldNotReadAreFoundByEnumeration) {
+  os.FindProcess(1200)->ModuleSnapshotFails = true;
+  const TFindResult found = Find("ReportHelper");
+  ASSERT_EQ(found.Hits.size(), 1u);
+  EXPECT_EQ(found.Hits[0].Name, "C:\\Office\\ReportHelper.dll");
+  EXPECT_EQ(found.UnsearchedCount, 0);
 }
 
 TEST_F(FindTest, AnUnreadableTableIsAnErrorNotAnEmptyResult) {
