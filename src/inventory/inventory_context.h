@@ -16,7 +16,8 @@ struct TInventoryContext {
   TOsVersionInfo Version;
   // Letters of the drives whose volumes answered at start-up, in ascending order.
   std::string ReadyVolumes;
-  TFileDigestCache FileDigestCache;
+  // Both digests of each file a record asked for, by name.
+  TFileCache<TFileDigests> FileDigestCache;
 
   // An NT-family platform with a major version above 3.
   bool IsNT4OrLater() const;

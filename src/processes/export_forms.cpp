@@ -58,7 +58,9 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
        [](P& p, const std::string& t) { p.FileCompany = t; }},
       {"Size", "Filesize", SizeText, LoadSize},
       {"MD5", "MD5", [](P& p) { return p.FileMD5(); },
-       [](P& p, const std::string& t) { p.SetFileMD5(t); }},
+       [](P& p, const std::string& t) { p.SetMD5(t); }},
+      {"SHA256", "SHA256", [](P& p) { return p.FileSHA256(); },
+       [](P& p, const std::string& t) { p.SetSHA256(t); }},
   };
   return kColumns;
 }
