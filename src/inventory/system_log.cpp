@@ -69,6 +69,13 @@ void TSystemLogItem::SetSHA256(const std::string& digest) {
   digestsKnown_ = true;
 }
 
+TFileSignature TSystemLogItem::Signature() {
+  const std::string name = CompleteFilename();
+  TInventoryContext& context = Owner().Context();
+  if (!VolumeReady(context.ReadyVolumes, name)) return TFileSignature();
+  return CachedFileSignature(context, name);
+}
+
 void TSystemLogItem::AssignDigests(const TSystemLogItem& source) {
   digests_ = source.digests_;
   digestsKnown_ = source.digestsKnown_;

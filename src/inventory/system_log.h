@@ -7,6 +7,7 @@
 
 #include "inventory/collection.h"
 #include "inventory/file_digest.h"
+#include "inventory/file_signature.h"
 #include "inventory/inventory_context.h"
 #include "inventory/xml_document.h"
 #include "matching/match_text.h"
@@ -66,6 +67,9 @@ class TSystemLogItem : public TCollectionItem {
   // then not read for the other.
   void SetMD5(const std::string& digest);
   void SetSHA256(const std::string& digest);
+  // The signature of the file CompleteFilename names, verified once per run
+  // and file; n/a for a file not on a ready volume.
+  TFileSignature Signature();
 
   virtual bool IsHarmless() const { return Legit == llsGood; }
   virtual bool IsActive() const { return true; }

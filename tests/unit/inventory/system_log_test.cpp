@@ -106,8 +106,10 @@ TEST_F(RecordFactsTest, NothingIsTouchedOffTheReadyVolumes) {
     EXPECT_EQ(item.Filesize(), 0) << name;
     EXPECT_EQ(item.MD5(), TSystemLogItem::kEmptyInputDigest) << name;
     EXPECT_EQ(item.SHA256(), TSystemLogItem::kEmptyInputSHA256) << name;
+    EXPECT_EQ(item.Signature().StatusText(), "n/a") << name;
   }
   EXPECT_EQ(os.CallCount("CreateFileW"), 0u);
+  EXPECT_EQ(os.CallCount("WinVerifyTrust"), 0u);
   EXPECT_EQ(os.CallCount("GetFileAttributesW"), 0u);
 }
 
