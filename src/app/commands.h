@@ -19,6 +19,9 @@ struct TSelector {
 TSelector ReadSelector(int parameterCount, const std::string& parameter2);
 
 void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
+// The signature of each selected process's executable, and with Modules of
+// each of their modules; with UnsignedOnly only those not signed.
+void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TConsoleOutput& out);
 void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOutput& out);
 // For each selected process: its process line, then its modules as loaded now.
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out);

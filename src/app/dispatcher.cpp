@@ -38,8 +38,9 @@ std::string FormSwitchConflict(bool csv, bool xml, bool kill) {
 }
 
 void RunTextCommands(const TCommandLine& commandLine, TqxProcessList& list,
-                     const TSelector& selector, TConsoleOutput& out) {
+                     const TSelector& selector, const TFormTables& tables, TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
+  if (tables.Signatures) RunVerifyCommand(list, tables.Modules, tables.UnsignedOnly, out);
   if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
@@ -53,6 +54,8 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   // before anything reads them.
   const bool csv = commandLine.TakeSwitch("csv");
   const bool xml = commandLine.TakeSwitch("xml");
+  const bool unsignedOnly = commandLine.TakeSwitch("unsigned");
+  const bool verify = unsignedOnly || commandLine.HasSwitch("verify");
   const std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
   if (!conflict.empty()) {
     const std::string line = conflict + "\r\n";
@@ -63,7 +66,9 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
-    if (commandLine.Count() == 0 || commandLine.HasSwitch("?") || commandLine.HasSwitch("help"))
+    // "/unsigned" alone leaves no parameter, yet asks for the signatures.
+    if ((commandLine.Count() == 0 && !unsignedOnly) || commandLine.HasSwitch("?") ||
+        commandLine.HasSwitch("help"))
       for (const char* line : kUsageLines) out.Line(line);
   }
 
@@ -77,15 +82,18 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   SelectProcesses(list, selector);
 
   TFormTables tables;
-  tables.Processes = commandLine.HasSwitch("list");
+  // In a form the signatures are columns of the process table.
+  tables.Processes = commandLine.HasSwitch("list") || verify;
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
+  tables.Signatures = verify;
+  tables.UnsignedOnly = unsignedOnly;
   if (csv)
     WriteCsvTables(list, tables, out);
   else if (xml)
     WriteXmlDocument(list, tables, out);
   else
-    RunTextCommands(commandLine, list, selector, out);
+    RunTextCommands(commandLine, list, selector, tables, out);
   out.Flush();
   return 0;
 }

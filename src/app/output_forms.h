@@ -6,11 +6,15 @@ namespace kvt {
 class TConsoleOutput;
 class TqxProcessList;
 
-// The commands whose tables a form writes.
+// The commands whose tables a form writes. With Signatures the process and
+// module rows carry their files' signatures; with UnsignedOnly only the rows
+// whose file is not signed are written.
 struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
+  bool Signatures = false;
+  bool UnsignedOnly = false;
 };
 
 // One table per command, in the fixed command order, each headed by its

@@ -3,6 +3,16 @@
 #include "processes/export_forms.h"
 
 namespace kvt {
+namespace {
+
+bool HasUnsignedModule(TqxProcessItem& item, const TFormTables& tables) {
+  if (!tables.Modules) return false;
+  for (int i = 0; i < item.ModuleList.Count(); ++i)
+    if (ShownAsUnsigned(item.ModuleList.Items(i))) return true;
+  return false;
+}
+
+}  // namespace
 
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
   if (!tables.Processes && !tables.Modules && !tables.Handles) return;
@@ -11,11 +21,15 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
   // One read of the system table serves every selected process.
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
   for (TqxProcessItem* item : list.SelectedItems()) {
+    if (tables.Modules) item->FillModuleList();
+    // With /unsigned a process stays for its own file or for one of its modules.
+    if (tables.UnsignedOnly && !ShownAsUnsigned(*item) && !HasUnsignedModule(*item, tables))
+      continue;
     const TXmlElement element = item->SaveToXml(processes, false, false);
-    if (tables.Modules) {
-      item->FillModuleList();
-      SaveModuleListToXml(item->ModuleList, element);
-    }
+    if (tables.Signatures)
+      SaveXmlAttributes(SignatureExportColumns<TqxProcessItem>(), *item, element);
+    if (tables.Modules)
+      SaveModuleListToXml(item->ModuleList, element, tables.Signatures, tables.UnsignedOnly);
     if (tables.Handles) SaveHandleListToXml(item->HandleList, element);
   }
   // Line by line, so that every line ends as the console output's lines do;

@@ -109,9 +109,15 @@ TXmlElement TqxModuleItem::SaveToXml(TXmlElement parent, bool skipHarmless, bool
   return element;
 }
 
-TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent) {
+TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent, bool signatures,
+                                bool unsignedOnly) {
   const TXmlElement element = parent.AppendChild(modules.ClassTag);
-  for (int i = 0; i < modules.Count(); ++i) modules.Items(i).SaveToXml(element, false, false);
+  for (int i = 0; i < modules.Count(); ++i) {
+    TqxModuleItem& module = modules.Items(i);
+    if (unsignedOnly && !ShownAsUnsigned(module)) continue;
+    const TXmlElement child = module.SaveToXml(element, false, false);
+    if (signatures) SaveXmlAttributes(SignatureExportColumns<TqxModuleItem>(), module, child);
+  }
   return element;
 }
 
