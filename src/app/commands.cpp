@@ -18,13 +18,25 @@ void WriteProcessHead(const TqxProcessItem& item, TConsoleOutput& out) {
   out.Line(item.FormatLine(kProcessTemplate));
 }
 
-// A process's table under its title, between empty lines.
+// A process's table under its title, between empty lines; Note, when
+// given, follows the rows.
 template <typename TItemClass, typename TList>
-void WriteTable(const char* title, const char* tmpl, const TList& items, TConsoleOutput& out) {
+void WriteTable(const char* title, const char* tmpl, const TList& items, TConsoleOutput& out,
+                const char* note = nullptr) {
   out.Line("");
   out.Line(title);
   out.Line(TItemClass::FormatHeader(tmpl));
   for (int i = 0; i < items.Count(); ++i) out.Line(items.Items(i).FormatLine(tmpl));
+  if (note != nullptr) out.Line(note);
+  out.Line("");
+}
+
+// In place of a module table that could not be read: an empty one would read
+// as a process without modules.
+void WriteModulesDenied(TConsoleOutput& out) {
+  out.Line("");
+  out.Line("Modules:");
+  out.Line(kModulesDeniedLine);
   out.Line("");
 }
 
@@ -56,7 +68,8 @@ void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TCo
     out.Line(row.FormatLine(kSignatureTemplate));
 }
 
-void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOutput& out) {
+void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t spared,
+                    TConsoleOutput& out) {
   // Without a selector every process would be selected, this program included.
   if (!selector.Given) {
     out.Line("/kill needs a process id or a file name; nothing was terminated.");
@@ -71,6 +84,10 @@ void RunKillCommand(TqxProcessList& list, const TSelector& selector, TConsoleOut
   for (int i = 0; i < list.SelectedCount(); ++i) {
     TqxProcessItem& item = list.Selected(i);
     out.Line(item.FormatLine(kProcessTemplate));
+    if (spared != 0 && item.ProcessID == spared) {
+      out.Line("Not terminated: it handed this run on and waits for its end.");
+      continue;
+    }
     // The item may be this program itself: everything so far must be out first.
     out.Flush();
     out.Line(KillProcess(item) ? "Terminated." : "Error terminating process!");
@@ -82,7 +99,10 @@ void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {
     TqxProcessItem& item = list.Selected(i);
     WriteProcessHead(item, out);
     item.FillModuleList();
-    WriteTable<TqxModuleItem>("Modules:", kModuleTemplate, item.ModuleList, out);
+    if (item.ModuleList.ReadDenied)
+      WriteModulesDenied(out);
+    else
+      WriteTable<TqxModuleItem>("Modules:", kModuleTemplate, item.ModuleList, out);
   }
 }
 
@@ -91,7 +111,8 @@ void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out) {
   list.FillHandleLists(list.SelectedItems());
   for (TqxProcessItem* item : list.SelectedItems()) {
     WriteProcessHead(*item, out);
-    WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item->HandleList, out);
+    WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item->HandleList, out,
+                              item->HandleList.NamesDenied ? kHandleNamesDeniedLine : nullptr);
   }
 }
 

@@ -33,4 +33,9 @@ bool TConsoleOutput::Write(const std::string& block) {
   return os_.WriteStdOut(ansi.data(), ansi.size());
 }
 
+void WriteErrorText(Os& os, const std::string& text) {
+  const std::string oem = os.WideCharToMultiByte(kCpOemCp, text);
+  os.WriteStdErr(oem.data(), oem.size());
+}
+
 }  // namespace kvt

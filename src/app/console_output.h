@@ -28,4 +28,8 @@ class TConsoleOutput {
   std::string pending_;
 };
 
+// Writes Text to standard error in the OEM code page, as a console shows it.
+// A failed write is let go: standard error is where failures are told.
+void WriteErrorText(Os& os, const std::string& text);
+
 }  // namespace kvt

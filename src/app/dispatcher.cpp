@@ -37,11 +37,21 @@ std::string FormSwitchConflict(bool csv, bool xml, bool kill) {
   return std::string();
 }
 
-void RunTextCommands(const TCommandLine& commandLine, TqxProcessList& list,
+// The program that handed this run on waits for it to end; it is not to be
+// terminated as if it were any other process.
+uint32_t ProgramWaitingForThisRun(Os& os, const TqxProcessList& list) {
+  const uint32_t own = os.GetCurrentProcessId();
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Items(i).ProcessID == own) return HandingOnProgram(os, list.Items(i).ParentID);
+  return 0;
+}
+
+void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
                      const TSelector& selector, const TFormTables& tables, TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
   if (tables.Signatures) RunVerifyCommand(list, tables.Modules, tables.UnsignedOnly, out);
-  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, out);
+  if (commandLine.HasSwitch("kill"))
+    RunKillCommand(list, selector, ProgramWaitingForThisRun(os, list), out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
   if (commandLine.HasSwitch("license"))
@@ -62,6 +72,13 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     os.WriteStdErr(line.data(), line.size());
     return 1;
   }
+  TFormTables tables;
+  // In a form the signatures are columns of the process table.
+  tables.Processes = commandLine.HasSwitch("list") || verify;
+  tables.Modules = commandLine.HasSwitch("modules");
+  tables.Handles = commandLine.HasSwitch("handles");
+  tables.Signatures = verify;
+  tables.UnsignedOnly = unsignedOnly;
   const bool text = !csv && !xml;
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
@@ -70,9 +87,13 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     if ((commandLine.Count() == 0 && !unsignedOnly) || commandLine.HasSwitch("?") ||
         commandLine.HasSwitch("help"))
       for (const char* line : kUsageLines) out.Line(line);
+  } else if (!tables.Any()) {
+    return 0;  // a form without a table writes nothing: no fact is worth reading
   }
 
   TProcessContext context(os);
+  // For every read of the run; termination switches it off for itself.
+  context.DebugPrivilege.Enable();
   TqxProcessList list(context);
   list.AlwaysFullInformation = true;
   list.Refresh();
@@ -81,19 +102,13 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);
 
-  TFormTables tables;
-  // In a form the signatures are columns of the process table.
-  tables.Processes = commandLine.HasSwitch("list") || verify;
-  tables.Modules = commandLine.HasSwitch("modules");
-  tables.Handles = commandLine.HasSwitch("handles");
-  tables.Signatures = verify;
-  tables.UnsignedOnly = unsignedOnly;
   if (csv)
     WriteCsvTables(list, tables, out);
   else if (xml)
     WriteXmlDocument(list, tables, out);
   else
-    RunTextCommands(commandLine, list, selector, tables, out);
+    RunTextCommands(os, commandLine, list, selector, tables, out);
+  if (!text) WriteFormDenials(os, list, tables);
   out.Flush();
   return 0;
 }
@@ -110,8 +125,7 @@ void ReportUnhandledError(Os& os, const char* className, const std::string& mess
       Format("Exception %s in module %s at %s.\r\n", className, module.c_str(),
              HexDigits(address).c_str()) +
       WithPeriod(message) + "\r\n\r\n";
-  const std::string oem = os.WideCharToMultiByte(kCpOemCp, report);
-  os.WriteStdErr(oem.data(), oem.size());
+  WriteErrorText(os, report);
 }
 
 }  // namespace

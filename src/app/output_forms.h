@@ -3,6 +3,7 @@
 // standard output holds the document and nothing else, in UTF-8.
 namespace kvt {
 
+class Os;
 class TConsoleOutput;
 class TqxProcessList;
 
@@ -15,6 +16,7 @@ struct TFormTables {
   bool Handles = false;
   bool Signatures = false;
   bool UnsignedOnly = false;
+  bool Any() const { return Processes || Modules || Handles; }
 };
 
 // One table per command, in the fixed command order, each headed by its
@@ -24,5 +26,9 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
 // One document with an element per selected process, holding its modules and
 // its handles when asked for; nothing when no table is.
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
+// After either form: one line on standard error for each selected process
+// whose modules, or whose handles' names, a table asked for but could not
+// read for want of rights; standard output keeps the document alone.
+void WriteFormDenials(Os& os, const TqxProcessList& list, const TFormTables& tables);
 
 }  // namespace kvt

@@ -48,4 +48,12 @@ const char* const kModuleTemplate =
 const char* const kHandleTemplate =
     "<$OTYPENR:4>: <$OTYPETEXT:20>  <$NAME:32>  (<$PID:4>)  <$HANDLE:8>  <$ACCESS:8>  <$FLAGS:5>";
 
+const char* const kModulesDeniedLine = "Access denied.";
+const char* const kHandleNamesDeniedLine =
+    "Access denied: the names of these handles could not be read.";
+const char* const kModulesDeniedNote =
+    "Access denied: the modules of process %d could not be read.";
+const char* const kHandleNamesDeniedNote =
+    "Access denied: the handle names of process %d could not be read.";
+
 }  // namespace kvt

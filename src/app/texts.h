@@ -11,4 +11,12 @@ extern const char* const kSignatureTemplate;
 extern const char* const kModuleTemplate;
 extern const char* const kHandleTemplate;
 
+// A process that refused this program the rights to read a fact (Windows 6.0
+// and later): the line in the text tables, and the forms' line on standard
+// error with the process id (%d).
+extern const char* const kModulesDeniedLine;
+extern const char* const kHandleNamesDeniedLine;
+extern const char* const kModulesDeniedNote;
+extern const char* const kHandleNamesDeniedNote;
+
 }  // namespace kvt

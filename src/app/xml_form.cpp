@@ -15,7 +15,7 @@ bool HasUnsignedModule(TqxProcessItem& item, const TFormTables& tables) {
 }  // namespace
 
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
-  if (!tables.Processes && !tables.Modules && !tables.Handles) return;
+  if (!tables.Any()) return;
   TXmlDocument document;
   const TXmlElement processes = list.XmlClassElement(document);
   // One read of the system table serves every selected process.

@@ -2,6 +2,7 @@
 
 #include "support/format.h"
 #include "support/int_conversion.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -55,14 +56,10 @@ std::string FillTextColumn(const std::string& line, const std::string& key,
   if (placeholder.Star) return Replace(line, placeholder, value);
   // Negative widths do not occur in the program's templates; they give an empty column.
   const size_t width = placeholder.Width > 0 ? static_cast<size_t>(placeholder.Width) : 0;
-  // Widths count characters: UTF-8 continuation bytes (10xxxxxx) take no column.
-  size_t end = 0, characters = 0;
-  for (; end < value.size(); ++end) {
-    if ((static_cast<uint8_t>(value[end]) & 0xC0) == 0x80) continue;
-    if (characters == width) break;
-    ++characters;
-  }
-  return Replace(line, placeholder, value.substr(0, end) + std::string(width - characters, ' '));
+  // Characters, not bytes: a name of several-byte characters would otherwise
+  // be cut inside one and shift every column after it.
+  const std::string cell = Utf8Left(value, width);
+  return Replace(line, placeholder, cell + std::string(width - Utf8CharacterCount(cell), ' '));
 }
 
 std::string FillNumberColumn(const std::string& line, const std::string& key, uint64_t value,

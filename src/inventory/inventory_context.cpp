@@ -15,6 +15,10 @@ bool TInventoryContext::IsNT4OrLater() const {
   return Version.dwPlatformId == kVerPlatformWin32Nt && Version.dwMajorVersion > 3;
 }
 
+bool TInventoryContext::IsNT6OrLater() const {
+  return Version.dwPlatformId == kVerPlatformWin32Nt && Version.dwMajorVersion >= 6;
+}
+
 uint32_t TInventoryContext::ShareAll() const {
   return kFileShareRead | kFileShareWrite | (IsNT4OrLater() ? kFileShareDelete : 0);
 }

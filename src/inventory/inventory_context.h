@@ -24,6 +24,9 @@ struct TInventoryContext {
 
   // An NT-family platform with a major version above 3.
   bool IsNT4OrLater() const;
+  // Windows 6.0 or later: where the least rights of a program that is not
+  // elevated are asked for, and a denial is said.
+  bool IsNT6OrLater() const;
   // Others may read, write and (where the platform knows it) delete the file
   // while it is open here.
   uint32_t ShareAll() const;

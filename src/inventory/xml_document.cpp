@@ -55,14 +55,25 @@ pugi::xml_node AppendElement(pugi::xml_node& parent, const std::string& name) {
   return child;
 }
 
-// The writer would give them as character references, which no XML reader
-// accepts; a zero byte would end the text early.
-std::string XmlCharacters(std::string text) {
-  for (char& c : text) {
-    const auto code = static_cast<uint8_t>(c);
-    if (code < 0x20 && c != '\t' && c != '\r' && c != '\n') c = '?';
+// The writer would give control characters as character references, which
+// no XML reader accepts, and U+FFFE and U+FFFF as they are, which no reader
+// accepts either; a zero byte would end the text early.
+std::string XmlCharacters(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto code = static_cast<uint8_t>(text[i]);
+    if (code < 0x20 && code != '\t' && code != '\r' && code != '\n') {
+      result += '?';
+    } else if (text.compare(i, 2, "\xEF\xBF") == 0 && i + 2 < text.size() &&
+               (text[i + 2] == '\xBE' || text[i + 2] == '\xBF')) {
+      result += '?';  // U+FFFE or U+FFFF in UTF-8
+      i += 2;
+    } else {
+      result += text[i];
+    }
   }
-  return text;
+  return result;
 }
 
 // Indentation costs depth characters per line, so a deep tree would grow the

@@ -1,5 +1,6 @@
 #include "matching/compare_rule.h"
 
+#include "matching/text_search.h"
 #include "support/errors.h"
 #include "support/format.h"
 #include "support/text.h"
@@ -87,7 +88,7 @@ void TCompareRule::Parse(const std::string& ruleText) {
 bool TCompareRule::Evaluate(const std::string& text) const {
   bool result = false;
   for (const TCompareRuleItem& item : items_) {
-    const bool hit = (text.find(item.Term) != std::string::npos) != item.Negate;
+    const bool hit = ContainsOnCharBoundary(text, item.Term) != item.Negate;
     result = item.Join == rjAnd ? result && hit : result || hit;
   }
   return result;

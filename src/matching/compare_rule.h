@@ -1,6 +1,6 @@
 #pragma once
 // Boolean term rules such as `svc AND NOT host`: words searched for in a text,
-// joined left to right by AND and OR without precedence.
+// character for character, joined left to right by AND and OR without precedence.
 #include <cstdint>
 #include <string>
 #include <vector>

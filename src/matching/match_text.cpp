@@ -6,7 +6,7 @@
 #include "matching/regular_expression.h"
 #include "matching/text_search.h"
 #include "matching/wildcard.h"
-#include "support/text.h"
+#include "os/os.h"
 
 namespace kvt {
 namespace {
@@ -40,11 +40,17 @@ bool MatchText(Os& os, const std::string& text, const std::string& pattern, bool
 bool MatchByMethod(Os& os, const std::string& text, const std::string& pattern,
                    TCompareMethod method, bool ignoreCase) {
   if (method == cmRegExpr) return RegularExpressionFinds(text, pattern, ignoreCase);
-  const std::string foldedText = ignoreCase ? AsciiUpperCase(text) : text;
-  const std::string foldedPattern = ignoreCase ? AsciiUpperCase(pattern) : pattern;
+  // The system's upper case on both sides: a letter of any script it knows a
+  // case of compares with its other case, as it does in the system's own
+  // comparisons of names.
+  const auto fold = [&os, ignoreCase](const std::string& value) {
+    return ignoreCase ? os.LCMapStringW(kLocaleUserDefault, kLcmapUppercase, value) : value;
+  };
+  const std::string foldedText = fold(text);
+  const std::string foldedPattern = fold(pattern);
   switch (method) {
     case cmSubstring:
-      return ContainsOnCharBoundary(os, foldedText, foldedPattern);
+      return ContainsOnCharBoundary(foldedText, foldedPattern);
     case cmWildcard:
       return WildcardCompare(foldedText, foldedPattern);
     case cmBoolRule: {

@@ -24,10 +24,11 @@ enum TCompareMethod : uint8_t {
 bool MatchText(Os& os, const std::string& text, const std::string& pattern, bool ignoreCase,
                TCompareMethod defaultMethod);
 
-// Compares Text with Pattern under Method; a value outside the six matches
-// nothing. IgnoreCase folds a to z onto A to Z (the regular expression uses its
-// own case-insensitive option instead). The ANSI code page's lead bytes come
-// through Os. Throws ERegExprError for an expression that cannot be used.
+// Compares UTF-8 Text with Pattern under Method, character by character; a
+// value outside the six matches nothing. IgnoreCase upper-cases both through
+// the system (Os::LCMapStringW), so every letter it folds compares in either
+// case; the regular expression uses its own case-insensitive option instead.
+// Throws ERegExprError for an expression that cannot be used.
 bool MatchByMethod(Os& os, const std::string& text, const std::string& pattern,
                    TCompareMethod method, bool ignoreCase);
 

@@ -14,8 +14,11 @@ class ERegExprError : public EError {
   const char* ClassName() const override { return "ERegExprError"; }
 };
 
-// Whether Expression finds a match anywhere in Text (it is anchored only where
-// it says so itself). IgnoreCase folds ASCII letters only. Back-references are
+// Whether Expression finds a match anywhere in UTF-8 Text (it is anchored only
+// where it says so itself). "." matches one character where the platform's
+// wchar_t holds a code point, one UTF-16 unit where it holds 16 bits. IgnoreCase
+// folds ASCII letters only: the engine folds no other letter on either
+// platform; character classes hold ASCII characters only. Back-references are
 // refused: without them the search time stays polynomial.
 bool RegularExpressionFinds(const std::string& text, const std::string& expression,
                             bool ignoreCase);

@@ -1,18 +1,15 @@
 #pragma once
-// Searching a text for a fixed byte sequence.
+// Searching UTF-8 text for a fixed run of characters, counted as
+// Utf8CodePoints counts them, so a hit never starts or ends inside one.
 #include <string>
 
 namespace kvt {
 
-class Os;
+// True when Pattern occurs in Text. An empty text or pattern is never found.
+bool ContainsOnCharBoundary(const std::string& text, const std::string& pattern);
 
-// True when Pattern occurs in Text at a position where a character of the ANSI
-// code page starts, never at the trail byte of a double-byte character. An
-// empty text or pattern is never found.
-bool ContainsOnCharBoundary(Os& os, const std::string& text, const std::string& pattern);
-
-// Boyer-Moore-Horspool search with one skip entry per byte value. An empty
-// pattern is found at once, even in an empty text.
+// Boyer-Moore-Horspool search. An empty pattern is found at once, even in an
+// empty text.
 bool HorspoolContains(const std::string& text, const std::string& pattern);
 
 }  // namespace kvt

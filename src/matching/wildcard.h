@@ -1,6 +1,8 @@
 #pragma once
-// Wildcard patterns: "*" stands for any run of bytes, also none, "?" for exactly
-// one byte, and every other byte for itself.
+// Wildcard patterns on UTF-8 text: "*" stands for any run of characters, also
+// none, "?" for exactly one character, and every other character for itself.
+// Characters are counted as Utf8CodePoints counts them: a character outside
+// the Basic Multilingual Plane is one, and so is a byte outside any sequence.
 #include <string>
 
 namespace kvt {
@@ -8,8 +10,9 @@ namespace kvt {
 // Whether the whole Text matches the whole Pattern. Equal in its results to
 // the recursive rules (a remaining "*" matches whatever is left; a used-up text
 // matches only a used-up pattern; "*" tries to match nothing first, then eats
-// one byte; "?" eats one byte; any other byte must be equal), but never slower
-// than text length times pattern length, whatever stars a pattern holds.
+// one character; "?" eats one character; any other character must be equal),
+// but never slower than text length times pattern length, whatever stars a
+// pattern holds.
 bool WildcardMatch(const std::string& text, const std::string& pattern);
 
 // The wildcard comparison method: a pattern "*inner*" whose inner part holds no

@@ -48,10 +48,10 @@ bool ReadHandleTable(Os& os, uint32_t infoClass, std::vector<uint8_t>& table) {
 // closed with the object.
 class TqxHandleEnumerator::TObjectHandle {
  public:
-  TObjectHandle(Os& os, uint32_t processId, OsHandle handle, bool own)
-      : os_(os), processId_(processId), handle_(handle), own_(own) {}
+  TObjectHandle(TNativeApi& native, uint32_t processId, OsHandle handle, bool own)
+      : native_(native), processId_(processId), handle_(handle), own_(own) {}
   ~TObjectHandle() {
-    if (!own_ && copy_ != 0) os_.CloseHandle(copy_);
+    if (!own_ && copy_ != 0) native_.Sys.CloseHandle(copy_);
   }
   TObjectHandle(const TObjectHandle&) = delete;
   TObjectHandle& operator=(const TObjectHandle&) = delete;
@@ -59,13 +59,13 @@ class TqxHandleEnumerator::TObjectHandle {
   // 0 when the object cannot be reached.
   OsHandle Get() {
     if (own_) return handle_;
-    if (!tried_) copy_ = DuplicateIntoOwnProcess(os_, processId_, handle_);
+    if (!tried_) copy_ = DuplicateIntoOwnProcess(native_, processId_, handle_);
     tried_ = true;
     return copy_;
   }
 
  private:
-  Os& os_;
+  TNativeApi& native_;
   const uint32_t processId_;
   const OsHandle handle_;
   const bool own_;
@@ -108,7 +108,7 @@ std::string TqxHandleEnumerator::NameOf(const THandleTableEntry& entry, uint32_t
   Os& os = native_.Sys;
   std::string name;
   try {
-    TObjectHandle object(os, processId, entry.Handle, processId == ownProcessId);
+    TObjectHandle object(native_, processId, entry.Handle, processId == ownProcessId);
     const bool file = IsFile(entry, object);
     // NT 4.0 is read but never asked for names. A File handle, also one of
     // this program's own, is where a name query can block: it goes to the

@@ -31,6 +31,9 @@ struct TNativeApi {
   // The kernel's names of object types by number, learnt from a handle of
   // each type (versions whose type numbers no fixed table knows).
   std::map<uint16_t, std::string> KernelTypeNames;
+  // Processes that refused this program the right to duplicate their
+  // handles: the names of their objects cannot be asked for.
+  std::set<uint32_t> DuplicationDenied;
 };
 
 }  // namespace kvt

@@ -58,7 +58,7 @@ std::unique_ptr<TJob> RunGuarded(TNativeApi& native, uint32_t processId, OsHandl
   if (native.StalledHandles.count(key) != 0 || native.AbandonedWorkers >= kMaxAbandonedWorkers)
     return nullptr;
   auto typed = std::make_unique<TJob>(os);
-  const OsHandle copy = DuplicateIntoOwnProcess(os, processId, handle);
+  const OsHandle copy = DuplicateIntoOwnProcess(native, processId, handle);
   if (copy == 0) return nullptr;
   typed->Copy = copy;
   std::unique_ptr<TWorkerJob> job = std::move(typed);
@@ -94,12 +94,18 @@ std::vector<uint8_t> QueryObjectReply(Os& os, OsHandle handle, uint32_t infoClas
 
 }  // namespace
 
-OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, OsHandle handle) {
+OsHandle DuplicateIntoOwnProcess(TNativeApi& native, uint32_t processId, OsHandle handle) {
+  Os& os = native.Sys;
   // A handle of this program is copied from its own pseudo-handle.
   const bool own = processId == os.GetCurrentProcessId();
+  if (!own && native.DuplicationDenied.count(processId) != 0) return 0;
   const TScopedHandle opened(os, own ? 0 : os.OpenProcess(kProcessDupHandle, false, processId));
   const OsHandle process = own ? os.GetCurrentProcess() : opened.Get();
-  if (process == 0) return 0;
+  if (process == 0) {
+    // Its descriptor, not the handle, refused: every other handle of it would be refused too.
+    if (os.GetLastError() == kErrorAccessDenied) native.DuplicationDenied.insert(processId);
+    return 0;
+  }
   OsHandle copy = 0;
   if (!os.DuplicateHandle(process, handle, os.GetCurrentProcess(), &copy, 0, false,
                           kDuplicateSameAccess))

@@ -26,7 +26,9 @@ constexpr size_t kMaxAbandonedWorkers = 8;
 // A copy, in this process, of Handle of process ProcessId (opened for
 // duplicating handles, copied with the same access; this program's own
 // handles are copied without opening anything); 0 when either step fails.
-OsHandle DuplicateIntoOwnProcess(Os& os, uint32_t processId, OsHandle handle);
+// A process that refuses the opening for want of rights is noted in
+// Native.DuplicationDenied and not asked again.
+OsHandle DuplicateIntoOwnProcess(TNativeApi& native, uint32_t processId, OsHandle handle);
 
 // The object name of a handle of this process, in the ANSI code page; empty
 // for an unnamed object and when the query fails or is not bound. Not guarded.

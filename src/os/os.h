@@ -27,8 +27,11 @@ constexpr uint32_t kProcessVmRead = 0x0010;
 constexpr uint32_t kTh32csSnapProcess = 0x2;
 constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 constexpr uint32_t kWaitObject0 = 0;
+constexpr uint32_t kWaitFailed = 0xFFFFFFFFu;
+constexpr uint32_t kStillActive = 259;  // the exit code of a process that has not ended
 constexpr uint32_t kLocaleUserDefault = 0x0400;
 constexpr uint32_t kNormIgnoreCase = 0x1;
+constexpr uint32_t kLcmapUppercase = 0x200;
 constexpr int kCstrEqual = 2;
 constexpr uint32_t kVerPlatformWin32Nt = 2;
 constexpr uint32_t kCpAcp = 0;
@@ -145,6 +148,8 @@ enum class TOptionalEntry {
   CertGetNameStringW,
   CatalogAdmin,
   CatalogAdmin2,
+  // kernel32 of Windows 6.0 and later.
+  QueryFullProcessImageNameW,
 };
 
 // Native interface: information classes, the status codes relied on, and the
@@ -220,6 +225,33 @@ struct TProviderSigner {
   OsHandle LeafCertificate = 0;
 };
 
+// Least rights and the debug privilege: what Windows 6.0 and later grant a
+// program that is not elevated, the token calls that switch a privilege, and
+// the last errors that tell a denial from other failures.
+constexpr uint32_t kProcessQueryLimitedInformation = 0x1000;
+constexpr uint32_t kTokenAdjustPrivileges = 0x0020;
+constexpr uint32_t kTokenQuery = 0x0008;
+constexpr uint32_t kSePrivilegeEnabled = 0x2;
+constexpr const char* kSeDebugName = "SeDebugPrivilege";
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorInvalidParameter = 87;
+constexpr uint32_t kErrorInsufficientBuffer = 122;
+constexpr uint32_t kErrorPartialCopy = 299;
+constexpr uint32_t kErrorNotAllAssigned = 1300;
+constexpr uint32_t kErrorNoSuchPrivilege = 1313;
+
+struct TLuid {
+  uint32_t LowPart = 0;
+  int32_t HighPart = 0;
+};
+
+// TOKEN_PRIVILEGES with the one entry the program ever passes.
+struct TTokenPrivileges {
+  uint32_t PrivilegeCount = 1;
+  TLuid Luid;
+  uint32_t Attributes = 0;
+};
+
 class Os {
  public:
   virtual ~Os() = default;
@@ -252,6 +284,12 @@ class Os {
                               TProcessInformation* info) = 0;
   virtual uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) = 0;
   virtual bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) = 0;
+  // This process's environment, which the programs it starts inherit; names
+  // and values are UTF-8, sizes bytes. Get returns the value's length, the size needed
+  // (terminator included) when Size is too small, or 0 when Name is not set;
+  // Set with a null Value removes Name.
+  virtual uint32_t GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) = 0;
+  virtual bool SetEnvironmentVariableW(const char* name, const char* value) = 0;
 
   // Toolhelp, bound on first use; 0 while it cannot be bound.
   virtual OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) = 0;
@@ -316,6 +354,11 @@ class Os {
   // Converts Text to the code page (kCpAcp, kCpOemCp) as the platform does:
   // a character the page cannot hold becomes its best fit or "?".
   virtual std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) = 0;
+  // LCMapStringW on UTF-8 text, through UTF-16 both ways (each stretch that
+  // is not well-formed UTF-8 goes in as U+FFFD). When the call fails, Text
+  // comes back unchanged: a comparison then sees the text as it is, where an
+  // empty answer would make every failed text equal to every other.
+  virtual std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) = 0;
 
   // Standard streams and the debugger channel. A write returns false when it
   // failed. GetConsoleMode tells whether standard output is a console, where
@@ -377,6 +420,21 @@ class Os {
                                               uint32_t size) = 0;
   virtual bool CryptCATAdminReleaseCatalogContext(OsHandle catAdmin, OsHandle catInfo) = 0;
   virtual bool CryptCATAdminReleaseContext(OsHandle catAdmin) = 0;
+
+  // Least rights and the debug privilege. QueryFullProcessImageNameW is bound
+  // by name (false while unbound); Size is the buffer's bytes on the way in
+  // and the name's bytes, without its terminator, on the way out.
+  // AdjustTokenPrivileges asks for no previous state; it succeeds also when
+  // the token lacks the privilege, and GetLastError then tells
+  // kErrorNotAllAssigned. GetLastError is the calling thread's, as left by
+  // the last call of the seam that failed or says so.
+  virtual bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                          uint32_t* size) = 0;
+  virtual bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) = 0;
+  virtual bool LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) = 0;
+  virtual bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                                     const TTokenPrivileges* newState) = 0;
+  virtual uint32_t GetLastError() = 0;
 };
 
 }  // namespace kvt

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "os/os.h"
+#include "os/scoped_handle.h"
 #include "support/text.h"
 
 namespace kvt {
@@ -45,20 +46,35 @@ std::string DevicePathToDrivePath(const TStringList& drives, const std::string& 
   return path;
 }
 
-std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& drives) {
+std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& drives,
+                                bool leastRight) {
   std::string result;
   const OsHandle process =
       os.OpenProcess(kProcessQueryInformation | kProcessVmRead, false, processId);
-  if (process == 0) return result;
-  char buffer[kImagePathBufferSize] = {};
-  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameW)) {
-    if (os.GetProcessImageFileNameW(process, buffer, kImagePathBufferSize) != 0)
-      result = DevicePathToDrivePath(drives, TextUpToZero(buffer, sizeof buffer));
-  } else if (os.GetModuleFileNameExW(process, 0, buffer, kImagePathBufferSize) != 0) {
-    result = TextUpToZero(buffer, sizeof buffer);
+  if (process != 0) {
+    char buffer[kImagePathBufferSize] = {};
+    if (os.IsBound(TOptionalEntry::GetProcessImageFileNameW)) {
+      if (os.GetProcessImageFileNameW(process, buffer, kImagePathBufferSize) != 0)
+        result = DevicePathToDrivePath(drives, TextUpToZero(buffer, sizeof buffer));
+    } else if (os.GetModuleFileNameExW(process, 0, buffer, kImagePathBufferSize) != 0) {
+      result = TextUpToZero(buffer, sizeof buffer);
+    }
+    os.CloseHandle(process);
   }
-  os.CloseHandle(process);
+  if (result.empty() && leastRight) result = QueryFullImageName(os, processId);
   return result;
+}
+
+std::string QueryFullImageName(Os& os, uint32_t processId) {
+  if (!os.IsBound(TOptionalEntry::QueryFullProcessImageNameW)) return std::string();
+  const TScopedHandle process(
+      os, os.OpenProcess(kProcessQueryLimitedInformation, false, processId));
+  if (process.Get() == 0) return std::string();
+  char buffer[kImagePathBufferSize] = {};
+  uint32_t size = kImagePathBufferSize;
+  // Flags 0: the drive form, not the device path.
+  if (!os.QueryFullProcessImageNameW(process.Get(), 0, buffer, &size)) return std::string();
+  return TextUpToZero(buffer, size);
 }
 
 }  // namespace kvt

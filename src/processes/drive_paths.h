@@ -21,7 +21,16 @@ std::string DevicePathToDrivePath(Os& os, const std::string& path);
 std::string DevicePathToDrivePath(const TStringList& drives, const std::string& path);
 
 // The executable path of a process in drive form, or empty; Drives as
-// ListDriveDevices gives them, Separator ":".
-std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& drives);
+// ListDriveDevices gives them, Separator ":". With LeastRight (Windows 6.0
+// and later), a process that the query and read rights cannot name is named
+// through QueryFullImageName.
+std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& drives,
+                                bool leastRight);
+
+// The executable path of a process in drive form, asked for with the least
+// right there is, PROCESS_QUERY_LIMITED_INFORMATION, which Windows 6.0 and
+// later grant for the processes of other users too; empty when even that is
+// refused or the entry point is not bound.
+std::string QueryFullImageName(Os& os, uint32_t processId);
 
 }  // namespace kvt

@@ -80,6 +80,9 @@ void TqxProcessList::FillHandleLists(const std::vector<TqxProcessItem*>& items) 
       item->HandleFeedback(entry, name);
   };
   enumerator.Enumerate();
+  for (TqxProcessItem* item : items)
+    item->HandleList.NamesDenied = context_.IsNT6OrLater() &&
+                                   context_.Native.DuplicationDenied.count(item->ProcessID) != 0;
 }
 
 void TqxProcessItem::HandleFeedback(const THandleTableEntry& entry, const std::string& name) {

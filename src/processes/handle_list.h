@@ -43,6 +43,10 @@ class TqxHandleCollection : public TCollection {
   }
   const TNativeApi& Native() const { return native_; }
 
+  // Set by the last fill, on Windows 6.0 and later: the process refused this
+  // program the right to duplicate its handles, so their names stay empty.
+  bool NamesDenied = false;
+
  private:
   const TNativeApi& native_;
 };

@@ -30,15 +30,16 @@ const TColumnKey<TqxModuleItem> kModuleColumns[] = {
      [](const TqxModuleItem& m) { return m.DirectoryPart(); }},
 };
 
-void AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
+// Each source returns true when it was refused for want of rights.
+bool AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
   // For id 0 the platform would snapshot the calling process, this program,
   // and list its modules under the idle process or "[System]".
-  if (processId == 0) return;
+  if (processId == 0) return false;
   // The 64-bit program asks for the 32-bit modules of WOW64 processes too;
   // the 32-bit one keeps the flags every Windows knows.
   const uint32_t flags = kTh32csSnapModule | (os.PointerSize() == 8 ? kTh32csSnapModule32 : 0);
   const OsHandle snapshot = os.CreateToolhelp32Snapshot(flags, processId);
-  if (snapshot == kInvalidHandleValue) return;
+  if (snapshot == kInvalidHandleValue) return os.GetLastError() == kErrorAccessDenied;
   const TScopedHandle closer(os, snapshot);
   TModuleEntry entry;
   for (bool delivered = os.Module32First(snapshot, &entry); delivered;
@@ -53,13 +54,14 @@ void AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
     item.ModuleHandle = entry.hModule;
     item.Filename = TextUpToZero(entry.szExePath, sizeof entry.szExePath);
   }
+  return false;
 }
 
 // Adds the modules the snapshot did not report; the test is exact, so a name
 // that differs only in case is listed again.
-void AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
+bool AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
   const OsHandle process = os.OpenProcess(kQueryAndRead, false, processId);
-  if (process == 0) return;
+  if (process == 0) return os.GetLastError() == kErrorAccessDenied;
   const TScopedHandle closer(os, process);
   std::vector<OsHandle> modules(kModuleHandleEntries);
   uint32_t needed = 0;
@@ -70,7 +72,7 @@ void AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
           ? os.EnumProcessModulesEx(process, modules.data(), kModuleHandleEntries, &needed,
                                     kListModulesAll)
           : os.EnumProcessModules(process, modules.data(), kModuleHandleEntries, &needed);
-  if (!listed || needed == 0) return;
+  if (!listed || needed == 0) return false;
   const uint32_t count = std::min<uint32_t>(needed, kModuleHandleEntries);
   for (uint32_t i = 0; i < count; ++i) {
     char name[kModuleNameBufferSize] = {};
@@ -81,6 +83,7 @@ void AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t processId) {
     item.ModuleHandle = modules[i];
     item.Filename = filename;
   }
+  return false;
 }
 
 }  // namespace
@@ -141,10 +144,12 @@ int TqxModuleList::IndexOfFilename(const std::string& filename) const {
 }
 
 void TqxProcessItem::FillModuleList() {
-  Os& os = Owner().Context().Sys;
+  TProcessContext& context = Owner().ProcessContext();
+  Os& os = context.Sys;
   ModuleList.Clear();
-  AddSnapshotModules(ModuleList, os, ProcessID);
-  AddEnumeratedModules(ModuleList, os, ProcessID);
+  const bool snapshotDenied = AddSnapshotModules(ModuleList, os, ProcessID);
+  const bool openDenied = AddEnumeratedModules(ModuleList, os, ProcessID);
+  ModuleList.ReadDenied = context.IsNT6OrLater() && snapshotDenied && openDenied;
 }
 
 }  // namespace kvt

@@ -57,6 +57,10 @@ class TqxModuleList : public TSystemLogCollection {
   // The index of the first item whose Filename equals Filename byte for byte, or -1.
   int IndexOfFilename(const std::string& filename) const;
 
+  // Set by the last fill, on Windows 6.0 and later: both sources were refused
+  // for want of rights, so the empty list says nothing about the process.
+  bool ReadDenied = false;
+
  private:
   TqxProcessItem& owner_;
   TProcessContext& context_;

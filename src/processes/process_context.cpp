@@ -16,6 +16,7 @@ TProcessContext::TProcessContext(Os& os)
     : TInventoryContext(os),
       Native(os, Version),
       Wow64(QueryWow64(os)),
-      Locations(BuildLocationTable(os)) {}
+      Locations(BuildLocationTable(os)),
+      DebugPrivilege(os, IsNT6OrLater()) {}
 
 }  // namespace kvt

@@ -3,6 +3,7 @@
 #include "files/location_table.h"
 #include "inventory/inventory_context.h"
 #include "native/native_api.h"
+#include "processes/debug_privilege.h"
 #include "os/os.h"
 
 namespace kvt {
@@ -15,6 +16,8 @@ struct TProcessContext : TInventoryContext {
   bool Wow64 = false;
   // Well-known directories for turning reported paths into drive paths.
   TLocationTable Locations;
+  // Off until the run enables it for reading.
+  TDebugPrivilege DebugPrivilege;
 };
 
 }  // namespace kvt

@@ -156,14 +156,20 @@ void TqxProcessList::IdPass() {
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t id = ids[i];
     if (id == 0) continue;
-    const OsHandle process = os.OpenProcess(kQueryAndRead, false, id);
-    if (process == 0) continue;
+    const TScopedHandle process(os, os.OpenProcess(kQueryAndRead, false, id));
+    std::string path;
     char buffer[kModuleNameBufferSize] = {};
+    if (process.Get() != 0 &&
+        os.GetModuleFileNameExW(process.Get(), 0, buffer, kModuleNameBufferSize) != 0)
+      path = TextUpToZero(buffer, sizeof buffer);
+    // Windows 6.0 and later name most processes of other users to the least right only.
+    if (path.empty() && context_.IsNT6OrLater()) path = QueryFullImageName(os, id);
+    if (process.Get() == 0 && path.empty()) continue;
     bool isNew = false;
     TqxProcessItem* item;
-    if (os.GetModuleFileNameExW(process, 0, buffer, kModuleNameBufferSize) != 0) {
+    if (!path.empty()) {
       item = &FindOrAddProcess(id, isNew);
-      item->Filename = TextUpToZero(buffer, sizeof buffer);
+      item->Filename = path;
       item->ProcessID = id;
     } else {
       // Every process whose image cannot be named is folded into one item.
@@ -178,7 +184,6 @@ void TqxProcessList::IdPass() {
     item->Usage = 0;
     item->StateIndex = 0;
     if (isNew && OnProcessStarted) OnProcessStarted(*item);
-    os.CloseHandle(process);
   }
 }
 
@@ -203,7 +208,8 @@ void TqxProcessList::SnapshotPass() {
     bool isNew = false;
     TqxProcessItem& item = FindOrAddProcess(entry.th32ProcessID, isNew);
     if (item.Filename.empty()) item.Filename = TextUpToZero(entry.szExeFile, sizeof entry.szExeFile);
-    const std::string image = GetProcessImageName(os, entry.th32ProcessID, drives);
+    const std::string image =
+        GetProcessImageName(os, entry.th32ProcessID, drives, context_.IsNT6OrLater());
     item.DefaultHeapID = entry.th32DefaultHeapID;
     item.ModuleID = entry.th32ModuleID;
     item.ParentID = entry.th32ParentProcessID;

@@ -2,9 +2,16 @@
 
 namespace kvt {
 
+namespace {
+
+// Readers that trim fields take these off an unquoted field's ends.
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+}  // namespace
+
 std::string CsvField(const std::string& text) {
   const bool quoted = text.find_first_of(",\"\r\n") != std::string::npos ||
-                      (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+                      (!text.empty() && (IsBlank(text.front()) || IsBlank(text.back())));
   if (!quoted) return text;
   std::string field = "\"";
   for (char c : text) {

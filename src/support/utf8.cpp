@@ -2,7 +2,6 @@
 
 #include <cstdint>
 
-
 namespace kvt {
 namespace {
 
@@ -69,6 +68,46 @@ TSequence SequenceOf(uint8_t lead) {
   return sequence;
 }
 
+// The character at the start of Data (Size > 0): a well-formed sequence gives
+// its code point and length; otherwise Length is that of the ill-formed stretch
+// a reader takes as one U+FFFD (the lead byte and the bytes that fit after it).
+struct TDecoded {
+  char32_t Code = 0;
+  size_t Length = 0;
+  bool WellFormed = false;
+};
+
+TDecoded DecodeAt(const char* data, size_t size) {
+  const auto lead = static_cast<uint8_t>(data[0]);
+  if (lead < 0x80) return TDecoded{lead, 1, true};
+  const TSequence sequence = SequenceOf(lead);
+  char32_t code = sequence.Bits;
+  size_t taken = 1;
+  uint8_t low = sequence.SecondLow, high = sequence.SecondHigh;
+  while (taken < sequence.Length && taken < size) {
+    const auto next = static_cast<uint8_t>(data[taken]);
+    if (next < low || next > high) break;
+    code = code << 6 | (next & 0x3F);
+    low = 0x80;
+    high = 0xBF;
+    ++taken;
+  }
+  return TDecoded{code, taken, taken == sequence.Length};
+}
+
+// A character as the program counts it: a byte outside any well-formed
+// sequence is one of its own (see Utf8CodePoints).
+struct TCharacter {
+  char32_t Code;
+  size_t Length;
+};
+
+TCharacter CharacterAt(const char* data, size_t size) {
+  const TDecoded decoded = DecodeAt(data, size);
+  if (decoded.WellFormed) return TCharacter{decoded.Code, decoded.Length};
+  return TCharacter{static_cast<char32_t>(0xDC00 + static_cast<uint8_t>(data[0])), 1};
+}
+
 }  // namespace
 
 std::string Utf16ToUtf8(const std::u16string& text) {
@@ -91,26 +130,42 @@ std::u16string Utf8ToUtf16(const char* data, size_t size) {
   std::u16string result;
   size_t i = 0;
   while (i < size) {
-    const auto lead = static_cast<uint8_t>(data[i]);
-    if (lead < 0x80) {
-      result += static_cast<char16_t>(lead);
-      ++i;
-      continue;
+    const TDecoded decoded = DecodeAt(data + i, size - i);
+    i += decoded.Length;
+    AppendUtf16(result, decoded.WellFormed ? decoded.Code : kReplacement);
+  }
+  return result;
+}
+
+std::u32string Utf8CodePoints(const std::string& text) {
+  std::u32string result;
+  for (size_t i = 0; i < text.size();) {
+    const TCharacter character = CharacterAt(text.data() + i, text.size() - i);
+    result += character.Code;
+    i += character.Length;
+  }
+  return result;
+}
+
+size_t Utf8CharacterCount(const std::string& text) { return Utf8CodePoints(text).size(); }
+
+std::string Utf8Left(const std::string& text, size_t count) {
+  size_t end = 0;
+  for (; count > 0 && end < text.size(); --count)
+    end += CharacterAt(text.data() + end, text.size() - end).Length;
+  return text.substr(0, end);
+}
+
+std::wstring Utf8ToWide(const std::string& text) {
+  std::wstring result;
+  for (const char32_t code : Utf8CodePoints(text)) {
+    if (sizeof(wchar_t) == 2 && code > 0xFFFF) {
+      std::u16string pair;
+      AppendUtf16(pair, code);
+      result.append(pair.begin(), pair.end());
+    } else {
+      result += static_cast<wchar_t>(code);
     }
-    const TSequence sequence = SequenceOf(lead);
-    char32_t code = sequence.Bits;
-    size_t taken = 1;
-    uint8_t low = sequence.SecondLow, high = sequence.SecondHigh;
-    while (taken < sequence.Length && i + taken < size) {
-      const auto next = static_cast<uint8_t>(data[i + taken]);
-      if (next < low || next > high) break;
-      code = code << 6 | (next & 0x3F);
-      low = 0x80;
-      high = 0xBF;
-      ++taken;
-    }
-    i += taken;
-    AppendUtf16(result, taken == sequence.Length ? code : kReplacement);
   }
   return result;
 }

@@ -82,6 +82,7 @@ TRunResult RunProgramFile(const std::string& path, const std::string& arguments,
   CloseHandle(errWrite);
 
   TRunResult result;
+  result.Pid = info.dwProcessId;
   std::thread errReader([&] { result.Err = ReadAll(errRead); });
   if (outRead) result.Out = ReadAll(outRead);
   errReader.join();

@@ -23,6 +23,7 @@ std::string ExeDirectory();
 void WriteBesideThePrograms(const char* name, const std::string& bytes);
 
 struct TRunResult {
+  DWORD Pid = 0;
   DWORD ExitCode = 0xFFFFFFFF;
   std::string Out;
   std::string Err;

@@ -16,6 +16,7 @@ namespace {
 const std::string kFolder = "C:\\\xD0\x9F\xD0\xBE\xD0\xBB\xD1\x8C\xD0\xB7\xD0\xBE\xD0\xB2\xD0\xB0"
                             "\xD1\x82\xD0\xB5\xD0\xBB\xD1\x8C \xE5\x8A\xA9\xE6\x89\x8B\\";
 const std::string kExeName = "\xD1\x81\xD0\xBE\xD0\xBD\xE5\x8A\xA9.exe";       // son + CJK
+const std::string kExeNameUpper = "\xD0\xA1\xD0\x9E\xD0\x9D\xE5\x8A\xA9.EXE";  // the same, upper
 const std::string kDllName = "\xD0\xBC\xD0\xBE\xD0\xB4\xE6\xA8\xA1.dll";
 const std::string kHeldName = "\xD1\x84\xD0\xB0\xD0\xB9\xD0\xBB\xE6\x96\x87.txt";
 
@@ -117,7 +118,8 @@ TEST_F(UnicodeNames, CsvAndXmlGiveThePathSizeDigestAndVersionStrings) {
 }
 
 TEST_F(UnicodeNames, ASelectorNamesTheChildInEitherLetterCase) {
-  for (const std::string& selector : {kExeName, std::string("<substr>\xD0\xBE\xD0\xBD")}) {
+  for (const std::string& selector :
+       {kExeName, kExeNameUpper, std::string("?\xD0\xBE??.exe"), std::string("<substr>\xD0\xBE\xD0\xBD")}) {
     const TRunResult run = RunKvtProc("/csv /list " + selector);
     ASSERT_EQ(run.ExitCode, 0u) << run.Err;
     const auto rows = CsvRows(run.Out);

@@ -1,5 +1,6 @@
 // A 64-bit Windows: the 64-bit program and the 32-bit one, which reads the
-// files that paths name and hands its work to the 64-bit program beside it.
+// files that paths name and hands its work to the 64-bit program beside it,
+// but never to a copy of itself.
 #include "e2e_support.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,45 @@ TEST(Wow64, TheThirtyTwoBitProgramHandsOnToTheOneBesideIt) {
     EXPECT_EQ(handedOn.Out, wide.Out) << arguments;
     EXPECT_EQ(handedOn.Err, wide.Err) << arguments;
   }
+}
+
+// A 32-bit copy of the program where the 64-bit one should be: the run ends
+// at once, with one warning and the 32-bit program's own list.
+TEST(Wow64, AThirtyTwoBitCopyNamedAsTheSixtyFourBitProgramIsNotHandedTheRun) {
+  const std::string folder =
+      ExeDirectory() + "kvt_copy_" + std::to_string(GetCurrentProcessId()) + "\\";
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+  {
+    const TPlacedFile program(kWin32Bin + "kvtProc.exe", folder + "kvtProc.exe");
+    const TPlacedFile copy(kWin32Bin + "kvtProc.exe", folder + "kvtProc64.exe");
+    const TChildProcess child;
+    const std::string arguments = "/list " + std::to_string(child.Pid());
+    const ULONGLONG start = GetTickCount64();
+    const TRunResult run = RunProgramFile(folder + "kvtProc.exe", arguments);
+    const ULONGLONG took = GetTickCount64() - start;
+    EXPECT_LT(took, 10000u);
+    EXPECT_EQ(run.ExitCode, 0u);
+    EXPECT_EQ(run.Err, folder + "kvtProc64.exe is not a 64-bit program; this program does the "
+                                "work itself.\r\n");
+    EXPECT_EQ(run.Out, std::string(kBanner) + "Processes:\r\n" + kProcessHeader +
+                           ProcessLine(child.Pid(), GetCurrentProcessId(), child.Path()));
+  }
+  RemoveDirectoryA(folder.c_str());
+}
+
+// The 32-bit program waits for the 64-bit one it handed the run to: a /kill
+// of its name spares it, and its exit code is the 64-bit program's.
+TEST(Wow64, KillThroughTheHandOnLeavesTheWaitingProgramRunning) {
+  const TPlacedFile beside(kWin32Bin + "kvtProc.exe", ExeDirectory() + "kvtProc.exe");
+  const std::string program = ExeDirectory() + "kvtProc.exe";
+  const TRunResult run = RunProgramFile(program, "/kill kvtProc.exe");
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_EQ(run.Err, "");
+  EXPECT_EQ(run.Out, std::string(kBanner) +
+                         "Trying to kill processes with filename \"kvtProc.exe\"...\r\n"
+                         "1 matches found:\r\n" +
+                         kProcessHeader + ProcessLine(run.Pid, GetCurrentProcessId(), program) +
+                         "Not terminated: it handed this run on and waits for its end.\r\n");
 }
 
 bool LoadedBy(HANDLE process, const char* name) {

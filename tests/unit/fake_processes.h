@@ -18,6 +18,16 @@ inline TFakeProcess& AddFakeProcess(FakeOs& os, uint32_t id, uint32_t parent,
   return os.Processes.back();
 }
 
+// A process of another user as Windows 6.0 and later show it to a program
+// that is not elevated: it opens for the limited query right and the rest,
+// but not for querying or reading it, and its module snapshot is refused.
+inline TFakeProcess& DenyQueryAndRead(TFakeProcess& process) {
+  process.AllowedAccess &= ~(kProcessQueryInformation | kProcessVmRead);
+  process.ModuleSnapshotFails = true;
+  process.ModuleSnapshotError = kErrorAccessDenied;
+  return process;
+}
+
 inline TFakeModule& AddFakeModule(TFakeProcess& process, const std::string& path, uint64_t base,
                                   uint64_t size) {
   TFakeModule module;

@@ -119,7 +119,6 @@ void FakeOs::CoTaskMemFree(OsItemIdList memory) {
   idLists_.erase(memory);
 }
 
-
 uint32_t FakeOs::GetLogicalDrives() {
   Record("GetLogicalDrives");
   uint32_t mask = 0;

@@ -38,7 +38,6 @@ void PutText(uint8_t* at, const std::u16string& text, size_t characters) {
   for (size_t i = 0; i < characters; ++i) PutU16(at + 2 * i, text[i]);
 }
 
-
 }  // namespace
 
 const TFakeHandle* FakeOs::ObjectOf(OsHandle handle) {
@@ -225,6 +224,5 @@ TWorkerResult FakeOs::RunWorker(std::unique_ptr<TWorkerJob>& job, uint32_t timeo
   abandoned_.push_back(std::move(worker));
   return TWorkerResult::Abandoned;
 }
-
 
 }  // namespace kvt

@@ -20,7 +20,11 @@ std::string Take(const char* text, int length) {
   return length < 0 ? std::string(text) : std::string(text, static_cast<size_t>(length));
 }
 
-// A snapshot's next record.
+// Whether Units[I] and the unit after it are a surrogate pair: one character.
+bool SurrogatePairAt(const std::u16string& units, size_t i) {
+  return units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < units.size() &&
+         units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+}
 
 }  // namespace
 
@@ -43,6 +47,7 @@ FakeOs::~FakeOs() {
 }
 
 void FakeOs::Record(const char* call) {
+  if (debugPrivilegeEnabled_) CallsWithDebugPrivilege.emplace_back(call);
   if (RecordCalls)
     Calls.emplace_back(call);
   else
@@ -128,6 +133,8 @@ bool FakeOs::IsBound(TOptionalEntry entry) {
       return CatalogAdminBound;
     case TOptionalEntry::CatalogAdmin2:
       return CatalogAdminBound && CatalogAdmin2Bound;
+    case TOptionalEntry::QueryFullProcessImageNameW:
+      return FullImageNameBound;
   }
   return false;
 }
@@ -155,8 +162,7 @@ std::string FakeOs::WideCharToMultiByte(uint32_t codePage, const std::string& te
   const std::u16string units = Utf8ToUtf16(text.data(), text.size());
   for (size_t i = 0; i < units.size(); ++i) {
     // A surrogate pair is one character the page lacks.
-    const bool pair = units[i] >= 0xD800 && units[i] <= 0xDBFF && i + 1 < units.size() &&
-                      units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+    const bool pair = SurrogatePairAt(units, i);
     auto byte = static_cast<uint8_t>(pair ? '?' : Utf16ToWindows1252(units[i]));
     if (pair) ++i;
     const auto oem = kAnsiToOem.find(byte);
@@ -164,6 +170,74 @@ std::string FakeOs::WideCharToMultiByte(uint32_t codePage, const std::string& te
     result += static_cast<char>(byte);
   }
   return result;
+}
+
+namespace {
+
+// Upper case as the platform maps it, for these scripts only: ASCII, Latin-1
+// Supplement, Latin Extended-A, the modern Greek letters, Cyrillic, fullwidth
+// Latin and Deseret (outside the Basic Multilingual Plane). Every other
+// character stays as it is. Each row maps First, First + Step, ... up to Last
+// by adding Delta; a step of 2 serves the blocks of alternating letter pairs.
+struct TUpperRange {
+  char32_t First;
+  char32_t Last;
+  char32_t Step;
+  int32_t Delta;
+};
+constexpr TUpperRange kUpperRanges[] = {
+    {0x0061, 0x007A, 1, -0x20},     // a-z
+    {0x00E0, 0x00F6, 1, -0x20},     // a grave - o diaeresis
+    {0x00F8, 0x00FE, 1, -0x20},     // o stroke - thorn
+    {0x00FF, 0x00FF, 1, 0x79},      // y diaeresis
+    {0x0101, 0x012F, 2, -1},
+    {0x0133, 0x0137, 2, -1},
+    {0x013A, 0x0148, 2, -1},
+    {0x014B, 0x0177, 2, -1},
+    {0x017A, 0x017E, 2, -1},
+    {0x03AC, 0x03AC, 1, -0x26},     // alpha with tonos
+    {0x03AD, 0x03AF, 1, -0x25},     // epsilon, eta, iota with tonos
+    {0x03B1, 0x03C1, 1, -0x20},     // alpha - rho
+    {0x03C3, 0x03CB, 1, -0x20},     // sigma - upsilon with dialytika
+    {0x03CC, 0x03CC, 1, -0x40},     // omicron with tonos
+    {0x03CD, 0x03CE, 1, -0x3F},     // upsilon, omega with tonos
+    {0x0430, 0x044F, 1, -0x20},     // a - ya
+    {0x0450, 0x045F, 1, -0x50},     // ie grave - dzhe
+    {0x0461, 0x0481, 2, -1},
+    {0x048B, 0x04BF, 2, -1},
+    {0x04C2, 0x04CE, 2, -1},
+    {0x04CF, 0x04CF, 1, -0x0F},     // palochka
+    {0x04D1, 0x04FF, 2, -1},
+    {0xFF41, 0xFF5A, 1, -0x20},     // fullwidth a-z
+    {0x10428, 0x1044F, 1, -0x28},   // Deseret
+};
+
+char32_t FakeUpperCase(char32_t code) {
+  for (const TUpperRange& range : kUpperRanges)
+    if (code >= range.First && code <= range.Last && (code - range.First) % range.Step == 0)
+      return static_cast<char32_t>(static_cast<int32_t>(code) + range.Delta);
+  return code;
+}
+
+}  // namespace
+
+std::string FakeOs::LCMapStringW(uint32_t, uint32_t mapFlags, const std::string& text) {
+  Record("LCMapStringW");
+  if (mapFlags != kLcmapUppercase) return text;  // the one mapping scripted
+  std::u16string units = Utf8ToUtf16(text.data(), text.size());
+  for (size_t i = 0; i < units.size(); ++i) {
+    if (!SurrogatePairAt(units, i)) {
+      units[i] = static_cast<char16_t>(FakeUpperCase(units[i]));
+      continue;
+    }
+    const char32_t upper =
+        FakeUpperCase(0x10000 + ((char32_t{units[i]} - 0xD800) << 10) + (units[i + 1] - 0xDC00)) -
+        0x10000;
+    units[i] = static_cast<char16_t>(0xD800 + (upper >> 10));
+    units[i + 1] = static_cast<char16_t>(0xDC00 + (upper & 0x3FF));
+    ++i;
+  }
+  return Utf16ToUtf8(units);
 }
 
 bool FakeOs::GetConsoleMode(uint32_t stdHandle, uint32_t* mode) {

@@ -40,6 +40,7 @@ struct TFakeProcess {
   std::string ModulePath;       // GetModuleFileNameExW; empty makes the call fail
   std::string ExeFile;          // the snapshot's szExeFile
   std::string ImageDevicePath;  // GetProcessImageFileNameW; empty makes the call fail
+  std::string FullImagePath;    // QueryFullProcessImageNameW; empty: ModulePath
   bool InIdList = true;         // reported by EnumProcesses
   bool InSnapshot = true;       // reported by the toolhelp snapshot
   uint32_t AllowedAccess = 0x1FFFFF;  // OpenProcess fails when more is asked
@@ -51,6 +52,7 @@ struct TFakeProcess {
   uint32_t ModuleId = 0;
   std::vector<TFakeModule> Modules;
   bool ModuleSnapshotFails = false;
+  uint32_t ModuleSnapshotError = kErrorPartialCopy;  // the last error a failing snapshot leaves
   bool EnumModulesFails = false;
   // A 64-bit process: a 32-bit program gets neither its module snapshot nor
   // its module list.
@@ -68,9 +70,13 @@ struct TFakeFile {
   uint64_t ZeroTail = 0;
 };
 
+// Environment variables (UTF-8) by name, upper-cased as the platform compares them.
+using TFakeEnvironment = std::map<std::string, std::string>;
+
 struct TCreateProcessCall {
   std::string ApplicationName;
   std::string CommandLine;
+  TFakeEnvironment Environment;  // what the started program inherited
 };
 
 struct TCreateFileCall {
@@ -153,10 +159,12 @@ class FakeOs : public Os {
   std::string CommandLine = "kvtProc.exe";
   // A program started by CreateProcessW writes StartedOutput to standard
   // output and ends with StartedExitCode; CreateProcessW fails while
-  // StartsFail is set.
+  // StartsFail is set, and waiting for the program while WaitFails is.
   std::string StartedOutput;
   uint32_t StartedExitCode = 0;
   bool StartsFail = false;
+  bool WaitFails = false;
+  TFakeEnvironment Environment;
   std::vector<TCreateProcessCall> CreateProcessCalls;
   std::string OwnModuleFileName = "C:\\Tools\\kvtProc.exe";
   uint32_t CurrentProcessId = 100;
@@ -216,6 +224,16 @@ class FakeOs : public Os {
   bool CatalogAdmin2Bound = true;
   std::vector<TFakeTrustCall> TrustCalls;
   size_t OpenTrustObjectCount() const { return trustObjects_.size(); }
+  // Least rights and the debug privilege. QueryFullProcessImageNameW answers
+  // a process's FullImagePath, or its ModulePath, to a handle opened for
+  // either query right. The program's token holds SeDebugPrivilege when
+  // DebugPrivilegeHeld; every call made while it is enabled is listed in
+  // CallsWithDebugPrivilege as well.
+  bool FullImageNameBound = true;
+  bool DebugPrivilegeHeld = false;
+  bool DebugPrivilegeStaysOn = false;  // AdjustTokenPrivileges cannot switch it off
+  bool DebugPrivilegeEnabled() const { return debugPrivilegeEnabled_; }
+  std::vector<std::string> CallsWithDebugPrivilege;
 
   // What the program did.
   std::string StdOut;
@@ -259,6 +277,8 @@ class FakeOs : public Os {
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
+  uint32_t GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) override;
+  bool SetEnvironmentVariableW(const char* name, const char* value) override;
 
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
   bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;
@@ -304,6 +324,8 @@ class FakeOs : public Os {
   int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
   std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) override;
+  // Upper case only, for the letters of a few scripts (see fake_os.cpp).
+  std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
 
   bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
   bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
@@ -342,6 +364,14 @@ class FakeOs : public Os {
   bool CryptCATAdminReleaseCatalogContext(OsHandle catAdmin, OsHandle catInfo) override;
   bool CryptCATAdminReleaseContext(OsHandle catAdmin) override;
 
+  bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                  uint32_t* size) override;
+  bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) override;
+  bool LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) override;
+  bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                             const TTokenPrivileges* newState) override;
+  uint32_t GetLastError() override { return lastError_; }
+
  private:
   // Signatures: a verification's state (with its certificate), a
   // certificate, a catalog administrator context or a catalog it found.
@@ -364,7 +394,7 @@ class FakeOs : public Os {
   std::string OpenedFileKey(OsHandle file);
 
   struct THandle {
-    enum Kind { Process, Snapshot, File, Object, Started } Type = Process;
+    enum Kind { Process, Snapshot, File, Object, Started, Token } Type = Process;
     uint32_t ProcessId = 0;
     uint32_t Access = 0;
     std::vector<TProcessEntry> Entries;  // a snapshot's view
@@ -446,6 +476,10 @@ class FakeOs : public Os {
   size_t stalledWorkers_ = 0;
   bool released_ = false;
   std::vector<std::unique_ptr<TWorker>> abandoned_;
+
+  // The last error a failing call left, and the program's token.
+  uint32_t lastError_ = 0;
+  bool debugPrivilegeEnabled_ = false;
 };
 
 

@@ -50,7 +50,10 @@ bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturne
 OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
   Record("OpenProcess");
   const TFakeProcess* process = FindProcess(processId);
-  if (process == nullptr || (access & ~process->AllowedAccess) != 0) return 0;
+  if (process == nullptr || (access & ~process->AllowedAccess) != 0) {
+    lastError_ = process == nullptr ? kErrorInvalidParameter : kErrorAccessDenied;
+    return 0;
+  }
   THandle handle;
   handle.Type = THandle::Process;
   handle.ProcessId = processId;
@@ -111,7 +114,8 @@ bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
 bool FakeOs::CreateProcessW(const char* applicationName, const std::string& commandLine,
                             TProcessInformation* info) {
   Record("CreateProcessW");
-  CreateProcessCalls.push_back({applicationName != nullptr ? applicationName : "", commandLine});
+  CreateProcessCalls.push_back(
+      {applicationName != nullptr ? applicationName : "", commandLine, Environment});
   if (StartsFail || FindFile(applicationName != nullptr ? applicationName : "") == nullptr)
     return false;
   // The program runs to its end at once: its output is there when it is waited for.
@@ -127,13 +131,31 @@ bool FakeOs::CreateProcessW(const char* applicationName, const std::string& comm
 
 uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t) {
   Record("WaitForSingleObject");
-  return Find(handle, THandle::Started) != nullptr ? kWaitObject0 : kInfinite;
+  return Find(handle, THandle::Started) != nullptr && !WaitFails ? kWaitObject0 : kWaitFailed;
 }
 
 bool FakeOs::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
   Record("GetExitCodeProcess");
   if (Find(process, THandle::Started) == nullptr) return false;
   *exitCode = StartedExitCode;
+  return true;
+}
+
+uint32_t FakeOs::GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) {
+  Record("GetEnvironmentVariableW");
+  const auto found = Environment.find(AsciiUpperCase(name));
+  if (found == Environment.end()) return 0;
+  const std::string& value = found->second;
+  if (value.size() >= size) return static_cast<uint32_t>(value.size() + 1);
+  return CopyTextToBuffer(value, buffer, size);
+}
+
+bool FakeOs::SetEnvironmentVariableW(const char* name, const char* value) {
+  Record("SetEnvironmentVariableW");
+  if (value == nullptr)
+    Environment.erase(AsciiUpperCase(name));
+  else
+    Environment[AsciiUpperCase(name)] = value;
   return true;
 }
 
@@ -147,8 +169,11 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
     // Process id 0 asks for the calling process, as on the platform.
     const TFakeProcess* target = FindProcess(processId == 0 ? CurrentProcessId : processId);
     if (target == nullptr || target->ModuleSnapshotFails ||
-        (ProgramPointerSize == 4 && target->Is64Bit))
+        (ProgramPointerSize == 4 && target->Is64Bit)) {
+      lastError_ = target != nullptr && target->ModuleSnapshotFails ? target->ModuleSnapshotError
+                                                                    : kErrorPartialCopy;
       return kInvalidHandleValue;
+    }
     for (const auto& module : target->Modules) {
       if (!module.InSnapshot ||
           !ModuleVisible(ProgramPointerSize, *target, module, (flags & kTh32csSnapModule32) != 0))
@@ -247,6 +272,5 @@ bool FakeOs::ListModules(OsHandle process, OsHandle* modules, uint32_t count,
   *countNeeded = needed;
   return true;
 }
-
 
 }  // namespace kvt

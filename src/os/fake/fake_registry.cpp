@@ -87,5 +87,4 @@ int32_t FakeOs::RegCloseKey(OsHandle key) {
   return keys_.erase(key) == 1 ? kErrorSuccess : kErrorInvalidHandle;
 }
 
-
 }  // namespace kvt

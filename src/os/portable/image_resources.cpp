@@ -3,13 +3,11 @@
 #include <algorithm>
 
 #include "os/portable/byte_reader.h"
+#include "os/portable/image_header.h"
 
 namespace kvt {
 namespace {
 
-constexpr uint16_t kDosSignature = 0x5A4D;       // "MZ"
-constexpr uint32_t kNewHeaderField = 0x3C;
-constexpr uint32_t kPeSignature = 0x00004550;    // "PE\0\0"
 constexpr uint16_t kNeSignature = 0x454E;        // "NE"
 constexpr uint16_t kPe32Magic = 0x10B;
 constexpr uint16_t kPe32PlusMagic = 0x20B;
@@ -183,11 +181,9 @@ bool FindNeVersion(const TByteReader& bytes, uint64_t header, uint64_t& offset,
 
 bool FindVersionResource(const uint8_t* file, size_t size, size_t& offset, size_t& length) {
   const TByteReader bytes(file, size);
-  uint16_t dosSignature = 0, neSignature = 0;
+  uint16_t neSignature = 0;
   uint32_t header = 0, peSignature = 0;
-  if (!bytes.U16(0, dosSignature) || dosSignature != kDosSignature ||
-      !bytes.U32(kNewHeaderField, header))
-    return false;
+  if (!FindNewHeader(file, size, header)) return false;
   uint64_t at = 0, found = 0;
   if (bytes.U32(header, peSignature) && peSignature == kPeSignature) {
     TPeImage image(file, size);

@@ -10,6 +10,7 @@
 #include <mscat.h>
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <cwchar>
 #include <vector>
@@ -66,22 +67,18 @@ uint64_t FromAddress(const void* address) { return reinterpret_cast<uintptr_t>(a
 // platform has.
 constexpr DWORD kMaxWideText = 32768;
 
-std::wstring ToWide(const std::string& text) {
-  const std::u16string units = Utf8ToUtf16(text.data(), text.size());
-  return std::wstring(units.begin(), units.end());
-}
-
-std::wstring ToWide(const char* text) { return ToWide(std::string(text != nullptr ? text : "")); }
+std::wstring ToWide(const std::string& text) { return Utf8ToWide(text); }
+std::wstring ToWide(const char* text) { return Utf8ToWide(text != nullptr ? text : ""); }
 
 std::string ToUtf8(const wchar_t* text, size_t units) {
   return Utf16ToUtf8(std::u16string(text, text + units));
 }
 
-// A zero-terminated wide text of at most Units units.
-std::string ToUtf8(const wchar_t* text, size_t units, bool upToZero) {
+// A wide buffer's text: up to its first zero unit, at most Units units.
+std::string WideTextUpToZero(const wchar_t* text, size_t units) {
   size_t length = 0;
-  while (upToZero && length < units && text[length] != L'\0') ++length;
-  return ToUtf8(text, upToZero ? length : units);
+  while (length < units && text[length] != L'\0') ++length;
+  return ToUtf8(text, length);
 }
 
 // The units of a wide reply that fit a UTF-8 buffer of Size bytes at three
@@ -96,11 +93,11 @@ uint32_t CallForText(TCall call, uint32_t units, char* buffer, uint32_t size) {
   std::vector<wchar_t> wide(std::min<uint32_t>(std::max<uint32_t>(units, 1), kMaxWideText));
   const DWORD written = call(wide.data(), static_cast<DWORD>(wide.size()));
   if (written == 0 || written > wide.size()) return 0;
-  return CopyTextToBuffer(ToUtf8(wide.data(), written, true), buffer, size);
+  return CopyTextToBuffer(WideTextUpToZero(wide.data(), written), buffer, size);
 }
 
 void CopyText(const wchar_t* from, size_t units, char* to, size_t size) {
-  CopyTextToBuffer(ToUtf8(from, units, true), to, static_cast<uint32_t>(size));
+  CopyTextToBuffer(WideTextUpToZero(from, units), to, static_cast<uint32_t>(size));
 }
 
 void CopyEntry(const PROCESSENTRY32W& from, TProcessEntry* to) {
@@ -199,6 +196,7 @@ Win32Os::Win32Os() {
   ntQuerySystemInformation_ = Lookup(ntdll, "NtQuerySystemInformation");
   ntQueryObject_ = Lookup(ntdll, "NtQueryObject");
   ntQueryInformationFile_ = Lookup(ntdll, "NtQueryInformationFile");
+  queryFullProcessImageNameW_ = Lookup(kernel, "QueryFullProcessImageNameW");
 }
 
 bool Win32Os::BindProcessStatus() {
@@ -272,6 +270,8 @@ bool Win32Os::IsBound(TOptionalEntry entry) {
     case TOptionalEntry::CatalogAdmin2:
       BindTrust();
       return catAdminAcquireContext2_ != nullptr;
+    case TOptionalEntry::QueryFullProcessImageNameW:
+      return queryFullProcessImageNameW_ != nullptr;
   }
   return false;
 }
@@ -368,6 +368,21 @@ bool Win32Os::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
   const BOOL ok = ::GetExitCodeProcess(ToHandle(process), &code);
   *exitCode = code;
   return ok != 0;
+}
+
+uint32_t Win32Os::GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) {
+  std::vector<wchar_t> value(kMaxWideText);
+  const DWORD units = ::GetEnvironmentVariableW(ToWide(name).c_str(), value.data(), kMaxWideText);
+  if (units == 0 || units >= kMaxWideText) return 0;
+  const std::string text = ToUtf8(value.data(), units);
+  if (text.size() >= size) return static_cast<uint32_t>(text.size() + 1);
+  return CopyTextToBuffer(text, buffer, size);
+}
+
+bool Win32Os::SetEnvironmentVariableW(const char* name, const char* value) {
+  const std::wstring wideValue = ToWide(value);
+  return ::SetEnvironmentVariableW(ToWide(name).c_str(),
+                                   value != nullptr ? wideValue.c_str() : nullptr) != 0;
 }
 
 OsHandle Win32Os::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
@@ -615,6 +630,19 @@ std::string Win32Os::WideCharToMultiByte(uint32_t codePage, const std::string& t
   return converted;
 }
 
+std::string Win32Os::LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) {
+  const std::wstring wide = ToWide(text);
+  // The call takes no empty source, and counts in int.
+  if (wide.empty() || wide.size() > static_cast<size_t>(INT_MAX)) return text;
+  const int wideLength = static_cast<int>(wide.size());
+  const int length = ::LCMapStringW(locale, mapFlags, wide.data(), wideLength, nullptr, 0);
+  if (length <= 0) return text;
+  std::wstring mapped(static_cast<size_t>(length), L'\0');
+  if (::LCMapStringW(locale, mapFlags, wide.data(), wideLength, &mapped[0], length) != length)
+    return text;
+  return ToUtf8(mapped.data(), mapped.size());
+}
+
 bool Win32Os::GetConsoleMode(uint32_t stdHandle, uint32_t* mode) {
   DWORD value = 0;
   const BOOL ok = ::GetConsoleMode(GetStdHandle(stdHandle), &value);
@@ -830,13 +858,15 @@ uint32_t Win32Os::CertGetNameStringW(OsHandle certificate, uint32_t type, uint32
   if (size == 0) return 0;
   name[0] = '\0';
   if (certGetNameStringW_ == nullptr) return 1;
-  std::vector<wchar_t> wide(std::min<uint32_t>(std::max<uint32_t>(UnitsFor(size), 1), kMaxWideText));
-  const DWORD units = As<CertGetNameStringWFn>(certGetNameStringW_)(
-      ToPointer<PCCERT_CONTEXT>(certificate), type, flags,
-      const_cast<void*>(static_cast<const void*>(typePara)), wide.data(),
-      static_cast<DWORD>(wide.size()));
-  if (units <= 1 || units > wide.size()) return 1;
-  return CopyTextToBuffer(ToUtf8(wide.data(), units, true), name, size) + 1;
+  // The reply counts the terminator: a name of N bytes answers N + 1.
+  return CallForText(
+             [&](wchar_t* wide, DWORD units) {
+               return As<CertGetNameStringWFn>(certGetNameStringW_)(
+                   ToPointer<PCCERT_CONTEXT>(certificate), type, flags,
+                   const_cast<void*>(static_cast<const void*>(typePara)), wide, units);
+             },
+             UnitsFor(size), name, size) +
+         1;
 }
 
 bool Win32Os::CryptCATAdminAcquireContext(OsHandle* catAdmin) {
@@ -920,5 +950,52 @@ bool Win32Os::CryptCATAdminReleaseContext(OsHandle catAdmin) {
   return As<CryptCATAdminReleaseContextFn>(catAdminReleaseContext_)(
              ToPointer<HCATADMIN>(catAdmin), 0) != 0;
 }
+
+// Least rights and the debug privilege. The token calls are advapi32's,
+// which every Windows of the NT family has.
+
+bool Win32Os::QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                         uint32_t* size) {
+  if (queryFullProcessImageNameW_ == nullptr) return false;
+  using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
+  std::vector<wchar_t> wide(std::min<uint32_t>(std::max<uint32_t>(UnitsFor(*size), 1), kMaxWideText));
+  DWORD units = static_cast<DWORD>(wide.size());
+  if (As<QueryFullProcessImageNameWFn>(queryFullProcessImageNameW_)(ToHandle(process), flags,
+                                                                    wide.data(), &units) == 0)
+    return false;
+  *size = CopyTextToBuffer(ToUtf8(wide.data(), units), exeName, *size);
+  return true;
+}
+
+bool Win32Os::OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) {
+  HANDLE opened = nullptr;
+  if (::OpenProcessToken(ToHandle(process), desiredAccess, &opened) == 0) return false;
+  *token = FromHandle(opened);
+  return true;
+}
+
+bool Win32Os::LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) {
+  const std::wstring system = ToWide(systemName);
+  LUID value = {};
+  if (::LookupPrivilegeValueW(systemName != nullptr ? system.c_str() : nullptr,
+                              ToWide(name).c_str(), &value) == 0)
+    return false;
+  luid->LowPart = value.LowPart;
+  luid->HighPart = value.HighPart;
+  return true;
+}
+
+bool Win32Os::AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                                    const TTokenPrivileges* newState) {
+  TOKEN_PRIVILEGES state = {};
+  state.PrivilegeCount = 1;
+  state.Privileges[0].Luid.LowPart = newState->Luid.LowPart;
+  state.Privileges[0].Luid.HighPart = newState->Luid.HighPart;
+  state.Privileges[0].Attributes = newState->Attributes;
+  return ::AdjustTokenPrivileges(ToHandle(token), disableAllPrivileges ? TRUE : FALSE, &state,
+                                 0, nullptr, nullptr) != 0;
+}
+
+uint32_t Win32Os::GetLastError() { return ::GetLastError(); }
 
 }  // namespace kvt

@@ -6,9 +6,9 @@ namespace kvt {
 // The real system. Optional entry points are bound by name: the process-status
 // library on first use (and again on the next use while loading fails),
 // toolhelp from kernel32, the shell's folder calls and the trust functions on
-// first use, GetProcessImageFileNameW, the WOW64
-// calls of kernel32 and the native entry points of the already loaded
-// ntdll.dll when the object is created at start-up.
+// first use, GetProcessImageFileNameW, the WOW64 calls and
+// QueryFullProcessImageNameW of kernel32 and the native entry points of the
+// already loaded ntdll.dll when the object is created at start-up.
 class Win32Os : public Os {
  public:
   Win32Os();
@@ -33,6 +33,8 @@ class Win32Os : public Os {
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
+  uint32_t GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) override;
+  bool SetEnvironmentVariableW(const char* name, const char* value) override;
 
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
   bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;
@@ -78,6 +80,7 @@ class Win32Os : public Os {
   int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
                      int bLength) override;
   std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) override;
+  std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
 
   bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
   bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
@@ -115,6 +118,14 @@ class Win32Os : public Os {
                                       uint32_t size) override;
   bool CryptCATAdminReleaseCatalogContext(OsHandle catAdmin, OsHandle catInfo) override;
   bool CryptCATAdminReleaseContext(OsHandle catAdmin) override;
+
+  bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                  uint32_t* size) override;
+  bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) override;
+  bool LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) override;
+  bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                             const TTokenPrivileges* newState) override;
+  uint32_t GetLastError() override;
 
  private:
   // Signatures: wintrust.dll and crypt32.dll, loaded and bound on first use,
@@ -158,6 +169,7 @@ class Win32Os : public Os {
   void* ntQuerySystemInformation_ = nullptr;
   void* ntQueryObject_ = nullptr;
   void* ntQueryInformationFile_ = nullptr;
+  void* queryFullProcessImageNameW_ = nullptr;
 };
 
 }  // namespace kvt

@@ -14,6 +14,25 @@ TEST(FillTextColumn, PadsCutsOrInsertsWhole) {
   EXPECT_EQ(FillTextColumn("[<$K:$5>]", "K", "ab"), "[ab   ]");  // widths use the integer rules
 }
 
+TEST(FillTextColumn, WidthsCountCharactersNotBytes) {
+  const struct {
+    const char* Template;
+    const char* Value;
+    const char* Expected;
+  } kCases[] = {
+      {"[<$K:5>]", "\xD1\x81\xD0\xBE\xD0\xBD.exe", "[\xD1\x81\xD0\xBE\xD0\xBD.e]"},
+      {"[<$K:9>]", "\xD1\x81\xD0\xBE\xD0\xBD.exe", "[\xD1\x81\xD0\xBE\xD0\xBD.exe  ]"},
+      {"[<$K:1>]", "\xE5\x8A\xA9\xE6\x89\x8B.exe", "[\xE5\x8A\xA9]"},
+      {"[<$K:6>]", "\xE5\x8A\xA9\xE6\x89\x8B.exe", "[\xE5\x8A\xA9\xE6\x89\x8B.exe]"},
+      {"[<$K:1>]", "\xF0\x90\x90\xB7.exe", "[\xF0\x90\x90\xB7]"},
+      {"[<$K:3>]", "\xF0\x90\x90\xB7", "[\xF0\x90\x90\xB7  ]"},
+      {"[<$K:*>]", "\xF0\x90\x90\xB7.exe", "[\xF0\x90\x90\xB7.exe]"},
+      {"[<$K:2>]", "\xE2\x82x", "[\xE2\x82]"},  // a cut sequence: two characters
+  };
+  for (const auto& c : kCases)
+    EXPECT_EQ(FillTextColumn(c.Template, "K", c.Value), c.Expected) << c.Template << c.Value;
+}
+
 TEST(FillNumberColumn, DecimalRightAlignedNeverCut) {
   EXPECT_EQ(FillNumberColumn("<$PID:4>|", "PID", 7, false), "   7|");
   EXPECT_EQ(FillNumberColumn("<$PID:4>|", "PID", 12345, false), "12345|");

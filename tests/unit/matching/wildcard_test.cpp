@@ -6,19 +6,26 @@
 #include <string_view>
 #include <vector>
 
+#include "support/utf8.h"
+
 namespace kvt {
 namespace {
 
 // The wildcard rules written down as they read, one line each, first rule that
-// applies decides. Exponential on many stars, so only for short inputs.
-bool RulesMatch(std::string_view text, std::string_view pattern) {
-  if (pattern == "*") return true;
+// applies decides; on characters. Exponential on many stars, so only for
+// short inputs.
+bool RulesMatch(std::u32string_view text, std::u32string_view pattern) {
+  if (pattern == U"*") return true;
   if (text.empty()) return pattern.empty();
   if (pattern.empty()) return false;
-  if (pattern[0] == '*')
+  if (pattern[0] == U'*')
     return RulesMatch(text, pattern.substr(1)) || RulesMatch(text.substr(1), pattern);
-  if (pattern[0] == '?') return RulesMatch(text.substr(1), pattern.substr(1));
+  if (pattern[0] == U'?') return RulesMatch(text.substr(1), pattern.substr(1));
   return pattern[0] == text[0] && RulesMatch(text.substr(1), pattern.substr(1));
+}
+
+bool RulesMatch(const std::string& text, const std::string& pattern) {
+  return RulesMatch(Utf8CodePoints(text), Utf8CodePoints(pattern));
 }
 
 // Texts hold the wildcard characters too: in a text they are plain bytes.
@@ -45,16 +52,20 @@ TEST(WildcardMatchTest, EqualsTheRulesOnEveryShortInput) {
 
 TEST(WildcardMatchTest, EqualsTheRulesOnRandomLongerInputs) {
   std::mt19937 random(20260101);
-  const auto randomString = [&](const char* alphabet, size_t alphabetSize) {
-    std::string s(random() % 13, ' ');
-    for (char& c : s) c = alphabet[random() % alphabetSize];
+  const auto randomString = [&](const std::vector<std::string>& alphabet) {
+    std::string s;
+    for (size_t length = random() % 13; length > 0; --length) s += alphabet[random() % alphabet.size()];
     return s;
   };
+  // A small text alphabet makes matches frequent enough to be tested. Its
+  // characters take one, two and four bytes (a, a with diaeresis, Deseret yee).
+  const std::vector<std::string> letters = {"a", "\xC3\xA4", "\xF0\x90\x90\xB7"};
+  std::vector<std::string> wildcards = letters;
+  wildcards.insert(wildcards.end(), {"*", "?"});
   size_t matches = 0;
   for (int round = 0; round < 20000; ++round) {
-    // A small text alphabet makes matches frequent enough to be tested.
-    const std::string text = randomString("ab", 2);
-    const std::string pattern = randomString("ab*?", 4);
+    const std::string text = randomString(letters);
+    const std::string pattern = randomString(wildcards);
     const bool expected = RulesMatch(text, pattern);
     ASSERT_EQ(WildcardMatch(text, pattern), expected) << text << " / " << pattern;
     matches += expected;

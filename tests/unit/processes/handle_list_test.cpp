@@ -106,6 +106,30 @@ TEST_F(HandleListTest, NewerVersionsListEveryHandleWithTheKernelsTypeNames) {
   }
 }
 
+// A process that refuses the right to duplicate its handles keeps its rows,
+// without names; from Windows 6.0 on its list says so. Others are unaffected.
+TEST_F(HandleListTest, NamesDeniedWhenTheProcessRefusesToShareItsHandles) {
+  os.ObjectTypeNames = {{kXpFile, u"File"}, {kXpEvent, u"Event"}};
+  os.FindProcess(1234)->AllowedAccess &= ~kProcessDupHandle;
+  for (const uint32_t major : {5u, 6u}) {
+    os.Version.dwMajorVersion = major;
+    TProcessContext run(os);
+    TqxProcessList processes(run);
+    processes.Refresh();
+    processes.SelectByProcessID(612);
+    TqxProcessItem& open = processes.Selected(0);
+    processes.SelectByProcessID(1234);
+    TqxProcessItem& guarded = processes.Selected(0);
+    processes.FillHandleLists({&guarded, &open});
+    EXPECT_EQ(Handles(guarded), (std::vector<uint32_t>{0x1C, 0x24, 0x28})) << major;
+    for (int i = 0; i < guarded.HandleList.Count(); ++i)
+      EXPECT_EQ(guarded.HandleList.Items(i).Name, "") << major;
+    EXPECT_EQ(guarded.HandleList.NamesDenied, major >= 6);
+    EXPECT_EQ(open.HandleList.Items(0).Name, "\\BaseNamedObjects\\other") << major;
+    EXPECT_FALSE(open.HandleList.NamesDenied) << major;
+  }
+}
+
 TEST_F(HandleListTest, HeaderAndLineOfTheHandleTemplate) {
   EXPECT_EQ(TqxHandleItem::FormatHeader(kHandleTemplate) + "\r\n", kvt_expected::kHandleHeader);
   list.Refresh();

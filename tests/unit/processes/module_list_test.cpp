@@ -120,6 +120,42 @@ TEST_F(ModuleListTest, ASecondFillReplacesTheList) {
             (std::vector<std::string>{"C:\\Apps\\app.exe", "C:\\WINDOWS\\system32\\ntdll.dll"}));
 }
 
+// Only a process that refuses both sources for want of rights, on Windows
+// 6.0 and later, is marked: every other empty list means what it says.
+TEST_F(ModuleListTest, ReadDeniedWhenBothSourcesRefuseForWantOfRights) {
+  const uint32_t kAll = 0x1FFFFF;
+  const struct {
+    const char* Case;
+    uint32_t Major;
+    uint32_t SnapshotError;  // 0: the snapshot works
+    uint32_t AllowedAccess;
+    bool Denied;
+  } kCases[] = {
+      {"both refused", 6, kErrorAccessDenied, kProcessQueryLimitedInformation, true},
+      {"both refused, Windows XP", 5, kErrorAccessDenied, kProcessQueryLimitedInformation, false},
+      {"a 64-bit process", 6, kErrorPartialCopy, kProcessQueryLimitedInformation, false},
+      {"snapshot refused, list opens", 10, kErrorAccessDenied, kAll, false},
+      {"snapshot works", 10, 0, kProcessQueryLimitedInformation, false},
+  };
+  for (const auto& c : kCases) {
+    os.Version.dwMajorVersion = c.Major;
+    App().ModuleSnapshotFails = c.SnapshotError != 0;
+    App().ModuleSnapshotError = c.SnapshotError;
+    App().AllowedAccess = c.AllowedAccess;
+    TProcessContext run(os);
+    TqxProcessList processes(run);
+    processes.AlwaysFullInformation = true;  // the item must be there without query rights
+    processes.Refresh();
+    processes.SelectByProcessID(612);
+    ASSERT_EQ(processes.SelectedCount(), 1) << c.Case;
+    TqxModuleList& modules = processes.Selected(0).ModuleList;
+    modules.ReadDenied = !c.Denied;  // each fill decides anew
+    processes.Selected(0).FillModuleList();
+    EXPECT_EQ(modules.ReadDenied, c.Denied) << c.Case;
+    EXPECT_EQ(modules.Count() == 0, c.SnapshotError != 0 && c.AllowedAccess != kAll) << c.Case;
+  }
+}
+
 TEST_F(ModuleListTest, OnlyTheFirst4097HandlesAreLookedAt) {
   App().ModuleSnapshotFails = true;
   App().Modules.clear();

@@ -98,6 +98,49 @@ TEST_F(ProcessListTest, WithoutImageFileNameTheModuleFileNameIsUsed) {
   EXPECT_EQ(os.CallCount("GetProcessImageFileNameW"), 0u);
 }
 
+// From Windows 6.0 on, a process that the query and read rights cannot name
+// is named through the least right, in the id pass and in the snapshot pass;
+// Windows XP keeps its ways: no item, the snapshot's bare name, "[System]".
+TEST_F(ProcessListTest, NamesThroughTheLeastRightFromWindows6On) {
+  DenyQueryAndRead(AddFakeProcess(os, 700, 612, "C:\\Services\\guarded.exe"));
+  // Opens, but the module name fails, as a 64-bit process to the 32-bit program.
+  TFakeProcess& wide = AddFakeProcess(os, 701, 612, "");
+  wide.ExeFile = "wide.exe";
+  wide.FullImagePath = "C:\\Windows\\system32\\wide.exe";
+  const struct {
+    uint32_t Major;
+    bool Snapshot;
+    const char* Guarded;  // "-": no item
+    const char* Wide;
+  } kCases[] = {
+      {5, false, "-", "-"},
+      {5, true, "guarded.exe", "wide.exe"},
+      {6, false, "C:\\Services\\guarded.exe", "C:\\Windows\\system32\\wide.exe"},
+      {10, true, "C:\\Services\\guarded.exe", "C:\\Windows\\system32\\wide.exe"},
+  };
+  for (const auto& c : kCases) {
+    os.Version.dwMajorVersion = c.Major;
+    os.Calls.clear();
+    TProcessContext context(os);
+    TqxProcessList list(context);
+    list.AlwaysFullInformation = c.Snapshot;
+    list.Refresh();
+    const auto filename = [&list](uint32_t id) -> std::string {
+      for (int i = 0; i < list.Count(); ++i)
+        if (list.Items(i).ProcessID == id) return list.Items(i).Filename;
+      return "-";
+    };
+    const std::string at = std::to_string(c.Major) + (c.Snapshot ? " with snapshot" : "");
+    EXPECT_EQ(filename(700), c.Guarded) << at;
+    EXPECT_EQ(filename(701), c.Wide) << at;
+    EXPECT_EQ(filename(0), "[System]") << at;  // process 4 is named by neither
+    if (c.Major < 6) {
+      EXPECT_EQ(os.CallCount("QueryFullProcessImageNameW"), 0u) << at;
+    }
+    EXPECT_EQ(os.OpenHandleCount(), 0u) << at;
+  }
+}
+
 TEST_F(ProcessListTest, EventsAndRemovalFromTheEnd) {
   TProcessContext context(os);
   TqxProcessList list(context);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_processes.h"
 #include "processes/process_list.h"
 
@@ -44,6 +46,30 @@ TEST_F(KillProcessTest, RefusedRequestsGiveFalse) {
   EXPECT_FALSE(KillProcess(Item(61)));
   EXPECT_TRUE(os.FindProcess(61) != nullptr);
   EXPECT_EQ(os.OpenHandleCount(), 0u);
+}
+
+// Whatever the reads of the run may do with the debug privilege, a
+// termination has only the rights the program has without it.
+TEST(KillProcessWithTheDebugPrivilege, TerminatesWithoutItAndSwitchesItOnAgain) {
+  for (const bool staysOn : {false, true}) {
+    FakeOs os;
+    os.Version.dwMajorVersion = 10;
+    os.DebugPrivilegeHeld = true;
+    os.DebugPrivilegeStaysOn = staysOn;
+    AddFakeProcess(os, 50, 1, "C:\\victim.exe");
+    TProcessContext context(os);
+    TqxProcessList list(context);
+    list.Refresh();
+    context.DebugPrivilege.Enable();
+    ASSERT_TRUE(os.DebugPrivilegeEnabled());
+    list.SelectByProcessID(50);
+    // A token that will not switch it off gets no termination at all.
+    EXPECT_EQ(KillProcess(list.Selected(0)), !staysOn);
+    EXPECT_EQ(os.CallCount("TerminateProcess"), staysOn ? 0u : 1u);
+    const auto& privileged = os.CallsWithDebugPrivilege;
+    EXPECT_EQ(std::count(privileged.begin(), privileged.end(), "TerminateProcess"), 0);
+    EXPECT_TRUE(os.DebugPrivilegeEnabled());
+  }
 }
 
 }  // namespace

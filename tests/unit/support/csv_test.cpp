@@ -15,6 +15,9 @@ TEST(Csv, FieldsAreQuotedExactlyWhenAReaderWouldMisreadThem) {
       {"line\nbreak", "\"line\nbreak\""},
       {" leading", "\" leading\""},
       {"trailing ", "\"trailing \""},
+      {"\tleading tab", "\"\tleading tab\""},
+      {"trailing tab\t", "\"trailing tab\t\""},
+      {"inner\ttab", "inner\ttab"},
   };
   for (const auto& c : kCases) EXPECT_EQ(CsvField(c.first), c.second) << c.first;
 }
