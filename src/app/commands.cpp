@@ -5,6 +5,7 @@
 #include "processes/export_forms.h"
 #include "processes/find.h"
 #include "processes/process_list.h"
+#include "processes/signature_rows.h"
 #include "processes/termination.h"
 #include "support/format.h"
 #include "support/int_conversion.h"
@@ -60,6 +61,13 @@ void RunListCommand(TqxProcessList& list, TConsoleOutput& out) {
   out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
   for (int i = 0; i < list.SelectedCount(); ++i)
     out.Line(list.Selected(i).FormatLine(kProcessTemplate));
+}
+
+void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TConsoleOutput& out) {
+  out.Line("Signatures:");
+  out.Line(TSignatureRow::FormatHeader(kSignatureTemplate));
+  for (const TSignatureRow& row : ReadSignatureRows(list, modules, unsignedOnly))
+    out.Line(row.FormatLine(kSignatureTemplate));
 }
 
 void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t spared,

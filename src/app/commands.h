@@ -20,6 +20,9 @@ struct TSelector {
 TSelector ReadSelector(int parameterCount, const std::string& parameter2);
 
 void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
+// The signature of each selected process's executable, and with Modules of
+// each of their modules; with UnsignedOnly only those not signed.
+void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TConsoleOutput& out);
 // Spared (a process id, or 0 for none) is part of this run: it is listed but
 // left running.
 void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t spared,

@@ -23,14 +23,15 @@ class TCsvWriter {
   }
 
   // The table of a list every selected process owns (its modules or its
-  // handles), filled already.
-  template <typename TItem, typename TList>
+  // handles), filled already: the rows Keep keeps.
+  template <typename TItem, typename TList, typename TKeep>
   void ListTable(TqxProcessList& list, const TExportColumns<TItem>& columns,
-                 TList TqxProcessItem::*items) {
+                 TList TqxProcessItem::*items, TKeep keep) {
     Header(columns);
     for (TqxProcessItem* process : list.SelectedItems()) {
       TList& rows = process->*items;
-      for (int j = 0; j < rows.Count(); ++j) Row(columns, rows.Items(j));
+      for (int j = 0; j < rows.Count(); ++j)
+        if (keep(rows.Items(j))) Row(columns, rows.Items(j));
     }
   }
 
@@ -39,6 +40,17 @@ class TCsvWriter {
   int tables_ = 0;
 };
 
+// An item class's columns, followed by its signature's with Signatures.
+template <typename TItem>
+TExportColumns<TItem> TableColumns(const TExportColumns<TItem>& columns, bool signatures) {
+  TExportColumns<TItem> all = columns;
+  if (signatures) {
+    const TExportColumns<TItem>& more = SignatureExportColumns<TItem>();
+    all.insert(all.end(), more.begin(), more.end());
+  }
+  return all;
+}
+
 }  // namespace
 
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
@@ -46,15 +58,24 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
   // before any row, so that a table that cannot be read leaves no document.
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
   TCsvWriter csv(out);
+  const auto keep = [&tables](TSystemLogItem& item) {
+    return !tables.UnsignedOnly || ShownAsUnsigned(item);
+  };
   if (tables.Processes) {
-    csv.Header(ProcessExportColumns());
-    for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(ProcessExportColumns(), list.Selected(i));
+    const TExportColumns<TqxProcessItem> columns =
+        TableColumns(ProcessExportColumns(), tables.Signatures);
+    csv.Header(columns);
+    for (TqxProcessItem* process : list.SelectedItems())
+      if (keep(*process)) csv.Row(columns, *process);
   }
   if (tables.Modules) {
     for (TqxProcessItem* process : list.SelectedItems()) process->FillModuleList();
-    csv.ListTable(list, ModuleExportColumns(), &TqxProcessItem::ModuleList);
+    csv.ListTable(list, TableColumns(ModuleExportColumns(), tables.Signatures),
+                  &TqxProcessItem::ModuleList, keep);
   }
-  if (tables.Handles) csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::HandleList);
+  if (tables.Handles)
+    csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::HandleList,
+                  [](TqxHandleItem&) { return true; });
   if (tables.FindHits) {
     csv.Header(FindExportColumns());
     for (TqxFindItem& hit : tables.FindHits->Hits) csv.Row(FindExportColumns(), hit);

@@ -53,9 +53,10 @@ void WriteErrorLine(Os& os, const std::string& message) {
 }
 
 void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
-                     const TSelector& selector, const std::string& findPattern,
-                     TConsoleOutput& out) {
+                     const TSelector& selector, const TFormTables& tables,
+                     const std::string& findPattern, TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
+  if (tables.Signatures) RunVerifyCommand(list, tables.Modules, tables.UnsignedOnly, out);
   if (commandLine.HasSwitch("kill"))
     RunKillCommand(list, selector, ProgramWaitingForThisRun(os, list), out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
@@ -89,6 +90,8 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   // before anything reads them.
   const bool csv = commandLine.TakeSwitch("csv");
   const bool xml = commandLine.TakeSwitch("xml");
+  const bool unsignedOnly = commandLine.TakeSwitch("unsigned");
+  const bool verify = unsignedOnly || commandLine.HasSwitch("verify");
   // /find's pattern is no selector, whatever it looks like.
   const std::string findPattern = commandLine.TakeSwitchArgument("find");
   std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
@@ -99,15 +102,20 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     return 1;
   }
   TFormTables tables;
-  tables.Processes = commandLine.HasSwitch("list");
+  // In a form the signatures are columns of the process table.
+  tables.Processes = commandLine.HasSwitch("list") || verify;
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
   tables.Find = commandLine.HasSwitch("find");
+  tables.Signatures = verify;
+  tables.UnsignedOnly = unsignedOnly;
   const bool text = !csv && !xml;
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
-    if (commandLine.Count() == 0 || commandLine.HasSwitch("?") || commandLine.HasSwitch("help"))
+    // "/unsigned" alone leaves no parameter, yet asks for the signatures.
+    if ((commandLine.Count() == 0 && !unsignedOnly) || commandLine.HasSwitch("?") ||
+        commandLine.HasSwitch("help"))
       for (const char* line : kUsageLines) out.Line(line);
   } else if (!tables.Any()) {
     return 0;  // a form without a table writes nothing: no fact is worth reading
@@ -126,7 +134,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
 
   try {
     if (text)
-      RunTextCommands(os, commandLine, list, selector, findPattern, out);
+      RunTextCommands(os, commandLine, list, selector, tables, findPattern, out);
     else
       WriteForm(csv, list, tables, findPattern, out);
   } catch (const EHandleTableError& error) {

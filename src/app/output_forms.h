@@ -8,13 +8,17 @@ class TConsoleOutput;
 class TqxProcessList;
 struct TFindResult;
 
-// The commands whose tables a form writes.
+// The commands whose tables a form writes. With Signatures the process and
+// module rows carry their files' signatures; with UnsignedOnly only the rows
+// whose file is not signed are written.
 struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
   bool Find = false;
   TFindResult* FindHits = nullptr;  // what /find found, when Find
+  bool Signatures = false;
+  bool UnsignedOnly = false;
   bool Any() const { return Processes || Modules || Handles || Find; }
   bool AnyProcessTable() const { return Processes || Modules || Handles; }
 };

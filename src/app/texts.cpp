@@ -9,17 +9,19 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[11] = {
+const char* const kUsageLines[13] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
     "  /list [pid or filename]     Lists running processes",
+    "  /verify [pid or filename]   Checks the signature of each executable (no revocation check)",
     "  /kill <pid or filename>     Terminates running processes",
     "  /modules <pid or filename>  Lists all modules of the specified process",
     "  /handles <pid or filename>  Lists all handles of the specified process",
     "  /find <pattern> [pid or filename]  Lists the handles and modules whose names contain pattern",
     "  /csv                        Writes the tables as comma-separated values",
     "  /xml                        Writes the tables as one XML document",
+    "  /unsigned                   Shows only files that are not signed; implies /verify",
     "",
 };
 
@@ -42,6 +44,9 @@ const char* const kLicenseLines[10] = {
 const char* const kProcessTemplate =
     "<$PID:4>  <$FILENAME:25>  (<$PPID:4>)  <$DESCRIPTION:20>  <$VERSION:16>  <$COMPANY:22>  "
     "<$PATH:*>";
+// The status column holds "Invalid (" with the longest reason and ")".
+const char* const kSignatureTemplate =
+    "<$PID:4>  <$FILENAME:25>  <$STATUS:25>  <$SIGNER:25>  <$PATH:*>";
 const char* const kModuleTemplate =
     "<$MID:4>  <$FILENAME:25>  (<$PID:4>)  <$ADDR:8>  <$SIZE:8>  <$PATH:*>";
 const char* const kHandleTemplate =

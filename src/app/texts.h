@@ -3,11 +3,12 @@
 namespace kvt {
 
 extern const char* const kBannerLines[4];
-extern const char* const kUsageLines[11];
+extern const char* const kUsageLines[13];
 extern const char* const kFindUsage;
 extern const char* const kLicenseLines[10];
 
 extern const char* const kProcessTemplate;
+extern const char* const kSignatureTemplate;
 extern const char* const kModuleTemplate;
 extern const char* const kHandleTemplate;
 

@@ -6,16 +6,27 @@
 namespace kvt {
 namespace {
 
+bool HasUnsignedModule(TqxProcessItem& item, const TFormTables& tables) {
+  if (!tables.Modules) return false;
+  for (int i = 0; i < item.ModuleList.Count(); ++i)
+    if (ShownAsUnsigned(item.ModuleList.Items(i))) return true;
+  return false;
+}
+
 void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
   // One read of the system table serves every selected process.
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
   const TXmlElement processes = list.XmlClassElement(document);
   for (TqxProcessItem* item : list.SelectedItems()) {
+    if (tables.Modules) item->FillModuleList();
+    // With /unsigned a process stays for its own file or for one of its modules.
+    if (tables.UnsignedOnly && !ShownAsUnsigned(*item) && !HasUnsignedModule(*item, tables))
+      continue;
     const TXmlElement element = item->SaveToXml(processes, false, false);
-    if (tables.Modules) {
-      item->FillModuleList();
-      SaveModuleListToXml(item->ModuleList, element);
-    }
+    if (tables.Signatures)
+      SaveXmlAttributes(SignatureExportColumns<TqxProcessItem>(), *item, element);
+    if (tables.Modules)
+      SaveModuleListToXml(item->ModuleList, element, tables.Signatures, tables.UnsignedOnly);
     if (tables.Handles) SaveHandleListToXml(item->HandleList, element);
   }
 }

@@ -1,40 +1,31 @@
 #pragma once
-// The MD5 digest of a whole file, and the run's cache of digests by file name.
+// The digests of a whole file, both from one read of it.
 #include <string>
-#include <unordered_map>
 
-#include "support/errors.h"
+#include "inventory/file_cache.h"
 
 namespace kvt {
 
 struct TInventoryContext;
 
-// Reading a file failed after it was opened: its digest cannot be told.
-class EReadError : public EError {
- public:
-  using EError::EError;
-  const char* ClassName() const override { return "EReadError"; }
+// Reading the file failed after it was opened: its digests cannot be told.
+constexpr const char* kDigestFailure = "n/a";
+
+// Lower-case hexadecimal digits: 32 for MD5, 64 for SHA-256.
+struct TFileDigests {
+  std::string MD5;
+  std::string SHA256;
 };
 
-// Digests by file name, names compared without regard to case. Entries are
-// only added: a file is hashed at most once per run, also when it changes
-// meanwhile.
-class TFileDigestCache {
- public:
-  // The digest stored for FileName, or null.
-  const std::string* Find(const std::string& fileName) const;
-  void Add(const std::string& fileName, const std::string& digest);
-  int Count() const { return static_cast<int>(entries_.size()); }
+// The digests of empty input.
+TFileDigests EmptyInputDigests();
 
- private:
-  std::unordered_map<std::string, std::string> entries_;  // by upper-cased name
-};
+// The digests of the whole file, or of empty input when it cannot be opened;
+// kDigestFailure in both when a read fails.
+TFileDigests DigestsOfFile(const TInventoryContext& context, const std::string& path);
 
-// 32 lower-case hexadecimal digits: the digest of the whole file, or of empty
-// input when it cannot be opened. Raises EReadError when a read fails.
-std::string MD5OfFile(const TInventoryContext& context, const std::string& path);
-
-// MD5OfFile through the context's cache.
-std::string CachedMD5OfFile(TInventoryContext& context, const std::string& path);
+// DigestsOfFile through the context's cache: a file is read once per run,
+// and a read that failed is not tried again.
+const TFileDigests& CachedDigestsOfFile(TInventoryContext& context, const std::string& path);
 
 }  // namespace kvt

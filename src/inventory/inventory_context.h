@@ -4,6 +4,7 @@
 #include <string>
 
 #include "inventory/file_digest.h"
+#include "inventory/file_signature.h"
 #include "os/os.h"
 
 namespace kvt {
@@ -16,7 +17,10 @@ struct TInventoryContext {
   TOsVersionInfo Version;
   // Letters of the drives whose volumes answered at start-up, in ascending order.
   std::string ReadyVolumes;
-  TFileDigestCache FileDigestCache;
+  // Both digests of each file a record asked for, by name.
+  TFileCache<TFileDigests> FileDigestCache;
+  // The signature of each file a record asked for, by name.
+  TFileCache<TFileSignature> FileSignatureCache;
 
   // An NT-family platform with a major version above 3.
   bool IsNT4OrLater() const;

@@ -1,7 +1,6 @@
 #include "inventory/system_log.h"
 
 #include <cstring>
-#include <exception>
 
 #include "inventory/file_digest.h"
 #include "inventory/file_size.h"
@@ -35,26 +34,51 @@ std::string TSystemLogItem::LASSH() const { return kEmptyInputDigest; }
 
 int64_t TSystemLogItem::Filesize() {
   const std::string name = CompleteFilename();
-  if (md5_.empty()) {
+  if (!digestsKnown_) {
     TInventoryContext& context = Owner().Context();
     filesize_ = VolumeReady(context.ReadyVolumes, name) ? QueryFileSize(context.Sys, name) : 0;
   }
   return filesize_;
 }
 
-std::string TSystemLogItem::MD5() {
-  const std::string name = CompleteFilename();
-  if (md5_.empty()) {
+const TFileDigests& TSystemLogItem::Digests() {
+  if (!digestsKnown_) {
+    const std::string name = CompleteFilename();
     TInventoryContext& context = Owner().Context();
-    try {
-      md5_ = VolumeReady(context.ReadyVolumes, name) ? CachedMD5OfFile(context, name)
-                                                      : kEmptyInputDigest;
-    } catch (const std::exception&) {
-      // A file that could not be read through is never tried again this run.
-      md5_ = kDigestFailure;
-    }
+    // A drive that did not answer at start-up is not touched: a floppy drive
+    // without a disk would keep the run waiting.
+    digests_ = VolumeReady(context.ReadyVolumes, name) ? CachedDigestsOfFile(context, name)
+                                                        : EmptyInputDigests();
+    digestsKnown_ = true;
   }
-  return AsciiUpperCase(md5_);
+  return digests_;
+}
+
+std::string TSystemLogItem::MD5() { return AsciiUpperCase(Digests().MD5); }
+std::string TSystemLogItem::SHA256() { return AsciiUpperCase(Digests().SHA256); }
+
+// A stored digest is one the item was given (from a saved document, say):
+// the file is not read for the other one.
+void TSystemLogItem::SetMD5(const std::string& digest) {
+  digests_.MD5 = digest;
+  digestsKnown_ = true;
+}
+
+void TSystemLogItem::SetSHA256(const std::string& digest) {
+  digests_.SHA256 = digest;
+  digestsKnown_ = true;
+}
+
+TFileSignature TSystemLogItem::Signature() {
+  const std::string name = CompleteFilename();
+  TInventoryContext& context = Owner().Context();
+  if (!VolumeReady(context.ReadyVolumes, name)) return TFileSignature();
+  return CachedFileSignature(context, name);
+}
+
+void TSystemLogItem::AssignDigests(const TSystemLogItem& source) {
+  digests_ = source.digests_;
+  digestsKnown_ = source.digestsKnown_;
 }
 
 bool TSystemLogItem::Matches(const std::string& pattern, TCompareMethod method) {

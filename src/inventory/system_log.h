@@ -6,6 +6,8 @@
 #include <string>
 
 #include "inventory/collection.h"
+#include "inventory/file_digest.h"
+#include "inventory/file_signature.h"
 #include "inventory/inventory_context.h"
 #include "inventory/xml_document.h"
 #include "matching/match_text.h"
@@ -48,16 +50,26 @@ class TSystemLogItem : public TCollectionItem {
   std::string Filename;
   const std::string ClassTag;
 
-  // The file's size: queried anew on every read while no digest is stored,
+  // The file's size: queried anew on every read while no digests are stored,
   // 0 for a file not on a ready volume.
   int64_t Filesize();
   int64_t StoredFilesize() const { return filesize_; }
   void SetFilesize(int64_t size) { filesize_ = size; }
-  // The file's digest in upper case, computed (through the run's cache) on
-  // the first read; "N/A" once computing it failed.
+  // The digests of the file CompleteFilename names, read through the run's
+  // cache on first use: of empty input for a file not on a ready volume,
+  // kDigestFailure in both once reading it failed.
+  const TFileDigests& Digests();
+  // The digest in upper case ("N/A" once computing it failed).
   std::string MD5();
-  const std::string& StoredMD5() const { return md5_; }
-  void SetMD5(const std::string& digest) { md5_ = digest; }
+  std::string SHA256();
+  const std::string& StoredMD5() const { return digests_.MD5; }
+  // Each stores the digest as given, read back in upper case; the file is
+  // then not read for the other.
+  void SetMD5(const std::string& digest);
+  void SetSHA256(const std::string& digest);
+  // The signature of the file CompleteFilename names, verified once per run
+  // and file; n/a for a file not on a ready volume.
+  TFileSignature Signature();
 
   virtual bool IsHarmless() const { return Legit == llsGood; }
   virtual bool IsActive() const { return true; }
@@ -91,10 +103,17 @@ class TSystemLogItem : public TCollectionItem {
 
   static constexpr const char* kUndefinedLocation = "<undefined>";
   static constexpr const char* kEmptyInputDigest = "D41D8CD98F00B204E9800998ECF8427E";
-  static constexpr const char* kDigestFailure = "n/a";
+  static constexpr const char* kEmptyInputSHA256 =
+      "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855";
+  static constexpr const char* kDigestFailure = kvt::kDigestFailure;
+
+ protected:
+  // Takes Source's digests as they stand, also when none are read yet.
+  void AssignDigests(const TSystemLogItem& source);
 
  private:
-  std::string md5_;
+  TFileDigests digests_;
+  bool digestsKnown_ = false;
   int64_t filesize_ = 0;
 };
 

@@ -60,7 +60,9 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
        [](P& p, const std::string& t) { p.FileCompany = t; }},
       {"Size", "Filesize", SizeText, LoadSize},
       {"MD5", "MD5", [](P& p) { return p.FileMD5(); },
-       [](P& p, const std::string& t) { p.SetFileMD5(t); }},
+       [](P& p, const std::string& t) { p.SetMD5(t); }},
+      {"SHA256", "SHA256", [](P& p) { return p.FileSHA256(); },
+       [](P& p, const std::string& t) { p.SetSHA256(t); }},
   };
   return kColumns;
 }
@@ -121,9 +123,15 @@ TXmlElement TqxModuleItem::SaveToXml(TXmlElement parent, bool skipHarmless, bool
   return element;
 }
 
-TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent) {
+TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent, bool signatures,
+                                bool unsignedOnly) {
   const TXmlElement element = parent.AppendChild(modules.ClassTag);
-  for (int i = 0; i < modules.Count(); ++i) modules.Items(i).SaveToXml(element, false, false);
+  for (int i = 0; i < modules.Count(); ++i) {
+    TqxModuleItem& module = modules.Items(i);
+    if (unsignedOnly && !ShownAsUnsigned(module)) continue;
+    const TXmlElement child = module.SaveToXml(element, false, false);
+    if (signatures) SaveXmlAttributes(SignatureExportColumns<TqxModuleItem>(), module, child);
+  }
   return element;
 }
 

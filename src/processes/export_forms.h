@@ -6,19 +6,33 @@
 #include "inventory/export_columns.h"
 #include "processes/find.h"
 #include "processes/process_list.h"
+#include "processes/signature_rows.h"
 
 namespace kvt {
 
 // PID, PPID, file name, complete file name, the version entries, size (empty
-// when unknown) and the digest as the item holds it.
+// when unknown) and the digests as the item holds them.
 const TExportColumns<TqxProcessItem>& ProcessExportColumns();
 const TExportColumns<TqxModuleItem>& ModuleExportColumns();
 const TExportColumns<TqxHandleItem>& HandleExportColumns();
 // The hits of /find, in every form, the text table too.
 const TExportColumns<TqxFindItem>& FindExportColumns();
+// The columns a process or module row gains with /verify: its file's
+// signature and signer.
+template <typename TItem>
+const TExportColumns<TItem>& SignatureExportColumns() {
+  static const TExportColumns<TItem> kColumns = {
+      {"Signature", "Signature", [](TItem& i) { return i.Signature().StatusText(); }, nullptr},
+      {"Signer", "Signer", [](TItem& i) { return i.Signature().Signer; }, nullptr},
+  };
+  return kColumns;
+}
 
-// Each appends the list's element below Parent, with one element per item.
-TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent);
+// Each appends the list's element below Parent, with one element per item:
+// with Signatures its signature attributes too, with UnsignedOnly only the
+// modules whose file is not signed.
+TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent,
+                                bool signatures = false, bool unsignedOnly = false);
 TXmlElement SaveHandleListToXml(TqxHandleCollection& handles, TXmlElement parent);
 // The hits' element below the document's root, after what is there.
 TXmlElement SaveFindListToXml(std::vector<TqxFindItem>& hits, TXmlDocument& document);

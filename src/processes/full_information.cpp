@@ -1,7 +1,6 @@
 #include <exception>
 
 #include "files/version_info.h"
-#include "inventory/file_digest.h"
 #include "inventory/file_size.h"
 #include "processes/process_list.h"
 #include "support/text.h"
@@ -36,27 +35,21 @@ void ReadVersion(Os& os, TqxProcessItem& item) {
   }
 }
 
-}  // namespace
-
-const std::string& TqxProcessItem::FileMD5() {
-  if (!fileMD5Known_) {
-    fileMD5Known_ = true;
-    try {
-      fileMD5_ = AsciiUpperCase(CachedMD5OfFile(owner_.ProcessContext(), Filename));
-    } catch (const EReadError&) {
-      // One unreadable executable must not end the listing. Its digest is
-      // unknown, which is not the digest of an empty file, and is not tried
-      // again.
-      fileMD5_ = kDigestFailure;
-    }
-  }
-  if (fileMD5_ == kEmptyInputDigest) fileMD5_.clear();
-  return fileMD5_;
+// An empty file and one that cannot be opened show no digest; one that could
+// not be read through shows that its digest is unknown.
+std::string ShownDigest(const std::string& digest, const char* emptyInput) {
+  if (digest == kDigestFailure) return digest;
+  std::string shown = AsciiUpperCase(digest);
+  if (shown == emptyInput) shown.clear();
+  return shown;
 }
 
-void TqxProcessItem::SetFileMD5(const std::string& digest) {
-  fileMD5_ = digest;
-  fileMD5Known_ = true;
+}  // namespace
+
+std::string TqxProcessItem::FileMD5() { return ShownDigest(Digests().MD5, kEmptyInputDigest); }
+
+std::string TqxProcessItem::FileSHA256() {
+  return ShownDigest(Digests().SHA256, kEmptyInputSHA256);
 }
 
 void TqxProcessList::ReadFullInformation() {

@@ -71,8 +71,7 @@ void TqxProcessItem::Assign(const TCollectionItem& source) {
   Usage = other->Usage;
   FileCompany = other->FileCompany;
   FileDescription = other->FileDescription;
-  fileMD5_ = other->fileMD5_;
-  fileMD5Known_ = other->fileMD5Known_;
+  AssignDigests(*other);
   FileVersion = other->FileVersion;
   FileHint = other->FileHint;
 }
@@ -87,7 +86,7 @@ void TqxProcessItem::AddLogLines(TStringList& lines) {
                    static_cast<int32_t>(ParentID), Filename.c_str()));
   if (StoredFilesize() > 0)
     lines.Add(Format(" size: %lld", static_cast<long long>(StoredFilesize())));
-  const std::string& digest = FileMD5();
+  const std::string digest = FileMD5();
   if (!digest.empty() && digest != kEmptyInputDigest)
     lines.Add(Format("  MD5: %s", digest.c_str()));
 }

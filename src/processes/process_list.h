@@ -51,14 +51,13 @@ class TqxProcessItem : public TSystemLogItem {
   int32_t Tag = 0;
   int32_t Tag2 = 0;
 
-  // The executable's MD5 digest, 32 upper-case hexadecimal digits, computed
-  // (through the run's cache) on the first read: hashing every executable is
-  // the costliest work of a run, and most outputs never show a digest. Empty
-  // for an empty or unreadable file, "n/a" when reading it failed (in
+  // The executable's digests as the process forms show them: upper-case
+  // hexadecimal digits, read on first use (hashing every executable is the
+  // costliest work of a run, and most outputs never show a digest). Empty for
+  // an empty or unreadable file, "n/a" when reading it failed (in
   // full_information.cpp).
-  const std::string& FileMD5();
-  // Stores Digest as the item's, read back as given.
-  void SetFileMD5(const std::string& digest);
+  std::string FileMD5();
+  std::string FileSHA256();
 
   // The file name without its directory.
   std::string FilenameOnly() const;
@@ -89,8 +88,6 @@ class TqxProcessItem : public TSystemLogItem {
  private:
   TqxProcessList& owner_;
   std::string completeFilename_;
-  std::string fileMD5_;
-  bool fileMD5Known_ = false;
 };
 
 class TqxProcessList : public TSystemLogCollection {

@@ -1,6 +1,5 @@
 #include "support/md5.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace kvt {
@@ -39,7 +38,7 @@ inline void I(uint32_t& a, uint32_t b, uint32_t c, uint32_t d, uint32_t x, int s
 
 }  // namespace
 
-TMD5::TMD5() : state_{0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u}, pending_{} {}
+TMD5::TMD5() : state_{0x67452301u, 0xEFCDAB89u, 0x98BADCFEu, 0x10325476u} {}
 
 void TMD5::Blocks(const uint8_t* p, size_t count) {
   uint32_t a = state_[0], b = state_[1], c = state_[2], d = state_[3];
@@ -98,44 +97,15 @@ void TMD5::Blocks(const uint8_t* p, size_t count) {
 }
 
 void TMD5::Update(const void* data, size_t length) {
-  const auto* p = static_cast<const uint8_t*>(data);
-  size_t used = static_cast<size_t>(length_ % 64);
-  length_ += length;
-  if (used > 0) {
-    const size_t take = std::min(length, 64 - used);
-    std::memcpy(pending_ + used, p, take);
-    p += take;
-    length -= take;
-    used += take;
-    if (used < 64) return;
-    Blocks(pending_, 1);
-  }
-  Blocks(p, length / 64);
-  std::memcpy(pending_, p + (length & ~size_t{63}), length % 64);
+  feed_.Update(data, length, [this](const uint8_t* p, size_t count) { Blocks(p, count); });
 }
 
 TMD5::TDigest TMD5::Final() {
-  const uint64_t bits = length_ * 8;
-  uint8_t tail[72] = {0x80};
-  const size_t used = static_cast<size_t>(length_ % 64);
-  const size_t padding = used < 56 ? 56 - used : 120 - used;
-  for (int i = 0; i < 8; ++i) tail[padding + i] = static_cast<uint8_t>(bits >> (8 * i));
-  Update(tail, padding + 8);
+  feed_.Finish(false, [this](const uint8_t* p, size_t count) { Blocks(p, count); });
   TDigest digest;
   for (int i = 0; i < 4; ++i)
     for (int j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<uint8_t>(state_[i] >> (8 * j));
   return digest;
-}
-
-std::string DigestToHex(const TMD5::TDigest& digest) {
-  static const char kDigits[] = "0123456789abcdef";
-  std::string text;
-  text.reserve(32);
-  for (uint8_t byte : digest) {
-    text += kDigits[byte >> 4];
-    text += kDigits[byte & 15];
-  }
-  return text;
 }
 
 }  // namespace kvt

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "support/block_feed.h"
+#include "support/text.h"
+
 namespace kvt {
 
 class TMD5 {
@@ -20,11 +23,12 @@ class TMD5 {
   void Blocks(const uint8_t* data, size_t count);
 
   uint32_t state_[4];
-  uint64_t length_ = 0;  // bytes fed so far
-  uint8_t pending_[64];  // a started block waiting for the rest of its bytes
+  TBlockFeed feed_;
 };
 
 // The 16 digest bytes in order, two lower-case hexadecimal digits each.
-std::string DigestToHex(const TMD5::TDigest& digest);
+inline std::string DigestToHex(const TMD5::TDigest& digest) {
+  return BytesToHex(digest.data(), digest.size());
+}
 
 }  // namespace kvt

@@ -41,4 +41,15 @@ std::string TrimControlAndBlanks(const std::string& text) {
   return text.substr(first, last - first);
 }
 
+std::string BytesToHex(const uint8_t* bytes, size_t count) {
+  static const char kDigits[] = "0123456789abcdef";
+  std::string text;
+  text.reserve(2 * count);
+  for (size_t i = 0; i < count; ++i) {
+    text += kDigits[bytes[i] >> 4];
+    text += kDigits[bytes[i] & 15];
+  }
+  return text;
+}
+
 }  // namespace kvt

@@ -19,6 +19,9 @@ std::string AsciiUpperCase(std::string text);
 // Equal when AsciiUpperCase makes them equal.
 bool SameTextAscii(const std::string& a, const std::string& b);
 
+// Bytes in order, two lower-case hexadecimal digits each.
+std::string BytesToHex(const uint8_t* bytes, size_t count);
+
 // Text without leading and trailing characters of code 32 or lower.
 std::string TrimControlAndBlanks(const std::string& text);
 

@@ -14,6 +14,8 @@ constexpr const char* kUsage =
     "\r\n"
     "Command:\r\n"
     "  /list [pid or filename]     Lists running processes\r\n"
+    "  /verify [pid or filename]   Checks the signature of each executable (no revocation "
+    "check)\r\n"
     "  /kill <pid or filename>     Terminates running processes\r\n"
     "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
     "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
@@ -21,6 +23,7 @@ constexpr const char* kUsage =
     "pattern\r\n"
     "  /csv                        Writes the tables as comma-separated values\r\n"
     "  /xml                        Writes the tables as one XML document\r\n"
+    "  /unsigned                   Shows only files that are not signed; implies /verify\r\n"
     "\r\n";
 
 constexpr const char* kFindUsage =
@@ -42,6 +45,10 @@ constexpr const char* kLicense =
 constexpr const char* kProcessHeader =
     "PID   Filename                   (PPID)  Description           Version           Company "
     "                Path\r\n";
+
+constexpr const char* kSignatureHeader =
+    "PID   Filename                   Status                     Signer                     "
+    "Path\r\n";
 
 constexpr const char* kModuleHeader =
     "MID   Filename                   (PID )  Address   Size      Path\r\n";

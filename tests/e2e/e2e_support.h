@@ -60,6 +60,7 @@ using kvt_expected::kBanner;
 using kvt_expected::kLicense;
 using kvt_expected::kModuleHeader;
 using kvt_expected::kProcessHeader;
+using kvt_expected::kSignatureHeader;
 using kvt_expected::kUsage;
 
 // The /list line of a process without version information.

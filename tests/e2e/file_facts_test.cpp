@@ -12,6 +12,7 @@
 #include "inventory/ready_volumes.h"
 #include "os/win32/win32_os.h"
 #include "support/md5.h"
+#include "support/sha256.h"
 
 namespace kvt_e2e {
 namespace {
@@ -29,19 +30,23 @@ TEST(FileFacts, DigestAndSizeOfARealFileReadInPieces) {
   std::ofstream(path, std::ios::binary) << bytes;
   kvt::TMD5 md5;
   md5.Update(bytes.data(), bytes.size());
+  kvt::TSHA256 sha256;
+  sha256.Update(bytes.data(), bytes.size());
 
   kvt::Win32Os os;
   kvt::TInventoryContext context(os);
-  EXPECT_EQ(kvt::MD5OfFile(context, path), kvt::DigestToHex(md5.Final()));
+  const kvt::TFileDigests digests = kvt::DigestsOfFile(context, path);
+  EXPECT_EQ(digests.MD5, kvt::DigestToHex(md5.Final()));
+  EXPECT_EQ(digests.SHA256, kvt::DigestToHex(sha256.Final()));
   EXPECT_EQ(kvt::QueryFileSize(os, path), static_cast<int64_t>(bytes.size()));
   // Others may hold the file open for writing meanwhile.
   HANDLE writer = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(writer, INVALID_HANDLE_VALUE);
-  EXPECT_NE(kvt::MD5OfFile(context, path), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(kvt::DigestsOfFile(context, path).MD5, digests.MD5);
   CloseHandle(writer);
   DeleteFileA(path.c_str());
-  EXPECT_EQ(kvt::MD5OfFile(context, path), "d41d8cd98f00b204e9800998ecf8427e");
+  EXPECT_EQ(kvt::DigestsOfFile(context, path).MD5, "d41d8cd98f00b204e9800998ecf8427e");
   EXPECT_EQ(kvt::QueryFileSize(os, path), 0);
 }
 

@@ -10,8 +10,9 @@
 namespace kvt_e2e {
 namespace {
 
-TEST(Forms, CsvListOfAChildWithItsSizeDigestAndUtf8Name) {
-  DeleteFileA((ExeDirectory() + "forms_child.md5").c_str());
+TEST(Forms, CsvListOfAChildWithItsSizeDigestsAndUtf8Name) {
+  for (const char* name : {"forms_child.md5", "forms_child.sha256"})
+    DeleteFileA((ExeDirectory() + name).c_str());
   // A copy of the test child named with a letter of the prefix's Western code page.
   const std::string name = "kvt_f\xC3\xB6rm_child.exe";
   const std::string path = ExeDirectory() + name;
@@ -28,17 +29,19 @@ TEST(Forms, CsvListOfAChildWithItsSizeDigestAndUtf8Name) {
   DeleteFileW(Wide(path).c_str());
   ASSERT_EQ(run.ExitCode, 0u) << run.Err;
   EXPECT_EQ(run.Err, "");
-  // Every byte but the digest's is known here; md5sum checks that.
-  const std::string head = "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5\r\n" +
+  // Every byte but the digests' is known here; md5sum and sha256sum check those.
+  const std::string head = "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5,SHA256\r\n" +
                            pid + "," + std::to_string(GetCurrentProcessId()) + "," + name +
                            "," + ExeDirectory() + name +  // the folder is ASCII
                            ",,,," + std::to_string(data.nFileSizeLow) + ",";
   ASSERT_EQ(run.Out.substr(0, head.size()), head);
   const std::string digest = run.Out.substr(head.size(), 32);
-  EXPECT_EQ(digest.find_first_not_of("0123456789ABCDEF"), std::string::npos) << digest;
-  EXPECT_EQ(run.Out.substr(head.size() + 32), "\r\n");
-  // The copy has the test child's bytes; md5sum reads the original.
+  const std::string sha256 = run.Out.substr(head.size() + 33, 64);
+  EXPECT_EQ((digest + sha256).find_first_not_of("0123456789ABCDEF"), std::string::npos) << run.Out;
+  EXPECT_EQ(run.Out.substr(head.size() + 32, 1) + run.Out.substr(head.size() + 97), ",\r\n");
+  // The copy has the test child's bytes; md5sum and sha256sum read the original.
   WriteBesideThePrograms("forms_child.md5", digest + "  kvt_test_child.exe\n");
+  WriteBesideThePrograms("forms_child.sha256", sha256 + "  kvt_test_child.exe\n");
 }
 
 TEST(Forms, XmlListWithTheModulesOfAChild) {

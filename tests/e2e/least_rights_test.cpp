@@ -27,26 +27,30 @@ class TGuardedChild : public TChildProcess {
 };
 
 TEST(Forms, AGuardedChildListsWithItsPathAndTheFactsOfItsFile) {
-  DeleteFileA((ExeDirectory() + "forms_guarded.md5").c_str());
+  for (const char* name : {"forms_guarded.md5", "forms_guarded.sha256"})
+    DeleteFileA((ExeDirectory() + name).c_str());
   TGuardedChild child;
   ASSERT_FALSE(OpensForQuery(child.Pid())) << "the child's descriptor is not enforced";
-  const TRunResult run = RunKvtProc("/csv /list " + std::to_string(child.Pid()));
+  const TRunResult run = RunKvtProc("/csv /verify " + std::to_string(child.Pid()));
   ASSERT_EQ(run.ExitCode, 0u) << run.Err;
   EXPECT_EQ(run.Err, "");
   WIN32_FILE_ATTRIBUTE_DATA data = {};
   ASSERT_TRUE(GetFileAttributesExW(Wide(child.Path()).c_str(), GetFileExInfoStandard, &data));
-  const std::string head = "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5\r\n" +
-                           std::to_string(child.Pid()) + "," +
-                           std::to_string(GetCurrentProcessId()) + ",kvt_guarded_child.exe," +
-                           child.Path() +
-                           ",Child process with a version resource,3.1.4.1592,"
-                           "Halvorsk Test Systems Ltd.," +
-                           std::to_string(data.nFileSizeLow) + ",";
+  const std::string head =
+      "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5,SHA256,Signature,Signer\r\n" +
+      std::to_string(child.Pid()) + "," + std::to_string(GetCurrentProcessId()) +
+      ",kvt_guarded_child.exe," + child.Path() +
+      ",Child process with a version resource,3.1.4.1592,"
+      "Halvorsk Test Systems Ltd.," +
+      std::to_string(data.nFileSizeLow) + ",";
   ASSERT_EQ(run.Out.substr(0, head.size()), head);
-  EXPECT_EQ(run.Out.size(), head.size() + 32 + 2) << run.Out;
-  // md5sum reads the file on the Linux side.
+  // The signature, too, is read from the file the path names.
+  EXPECT_EQ(run.Out.substr(head.size() + 32 + 1 + 64), ",Unsigned,\r\n") << run.Out;
+  // md5sum and sha256sum read the file on the Linux side.
   WriteBesideThePrograms("forms_guarded.md5",
                          run.Out.substr(head.size(), 32) + "  kvt_guarded_child.exe\n");
+  WriteBesideThePrograms("forms_guarded.sha256",
+                         run.Out.substr(head.size() + 33, 64) + "  kvt_guarded_child.exe\n");
 }
 
 TEST(LeastRights, TheModulesOfAGuardedChildAreSaidToBeDenied) {

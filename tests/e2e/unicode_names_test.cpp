@@ -101,8 +101,9 @@ TEST_F(UnicodeNames, CsvAndXmlGiveThePathSizeDigestAndVersionStrings) {
   const auto rows = CsvRows(csv.Out);
   ASSERT_EQ(rows.size(), 1u) << csv.Out;
   ASSERT_EQ(rows[0].substr(0, row.size()), row);
-  const std::string digest = rows[0].substr(row.size());
-  ASSERT_EQ(digest.size(), 32u) << rows[0];
+  const std::string digests = rows[0].substr(row.size());
+  ASSERT_EQ(digests.size(), 32u + 1 + 64) << rows[0];
+  const std::string digest = digests.substr(0, 32);
   // The copy has the versioned child's bytes; md5sum reads the original.
   WriteBesideThePrograms("forms_unicode.md5", digest + "  kvt_versioned_child.exe\n");
 
@@ -111,7 +112,8 @@ TEST_F(UnicodeNames, CsvAndXmlGiveThePathSizeDigestAndVersionStrings) {
   const std::string attributes = "Filename=\"" + kFolder + kExeName +
                                  "\" FileDescription=\"Child process with a version resource\" "
                                  "FileVersion=\"3.1.4.1592\" FileCompany=\"Halvorsk Test Systems "
-                                 "Ltd.\" Filesize=\"" + size + "\" MD5=\"" + digest + "\"";
+                                 "Ltd.\" Filesize=\"" + size + "\" MD5=\"" + digest +
+                                 "\" SHA256=\"" + digests.substr(33) + "\"";
   EXPECT_NE(xml.Out.find(attributes), std::string::npos) << xml.Out;
 }
 

@@ -58,6 +58,22 @@ TEST(Wow64, TheThirtyTwoBitProgramReadsTheFileThePathNames) {
   EXPECT_EQ(run.Out, std::string(kBanner) + "Processes:\r\n" + kProcessHeader + line);
 }
 
+// The signed 64-bit child under the system folder's name, the unsigned 32-bit
+// child of the same name in the folder of the 32-bit system.
+TEST(Wow64, TheThirtyTwoBitProgramChecksTheSignatureOfTheFileThePathNames) {
+  const std::string name = "kvt_wowsig_" + std::to_string(GetCurrentProcessId()) + ".exe";
+  const std::string system = WindowsFolder("system32");
+  const TPlacedFile wide(ExeDirectory() + "kvt_signed_child.exe", system + name);
+  const TPlacedFile narrow(kWin32Bin + "kvt_test_child.exe", WindowsFolder("syswow64") + name);
+  const TChildProcess child(system + name);
+  const TRunResult run = RunProgramFile(kWin32Bin + "kvtProc.exe", "/verify " + name);
+  char line[512];
+  std::snprintf(line, sizeof line, "%4lu  %-25.25s  %-25.25s  %-25.25s  %s\r\n", child.Pid(),
+                name.c_str(), "Signed", "kvtProc Test Signer", system.c_str());
+  EXPECT_EQ(run.ExitCode, 0u);
+  EXPECT_EQ(run.Out, std::string(kBanner) + "Signatures:\r\n" + kSignatureHeader + line);
+}
+
 TEST(Wow64, TheThirtyTwoBitProgramHandsOnToTheOneBesideIt) {
   const TPlacedFile beside(kWin32Bin + "kvtProc.exe", ExeDirectory() + "kvtProc.exe");
   const TChildProcess child;

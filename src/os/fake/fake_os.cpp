@@ -128,6 +128,14 @@ bool FakeOs::IsBound(TOptionalEntry entry) {
       return ProcessStatusAvailable && EnumProcessModulesExBound;
     case TOptionalEntry::Wow64FsRedirection:
       return Wow64RedirectionBound;
+    case TOptionalEntry::WinVerifyTrust:
+      return WinVerifyTrustBound;
+    case TOptionalEntry::CertGetNameStringW:
+      return CertGetNameStringBound;
+    case TOptionalEntry::CatalogAdmin:
+      return CatalogAdminBound;
+    case TOptionalEntry::CatalogAdmin2:
+      return CatalogAdminBound && CatalogAdmin2Bound;
     case TOptionalEntry::QueryFullProcessImageNameW:
       return FullImageNameBound;
   }

@@ -106,6 +106,36 @@ struct TFakeHandle {
   bool Stalls = false;
 };
 
+// How the trust functions answer for one file. A catalog lists the file's
+// content: another file with the same bytes is its member too.
+struct TFakeSignature {
+  // WinVerifyTrust on the file itself: 0 where its embedded signature verifies.
+  int32_t Embedded = kTrustENoSignature;
+  // The catalog that lists the file (empty: none), and its verification.
+  std::string Catalog;
+  int32_t CatalogResult = 0;
+  bool CatalogSha1Only = false;  // listed by its SHA-1 hash alone, as old catalogs are
+  // The leaf certificate of whichever signature is checked; its simple
+  // display name is the common name, else the organisation.
+  std::string CommonName;
+  std::string Organisation;
+};
+
+// One verification that WinVerifyTrust was asked for, as it was asked.
+struct TFakeTrustCall {
+  uint32_t UnionChoice = 0;
+  uint32_t UIChoice = 0;
+  uint32_t RevocationChecks = 0;
+  uint32_t ProvFlags = 0;
+  std::string FilePath;     // of the file or the catalog member
+  std::string OpenedFile;   // the file its handle was opened on, as File() names it
+  std::string CatalogFilePath;
+  std::string MemberTag;
+  uint32_t HashLength = 0;
+  bool WithCatAdmin = false;
+  bool RedirectionOff = false;  // the thread's redirection at the call
+};
+
 class FakeOs : public Os {
  public:
   FakeOs();
@@ -194,6 +224,16 @@ class FakeOs : public Os {
   // in the kernel's order, each with its TypeIndex field; empty: it fails.
   std::vector<std::pair<uint8_t, std::u16string>> AllObjectTypes;
 
+  // Signatures: the script by path (the rules of File()), the groups of
+  // entry points, the verifications asked for, and the trust objects (states,
+  // certificates, catalog contexts) not released yet.
+  TFakeSignature& Signature(const std::string& path) { return signatures_[FileKey(path, false)]; }
+  bool WinVerifyTrustBound = true;
+  bool CertGetNameStringBound = true;
+  bool CatalogAdminBound = true;
+  bool CatalogAdmin2Bound = true;
+  std::vector<TFakeTrustCall> TrustCalls;
+  size_t OpenTrustObjectCount() const { return trustObjects_.size(); }
   // Least rights and the debug privilege. QueryFullProcessImageNameW answers
   // a process's FullImagePath, or its ModulePath, to a handle opened for
   // either query right. The program's token holds SeDebugPrivilege when
@@ -318,6 +358,27 @@ class FakeOs : public Os {
                                   uint32_t timeoutMs) override;
   void CloseWorkerThread(OsWorker worker) override;
 
+  int32_t WinVerifyTrust(OsHandle window, TWinTrustData* data) override;
+  OsHandle WTHelperProvDataFromStateData(OsHandle stateData) override;
+  bool WTHelperGetProvSignerFromChain(OsHandle provData, uint32_t signerIndex, bool counterSigner,
+                                      uint32_t counterSignerIndex,
+                                      TProviderSigner* signer) override;
+  uint32_t CertGetNameStringW(OsHandle certificate, uint32_t type, uint32_t flags,
+                              const char* typePara, char* name, uint32_t size) override;
+  bool CryptCATAdminAcquireContext(OsHandle* catAdmin) override;
+  bool CryptCATAdminAcquireContext2(OsHandle* catAdmin, const char* hashAlgorithm) override;
+  bool CryptCATAdminCalcHashFromFileHandle(OsHandle file, uint32_t* hashLength,
+                                           uint8_t* hash) override;
+  bool CryptCATAdminCalcHashFromFileHandle2(OsHandle catAdmin, OsHandle file,
+                                            uint32_t* hashLength, uint8_t* hash) override;
+  OsHandle CryptCATAdminEnumCatalogFromHash(OsHandle catAdmin, const uint8_t* hash,
+                                            uint32_t hashLength,
+                                            OsHandle* previousCatInfo) override;
+  bool CryptCATCatalogInfoFromContext(OsHandle catInfo, char* catalogFile,
+                                      uint32_t size) override;
+  bool CryptCATAdminReleaseCatalogContext(OsHandle catAdmin, OsHandle catInfo) override;
+  bool CryptCATAdminReleaseContext(OsHandle catAdmin) override;
+
   bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
                                   uint32_t* size) override;
   bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) override;
@@ -327,6 +388,26 @@ class FakeOs : public Os {
   uint32_t GetLastError() override { return lastError_; }
 
  private:
+  // Signatures: a verification's state (with its certificate), a
+  // certificate, a catalog administrator context or a catalog it found.
+  struct TTrustObject {
+    enum Kind { State, Certificate, CatalogAdmin, CatalogInfo } Type = State;
+    std::string CommonName;    // a state's or certificate's signer
+    std::string Organisation;
+    OsHandle Leaf = 0;         // a state's certificate; 0 when it holds no signer
+    bool Sha256 = false;       // a catalog administrator's algorithm
+    std::string Catalog;       // a found catalog's path
+  };
+  std::map<std::string, TFakeSignature> signatures_;  // by FileKey
+  std::map<OsHandle, TTrustObject> trustObjects_;
+  OsHandle nextTrustObject_ = 0x7000;
+  OsHandle NewTrustObject(TTrustObject object);
+  TTrustObject* FindTrustObject(OsHandle handle, TTrustObject::Kind kind);
+  // The hash a catalog administrator makes of an opened file: SHA-256, or
+  // for SHA-1 the first 20 bytes of it (enough to tell files apart here).
+  bool CatalogHash(OsHandle file, bool sha256, uint32_t* hashLength, uint8_t* hash);
+  std::string OpenedFileKey(OsHandle file);
+
   struct THandle {
     enum Kind { Process, Snapshot, File, Object, Started, Token } Type = Process;
     uint32_t ProcessId = 0;

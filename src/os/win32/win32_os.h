@@ -5,9 +5,10 @@ namespace kvt {
 
 // The real system. Optional entry points are bound by name: the process-status
 // library on first use (and again on the next use while loading fails),
-// toolhelp from kernel32 and the shell's folder calls on first use, GetProcessImageFileNameW, the WOW64
-// calls and QueryFullProcessImageNameW of kernel32 and the native entry points
-// of the already loaded ntdll.dll when the object is created at start-up.
+// toolhelp from kernel32, the shell's folder calls and the trust functions on
+// first use, GetProcessImageFileNameW, the WOW64 calls and
+// QueryFullProcessImageNameW of kernel32 and the native entry points of the
+// already loaded ntdll.dll when the object is created at start-up.
 class Win32Os : public Os {
  public:
   Win32Os();
@@ -100,6 +101,27 @@ class Win32Os : public Os {
                                   uint32_t timeoutMs) override;
   void CloseWorkerThread(OsWorker worker) override;
 
+  int32_t WinVerifyTrust(OsHandle window, TWinTrustData* data) override;
+  OsHandle WTHelperProvDataFromStateData(OsHandle stateData) override;
+  bool WTHelperGetProvSignerFromChain(OsHandle provData, uint32_t signerIndex, bool counterSigner,
+                                      uint32_t counterSignerIndex,
+                                      TProviderSigner* signer) override;
+  uint32_t CertGetNameStringW(OsHandle certificate, uint32_t type, uint32_t flags,
+                              const char* typePara, char* name, uint32_t size) override;
+  bool CryptCATAdminAcquireContext(OsHandle* catAdmin) override;
+  bool CryptCATAdminAcquireContext2(OsHandle* catAdmin, const char* hashAlgorithm) override;
+  bool CryptCATAdminCalcHashFromFileHandle(OsHandle file, uint32_t* hashLength,
+                                           uint8_t* hash) override;
+  bool CryptCATAdminCalcHashFromFileHandle2(OsHandle catAdmin, OsHandle file,
+                                            uint32_t* hashLength, uint8_t* hash) override;
+  OsHandle CryptCATAdminEnumCatalogFromHash(OsHandle catAdmin, const uint8_t* hash,
+                                            uint32_t hashLength,
+                                            OsHandle* previousCatInfo) override;
+  bool CryptCATCatalogInfoFromContext(OsHandle catInfo, char* catalogFile,
+                                      uint32_t size) override;
+  bool CryptCATAdminReleaseCatalogContext(OsHandle catAdmin, OsHandle catInfo) override;
+  bool CryptCATAdminReleaseContext(OsHandle catAdmin) override;
+
   bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
                                   uint32_t* size) override;
   bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) override;
@@ -109,6 +131,23 @@ class Win32Os : public Os {
   uint32_t GetLastError() override;
 
  private:
+  // Signatures: wintrust.dll and crypt32.dll, loaded and bound on first use,
+  // once; each entry stays null where the system lacks it.
+  void BindTrust();
+  bool trustBindTried_ = false;
+  void* winVerifyTrust_ = nullptr;
+  void* wtHelperProvDataFromStateData_ = nullptr;
+  void* wtHelperGetProvSignerFromChain_ = nullptr;
+  void* certGetNameStringW_ = nullptr;
+  void* catAdminAcquireContext_ = nullptr;
+  void* catAdminCalcHashFromFileHandle_ = nullptr;
+  void* catAdminEnumCatalogFromHash_ = nullptr;
+  void* catCatalogInfoFromContext_ = nullptr;
+  void* catAdminReleaseCatalogContext_ = nullptr;
+  void* catAdminReleaseContext_ = nullptr;
+  void* catAdminAcquireContext2_ = nullptr;
+  void* catAdminCalcHashFromFileHandle2_ = nullptr;
+
   bool BindProcessStatus();
   bool BindToolhelp();
   bool BindShell();

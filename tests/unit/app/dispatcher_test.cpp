@@ -81,7 +81,9 @@ TEST_F(DispatcherTest, ExecutablesAreHashedOnlyForTheForms) {
   EXPECT_EQ(Run("kvtProc.exe /csv /list"), 0);
   EXPECT_EQ(os.BytesRead, 3000u + 5000u);
   // Both processes of the one executable show its digest.
-  const std::string explorerDigest = ",11EF726BB87C4BCAE0EBF7E6411C9C43\r\n";
+  const std::string explorerDigest =
+      ",11EF726BB87C4BCAE0EBF7E6411C9C43,"
+      "138988658AC3CE47C78CEEF9C9FA534360FCB5ECC798E5E36D5D976D9BA9A164\r\n";
   const size_t first = os.StdOut.find(explorerDigest);
   ASSERT_NE(first, std::string::npos) << os.StdOut;
   EXPECT_NE(os.StdOut.find(explorerDigest, first + 1), std::string::npos) << os.StdOut;

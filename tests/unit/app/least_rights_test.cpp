@@ -9,6 +9,7 @@
 #include "expected_texts.h"
 #include "fake_processes.h"
 #include "support/md5.h"
+#include "support/sha256.h"
 #include "support/text.h"
 #include "version_resource_builder.h"
 
@@ -54,11 +55,16 @@ TEST_F(LeastRightsTest, AGuardedProcessListsWithTheFactsOfItsFile) {
   const std::string& bytes = os.File(kGuardedPath).Bytes;
   TMD5 md5;
   md5.Update(bytes.data(), bytes.size());
-  EXPECT_EQ(Run("/csv /list 700"),
-            "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5\r\n"
+  TSHA256 sha256;
+  sha256.Update(bytes.data(), bytes.size());
+  os.Signature(kGuardedPath).Embedded = 0;
+  os.Signature(kGuardedPath).CommonName = "Example Systems Signing";
+  EXPECT_EQ(Run("/csv /verify 700"),
+            "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5,SHA256,Signature,Signer\r\n"
             "700,612,guarded.exe," + kGuardedPath + ",Guarded service,2.7,Example Systems," +
                 std::to_string(bytes.size()) + "," + AsciiUpperCase(DigestToHex(md5.Final())) +
-                "\r\n");
+                "," + AsciiUpperCase(DigestToHex(sha256.Final())) +
+                ",Signed,Example Systems Signing\r\n");
 }
 
 TEST_F(LeastRightsTest, ModulesThatCannotBeReadAreSaidToBeDenied) {

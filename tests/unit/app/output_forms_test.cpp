@@ -40,14 +40,15 @@ class OutputFormsTest : public ::testing::Test {
   std::string explorerSize;
 };
 
-const std::string kProcessTitles = "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5\r\n";
+const std::string kProcessTitles =
+    "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5,SHA256\r\n";
 
 TEST_F(OutputFormsTest, CsvTablesInTheFixedOrderAndNothingElse) {
   // The form switch counts for no position: 612 is still parameter 2.
   EXPECT_EQ(Run("kvtProc.exe /csv /handles 612 /modules /list"),
             kProcessTitles +
                 "612,500,explorer.exe,C:\\Windows\\explorer.exe,\"Shell, \"\"Desktop\"\"\","
-                "\" 6.0 \",\"Example\r\nSystems\"," + explorerSize + ",n/a\r\n"
+                "\" 6.0 \",\"Example\r\nSystems\"," + explorerSize + ",n/a,n/a\r\n"
                 "\r\n"
                 "PID,MID,Filename,Address,Size,Path\r\n"
                 "612,2,explorer.exe,00400000,000FF000,C:\\Windows\\explorer.exe\r\n"
@@ -60,12 +61,13 @@ TEST_F(OutputFormsTest, CsvTablesInTheFixedOrderAndNothingElse) {
 
 TEST_F(OutputFormsTest, CsvListInUtf8WithSizeAndDigestWhereKnown) {
   const std::string services =
-      "500,4,services.exe,C:\\Windows\\system32\\services.exe,,,,,\r\n";  // no such file
+      "500,4,services.exe,C:\\Windows\\system32\\services.exe,,,,,,\r\n";  // no such file
   const std::string all = Run("kvtProc.exe /list -CSV");  // otherwise a selector matching nothing
   EXPECT_EQ(all.substr(0, kProcessTitles.size() + services.size()), kProcessTitles + services);
   EXPECT_EQ(all.substr(all.find("\r\n700,")),
             "\r\n700,612,k\xE2\x82\xACnig.exe,C:\\Apps\\k\xE2\x82\xACnig.exe,,,,3,"
-            "900150983CD24FB0D6963F7D28E17F72\r\n");
+            "900150983CD24FB0D6963F7D28E17F72,"
+            "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD\r\n");
   EXPECT_EQ(Run("kvtProc.exe /csv /list s*"), kProcessTitles + services);
   EXPECT_EQ(Run("kvtProc.exe /csv"), "");
 }
@@ -78,7 +80,7 @@ TEST_F(OutputFormsTest, XmlDocumentWithModulesAndHandlesBelowEachProcess) {
       "  <TqxProcessList>\r\n"
       "    <TqxProcessItem ProcessID=\"612\" ParentID=\"500\" Filename=\"C:\\Windows\\explorer.exe\" "
       "FileDescription=\"Shell, &quot;Desktop&quot;\" FileVersion=\" 6.0 \" "
-      "FileCompany=\"Example&#13;&#10;Systems\" Filesize=\"" + explorerSize + "\" MD5=\"n/a\">\r\n"
+      "FileCompany=\"Example&#13;&#10;Systems\" Filesize=\"" + explorerSize + "\" MD5=\"n/a\" SHA256=\"n/a\">\r\n"
       "      <TqxModuleList>\r\n"
       "        <TqxModuleItem ProcessID=\"612\" ModuleID=\"2\" ModuleBaseAddr=\"00400000\" "
       "ModuleBaseSize=\"000FF000\" Filename=\"C:\\Windows\\explorer.exe\" />\r\n"

@@ -110,8 +110,8 @@ TEST(ProcessExport, LogLinesAndListEntriesOfProcesses) {
   TqxProcessList list(context);
   list.Refresh();
   list.Items(2).SetFilesize(2048);
-  list.Items(2).SetFileMD5("0123456789ABCDEF0123456789ABCDEF");
-  list.Items(1).SetFileMD5(TSystemLogItem::kEmptyInputDigest);
+  list.Items(2).SetMD5("0123456789ABCDEF0123456789ABCDEF");
+  list.Items(1).SetMD5(TSystemLogItem::kEmptyInputDigest);
   list.Items(1).Legit = llsGood;
   TStringList lines;
   list.AddLogLines(lines, true, false);

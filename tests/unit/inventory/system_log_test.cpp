@@ -90,7 +90,7 @@ TEST_F(RecordFactsTest, DigestOnceInUpperCaseAndSizeFrozenOnceItIsStored) {
   os.File("C:\\app.exe").Bytes = "abcd";
   EXPECT_EQ(item.Filesize(), 4);  // no digest yet: asked again
   EXPECT_EQ(item.MD5(), "E2FC714C4727EE9395F324CD2E7F331F");
-  EXPECT_EQ(item.MD5(), "E2FC714C4727EE9395F324CD2E7F331F");
+  EXPECT_EQ(item.SHA256(), "88D4266FD4E6338D13B845FCF289579D209C897823B9217DA3E161936F031589");
   EXPECT_EQ(os.CallCount("ReadFile"), 1u);
   os.File("C:\\app.exe").Bytes = "abcde";
   EXPECT_EQ(item.Filesize(), 4);
@@ -105,8 +105,11 @@ TEST_F(RecordFactsTest, NothingIsTouchedOffTheReadyVolumes) {
     TSystemLogItem& item = NewItem(context, name);
     EXPECT_EQ(item.Filesize(), 0) << name;
     EXPECT_EQ(item.MD5(), TSystemLogItem::kEmptyInputDigest) << name;
+    EXPECT_EQ(item.SHA256(), TSystemLogItem::kEmptyInputSHA256) << name;
+    EXPECT_EQ(item.Signature().StatusText(), "n/a") << name;
   }
   EXPECT_EQ(os.CallCount("CreateFileW"), 0u);
+  EXPECT_EQ(os.CallCount("WinVerifyTrust"), 0u);
   EXPECT_EQ(os.CallCount("GetFileAttributesW"), 0u);
 }
 

@@ -34,8 +34,8 @@ TEST(ExportForms, EveryProcessAttributeSurvivesSavingAndLoading) {
   explorer.FileVersion = " 6.0 ";
   explorer.FileCompany = "Example & <Systems>";
   explorer.SetFilesize(5000000000);
-  explorer.SetFileMD5("0123456789ABCDEF0123456789ABCDEF");
-  processes.Items(1).SetFileMD5(TSystemLogItem::kDigestFailure);
+  explorer.SetMD5("0123456789ABCDEF0123456789ABCDEF");
+  processes.Items(1).SetMD5(TSystemLogItem::kDigestFailure);
 
   const std::string text = SavedText(processes);
   TqxProcessList loaded(context);

@@ -85,6 +85,21 @@ TEST_F(FullInformationTest, UnderWow64TheFileThePathNamesIsRead) {
   }
 }
 
+// The digests come with the process's normalised name, from one read of the
+// file, and are kept in one place: a second read costs nothing.
+TEST_F(FullInformationTest, BothDigestsOfTheNormalisedNameFromOneRead) {
+  os.File("C:\\WINDOWS\\system32\\smss.exe").Bytes = "abc";
+  TProcessContext context(os);
+  TqxProcessList list(context);
+  TqxProcessItem& item = Item(list, "\\SystemRoot\\System32\\smss.exe");
+  EXPECT_EQ(item.FileMD5(), "900150983CD24FB0D6963F7D28E17F72");
+  EXPECT_EQ(item.FileSHA256(), "BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
+  EXPECT_EQ(item.MD5(), item.FileMD5());
+  EXPECT_EQ(os.BytesRead, 3u);
+  EXPECT_EQ(os.CallCount("CreateFileW"), 1u);
+  EXPECT_EQ(context.FileDigestCache.Count(), 1);
+}
+
 TEST_F(FullInformationTest, EmptyInputDigestIsNoDigest) {
   os.File("C:\\empty.exe").Bytes = "";
   TProcessContext context(os);
@@ -92,10 +107,11 @@ TEST_F(FullInformationTest, EmptyInputDigestIsNoDigest) {
   TqxProcessItem& empty = Item(list, "C:\\empty.exe");
   TqxProcessItem& system = Item(list, "[System]");
   TqxProcessItem& preset = Item(list, "C:\\empty.exe");
-  preset.SetFileMD5("D41D8CD98F00B204E9800998ECF8427E");  // emptied on every call
+  preset.SetMD5("D41D8CD98F00B204E9800998ECF8427E");  // emptied on every call
   list.ReadFullInformation();
   for (TqxProcessItem* item : {&empty, &system, &preset}) {
     EXPECT_EQ(item->FileMD5(), "");
+    EXPECT_EQ(item->FileSHA256(), "");
     EXPECT_EQ(item->StoredFilesize(), 0);
     EXPECT_EQ(item->FileHint, "");
     TStringList lines;
@@ -164,6 +180,7 @@ TEST_F(FullInformationTest, AnUnreadableExecutableDoesNotStopTheOthers) {
   TqxProcessItem& good = Item(list, "C:\\good.exe");
   list.ReadFullInformation();
   EXPECT_EQ(bad.FileMD5(), "n/a");
+  EXPECT_EQ(bad.FileSHA256(), "n/a");
   EXPECT_EQ(bad.StoredFilesize(), 100);
   EXPECT_EQ(good.FileMD5(), "900150983CD24FB0D6963F7D28E17F72");
 }

@@ -309,9 +309,9 @@ TEST_F(ProcessListTest, LogLinesAndLoadingThemBack) {
   TStringList lines;
   item.AddLogLines(lines);
   item.SetFilesize(5000000000LL);
-  item.SetFileMD5("D41D8CD98F00B204E9800998ECF8427E");
+  item.SetMD5("D41D8CD98F00B204E9800998ECF8427E");
   item.AddLogLines(lines);
-  item.SetFileMD5("0123456789ABCDEF0123456789ABCDEF");
+  item.SetMD5("0123456789ABCDEF0123456789ABCDEF");
   item.AddLogLines(lines);
   ASSERT_EQ(lines.Count(), 6);
   EXPECT_EQ(lines[0], "PID:   42 (   7) C:\\x (y).exe");
