@@ -2,6 +2,8 @@
 
 #include <exception>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/commands.h"
@@ -29,11 +31,25 @@ void SelectProcesses(TqxProcessList& list, const TSelector& selector) {
     list.SelectByFilename(selector.Text);
 }
 
-// A machine-readable run never terminates anything by surprise, and writes one form.
-std::string FormSwitchConflict(bool csv, bool xml, bool kill) {
-  if (kill && (csv || xml))
-    return "/kill cannot be combined with /csv or /xml; nothing was terminated.";
-  if (csv && xml) return "/csv and /xml cannot be combined; give one of them.";
+// The machine-readable forms, each by its switch.
+using TFormWriter = void (*)(TqxProcessList&, const TFormTables&, TConsoleOutput&);
+struct TFormSwitch {
+  const char* Name;
+  TFormWriter Write;
+};
+constexpr TFormSwitch kFormSwitches[] = {
+    {"csv", WriteCsvTables},
+    {"xml", WriteXmlDocument},
+    {"json", WriteJsonDocument},
+};
+
+// A machine-readable run never terminates anything by surprise, and writes
+// one form. Given: the names of the form switches on the command line.
+std::string FormSwitchConflict(const std::vector<std::string>& given, bool kill) {
+  if (kill && !given.empty())
+    return "/kill cannot be combined with /csv, /xml or /json; nothing was terminated.";
+  if (given.size() > 1)
+    return "/" + given[0] + " and /" + given[1] + " cannot be combined; give one of them.";
   return std::string();
 }
 
@@ -61,9 +77,14 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   TCommandLine commandLine(os, os.GetCommandLineW());
   // The form switches count for no position: they leave the parameters
   // before anything reads them.
-  const bool csv = commandLine.TakeSwitch("csv");
-  const bool xml = commandLine.TakeSwitch("xml");
-  const std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
+  TFormWriter writeForm = nullptr;
+  std::vector<std::string> given;
+  for (const TFormSwitch& formSwitch : kFormSwitches) {
+    if (!commandLine.TakeSwitch(formSwitch.Name)) continue;
+    writeForm = formSwitch.Write;
+    given.push_back(formSwitch.Name);
+  }
+  const std::string conflict = FormSwitchConflict(given, commandLine.HasSwitch("kill"));
   if (!conflict.empty()) {
     const std::string line = conflict + "\r\n";
     os.WriteStdErr(line.data(), line.size());
@@ -73,7 +94,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   tables.Processes = commandLine.HasSwitch("list");
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
-  const bool text = !csv && !xml;
+  const bool text = writeForm == nullptr;
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
@@ -94,12 +115,10 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);
 
-  if (csv)
-    WriteCsvTables(list, tables, out);
-  else if (xml)
-    WriteXmlDocument(list, tables, out);
-  else
+  if (text)
     RunTextCommands(os, commandLine, list, selector, out);
+  else
+    writeForm(list, tables, out);
   if (!text) WriteFormDenials(os, list, tables);
   out.Flush();
   return 0;

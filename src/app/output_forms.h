@@ -6,6 +6,7 @@ namespace kvt {
 class Os;
 class TConsoleOutput;
 class TqxProcessList;
+class TXmlDocument;
 
 // The commands whose tables a form writes.
 struct TFormTables {
@@ -22,7 +23,13 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
 // One document with an element per selected process, holding its modules and
 // its handles when asked for; nothing when no table is.
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
-// After either form: one line on standard error for each selected process
+// The same content as one JSON document (RFC 8259): the lists as arrays, each
+// item as an object of its facts and its lists, decimal facts as numbers.
+void WriteJsonDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
+// The document both write: an element per selected process, its modules and
+// its handles inside it when asked for.
+void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document);
+// After any form: one line on standard error for each selected process
 // whose modules, or whose handles' names, a table asked for but could not
 // read for want of rights; standard output keeps the document alone.
 void WriteFormDenials(Os& os, const TqxProcessList& list, const TFormTables& tables);

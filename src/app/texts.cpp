@@ -9,7 +9,7 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[10] = {
+const char* const kUsageLines[11] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
@@ -19,6 +19,7 @@ const char* const kUsageLines[10] = {
     "  /handles <pid or filename>  Lists all handles of the specified process",
     "  /csv                        Writes the tables as comma-separated values",
     "  /xml                        Writes the tables as one XML document",
+    "  /json                       Writes the tables as one JSON document",
     "",
 };
 

@@ -4,9 +4,7 @@
 
 namespace kvt {
 
-void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
-  if (!tables.Any()) return;
-  TXmlDocument document;
+void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
   const TXmlElement processes = list.XmlClassElement(document);
   // One read of the system table serves every selected process.
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
@@ -18,6 +16,12 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
     }
     if (tables.Handles) SaveHandleListToXml(item->HandleList, element);
   }
+}
+
+void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
+  if (!tables.Any()) return;
+  TXmlDocument document;
+  SaveFormDocument(list, tables, document);
   // Line by line, so that every line ends as the console output's lines do;
   // the writer gives line breaks inside attribute values as references.
   const std::string text = document.SaveToText();

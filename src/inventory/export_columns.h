@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "inventory/column_keys.h"
 #include "inventory/xml_document.h"
 
 namespace kvt {
@@ -18,6 +19,9 @@ struct TExportColumn {
   std::function<std::string(TItem&)> Value;
   // Restores the value from its XML attribute's text; null: not restored.
   std::function<void(TItem&, const std::string&)> Load;
+  // Decimal: a number where the form can tell one from text (JSON), empty
+  // when unknown. Hexadecimal values stay text, as the other forms show them.
+  TColumnKind Kind = TColumnKind::Text;
 };
 
 template <typename TItem>
@@ -39,8 +43,13 @@ std::vector<std::string> ExportValues(const TExportColumns<TItem>& columns, TIte
 
 template <typename TItem>
 void SaveXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element) {
-  for (const auto& column : columns)
-    if (column.XmlName) element.SetAttribute(column.XmlName, column.Value(item));
+  for (const auto& column : columns) {
+    if (!column.XmlName) continue;
+    if (column.Kind == TColumnKind::Decimal)
+      element.SetNumberAttribute(column.XmlName, column.Value(item));
+    else
+      element.SetAttribute(column.XmlName, column.Value(item));
+  }
 }
 
 // An attribute the element lacks leaves its field as it is.

@@ -10,6 +10,7 @@ namespace kvt {
 namespace {
 
 constexpr const char* kHandleListTag = "TqxHandleList";
+constexpr TColumnKind kNumber = TColumnKind::Decimal;
 
 // A text that is no such number leaves Field as it is.
 template <typename TNumber>
@@ -44,9 +45,9 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
   using P = TqxProcessItem;
   static const TExportColumns<P> kColumns = {
       {"PID", "ProcessID", [](P& p) { return Decimal(p.ProcessID); },
-       [](P& p, const std::string& t) { LoadNumber(t, p.ProcessID); }},
+       [](P& p, const std::string& t) { LoadNumber(t, p.ProcessID); }, kNumber},
       {"PPID", "ParentID", [](P& p) { return Decimal(p.ParentID); },
-       [](P& p, const std::string& t) { LoadNumber(t, p.ParentID); }},
+       [](P& p, const std::string& t) { LoadNumber(t, p.ParentID); }, kNumber},
       {"Filename", nullptr, [](P& p) { return p.FilenameOnly(); }, nullptr},
       {"Path", "Filename", [](P& p) { return p.CompleteFilename(); },
        [](P& p, const std::string& t) { p.Filename = t; }},
@@ -56,7 +57,7 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
        [](P& p, const std::string& t) { p.FileVersion = t; }},
       {"Company", "FileCompany", [](P& p) { return p.FileCompany; },
        [](P& p, const std::string& t) { p.FileCompany = t; }},
-      {"Size", "Filesize", SizeText, LoadSize},
+      {"Size", "Filesize", SizeText, LoadSize, kNumber},
       {"MD5", "MD5", [](P& p) { return p.FileMD5(); },
        [](P& p, const std::string& t) { p.SetFileMD5(t); }},
   };
@@ -66,8 +67,8 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
 const TExportColumns<TqxModuleItem>& ModuleExportColumns() {
   using M = TqxModuleItem;
   static const TExportColumns<M> kColumns = {
-      {"PID", "ProcessID", [](M& m) { return Decimal(OwnerProcessID(m)); }, nullptr},
-      {"MID", "ModuleID", [](M& m) { return Decimal(m.ModuleID); }, nullptr},
+      {"PID", "ProcessID", [](M& m) { return Decimal(OwnerProcessID(m)); }, nullptr, kNumber},
+      {"MID", "ModuleID", [](M& m) { return Decimal(m.ModuleID); }, nullptr, kNumber},
       {"Filename", nullptr, [](M& m) { return m.FilenamePart(); }, nullptr},
       {"Address", "ModuleBaseAddr", [](M& m) { return HexDigits(m.ModuleBaseAddr); }, nullptr},
       {"Size", "ModuleBaseSize", [](M& m) { return HexDigits(m.ModuleBaseSize); }, nullptr},
@@ -79,13 +80,14 @@ const TExportColumns<TqxModuleItem>& ModuleExportColumns() {
 const TExportColumns<TqxHandleItem>& HandleExportColumns() {
   using H = TqxHandleItem;
   static const TExportColumns<H> kColumns = {
-      {"PID", "ProcessID", [](H& h) { return Decimal(h.ProcessID); }, nullptr},
+      {"PID", "ProcessID", [](H& h) { return Decimal(h.ProcessID); }, nullptr, kNumber},
       {"Handle", "Handle", [](H& h) { return HexDigits(h.Handle); }, nullptr},
-      {"Type", "ObjectTypeNumber", [](H& h) { return Decimal(h.ObjectTypeNumber); }, nullptr},
+      {"Type", "ObjectTypeNumber", [](H& h) { return Decimal(h.ObjectTypeNumber); }, nullptr,
+       kNumber},
       {"TypeName", "ObjectTypeName", [](H& h) { return h.ObjectTypeText(); }, nullptr},
       {"Name", "Name", [](H& h) { return h.Name; }, nullptr},
       {"Access", "GrantedAccess", [](H& h) { return HexDigits(h.GrantedAccess); }, nullptr},
-      {"Flags", "Flags", [](H& h) { return Decimal(h.Flags); }, nullptr},
+      {"Flags", "Flags", [](H& h) { return Decimal(h.Flags); }, nullptr, kNumber},
   };
   return kColumns;
 }

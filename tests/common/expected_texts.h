@@ -19,6 +19,7 @@ constexpr const char* kUsage =
     "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
     "  /csv                        Writes the tables as comma-separated values\r\n"
     "  /xml                        Writes the tables as one XML document\r\n"
+    "  /json                       Writes the tables as one JSON document\r\n"
     "\r\n";
 
 constexpr const char* kLicense =

@@ -204,14 +204,16 @@ TEST_F(DispatcherTest, BadRegularExpressionEndsTheRunWithAReport) {
 }
 
 TEST_F(DispatcherTest, FormsRefuseKillAndEachOtherBeforeAnythingIsDone) {
-  const char* kKill = "/kill cannot be combined with /csv or /xml; nothing was terminated.\r\n";
+  const char* kKill = "/kill cannot be combined with /csv, /xml or /json; nothing was terminated.\r\n";
   const struct {
     const char* Line;
     const char* Message;
   } kCases[] = {
       {"kvtProc.exe /csv /kill 612", kKill},
       {"kvtProc.exe /kill 612 -XML", kKill},
+      {"kvtProc.exe /json /kill 612", kKill},
       {"kvtProc.exe /CSV /xml /list", "/csv and /xml cannot be combined; give one of them.\r\n"},
+      {"kvtProc.exe /list /JSON /xml", "/xml and /json cannot be combined; give one of them.\r\n"},
   };
   for (const auto& c : kCases) {
     os.Calls.clear();
