@@ -1,45 +1,18 @@
 #include "native/handle_enumerator.h"
 
 #include <exception>
-#include <new>
 #include <vector>
 
 #include "native/object_names.h"
 #include "native/object_types.h"
+#include "native/system_information.h"
 #include "support/errors.h"
 #include "support/version_record.h"
 
 namespace kvt {
 namespace {
 
-constexpr uint32_t kFirstTableSize = 4096;
-// The table grows while it is read on a busy system, so each retry asks for
-// a quarter more than the kernel last reported. At most this many reads; a
-// table larger than the cap is not believed.
-constexpr int kMaxTableReads = 8;
-constexpr uint32_t kMaxTableSize = 64u << 20;
 constexpr const char* kFileTypeName = "File";
-
-// Reads the table of InfoClass into Table; false when it cannot be read.
-bool ReadHandleTable(Os& os, uint32_t infoClass, std::vector<uint8_t>& table) {
-  uint32_t size = kFirstTableSize;
-  try {
-    for (int read = 0; read < kMaxTableReads; ++read) {
-      table.assign(size, 0);
-      uint32_t needed = 0;
-      const uint32_t status = os.NtQuerySystemInformation(infoClass, table.data(), size, &needed);
-      if (status == kStatusSuccess) return true;
-      if (status != kStatusInfoLengthMismatch) return false;
-      // A kernel that reports no larger size gets twice the room.
-      const uint64_t next = needed > size ? uint64_t{needed} + needed / 4 : uint64_t{size} * 2;
-      if (next > kMaxTableSize) return false;
-      size = static_cast<uint32_t>(next);
-    }
-  } catch (const std::bad_alloc&) {
-    // The table does not fit this program's memory: it is given up, as past the cap.
-  }
-  return false;
-}
 
 }  // namespace
 
@@ -92,7 +65,7 @@ void TqxHandleEnumerator::ScanHandleTable(const THandleTableLayout& layout) {
   Os& os = native_.Sys;
   if (!os.IsBound(TOptionalEntry::NtQuerySystemInformation)) return;
   std::vector<uint8_t> table;
-  if (!ReadHandleTable(os, layout.InfoClass, table)) return;
+  if (!ReadSystemInformation(os, layout.InfoClass, table)) return;
   const THandleTableReply reply(layout, table.data(), table.size());
   const uint32_t ownProcessId = os.GetCurrentProcessId();
   for (size_t i = 0; i < reply.Count(); ++i) {

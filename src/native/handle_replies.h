@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "native/reply_fields.h"
+
 namespace kvt {
 
 // One entry of the system handle table, whatever the layout it came in.
@@ -17,12 +19,6 @@ struct THandleTableEntry {
   uint32_t Flags = 0;
   uint64_t Object = 0;
   uint32_t GrantedAccess = 0;
-};
-
-// Where an entry keeps one field: its offset and width in bytes (1, 2, 4 or 8).
-struct TReplyField {
-  uint8_t Offset;
-  uint8_t Width;
 };
 
 // One layout of the system handle table (little-endian): the information

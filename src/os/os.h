@@ -192,6 +192,10 @@ struct TTokenPrivileges {
   uint32_t Attributes = 0;
 };
 
+// How and by whom each process runs: the process information of every
+// process in one reply.
+constexpr uint32_t kSystemProcessInformation = 5;
+
 class Os {
  public:
   virtual ~Os() = default;

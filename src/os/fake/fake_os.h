@@ -57,6 +57,12 @@ struct TFakeProcess {
   // A 64-bit process: a 32-bit program gets neither its module snapshot nor
   // its module list.
   bool Is64Bit = false;
+  // The process information (class 5) and the other facts of /details.
+  uint32_t SessionId = 0;
+  uint32_t HandleCount = 0;
+  uint64_t CreateTime = 0;                 // FILETIME units, UTC
+  uint64_t UserTime = 0, KernelTime = 0;   // 100 ns units
+  uint64_t WorkingSet = 0, PrivateBytes = 0;
 };
 
 struct TFakeFile {
@@ -384,6 +390,8 @@ class FakeOs : public Os {
   // copies this process holds.
   std::vector<const TFakeHandle*> ReportedTable() const;
   uint64_t handleTableGrowth_ = 0;
+  // The reply of class 5: the living processes in the program's layout.
+  uint32_t ProcessInformationReply(uint8_t* buffer, uint32_t size, uint32_t* needed);
   // Blocks a worker until destruction; false on the caller's thread.
   bool Stall();
 
