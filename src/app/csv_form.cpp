@@ -43,8 +43,11 @@ class TCsvWriter {
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
   TCsvWriter csv(out);
   if (tables.Processes) {
-    csv.Header(ProcessExportColumns());
-    for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(ProcessExportColumns(), list.Selected(i));
+    TExportColumns<TqxProcessItem> columns = ProcessExportColumns();
+    if (tables.Tree)
+      columns.insert(columns.end(), TreeExportColumns().begin(), TreeExportColumns().end());
+    csv.Header(columns);
+    for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(columns, list.Selected(i));
   }
   if (tables.Modules) {
     for (TqxProcessItem* process : list.SelectedItems()) process->FillModuleList();

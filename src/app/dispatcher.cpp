@@ -15,6 +15,7 @@
 #include "os/os.h"
 #include "processes/process_context.h"
 #include "processes/process_list.h"
+#include "processes/tree_order.h"
 #include "support/errors.h"
 #include "support/format.h"
 #include "support/path_parts.h"
@@ -45,9 +46,12 @@ constexpr TFormSwitch kFormSwitches[] = {
 
 // A machine-readable run never terminates anything by surprise, and writes
 // one form. Given: the names of the form switches on the command line.
-std::string FormSwitchConflict(const std::vector<std::string>& given, bool kill) {
-  if (kill && !given.empty())
-    return "/kill cannot be combined with /csv, /xml or /json; nothing was terminated.";
+std::string FormSwitchConflict(const std::vector<std::string>& given,
+                               const TCommandLine& commandLine) {
+  for (const char* termination : {"kill", "killtree"})
+    if (!given.empty() && commandLine.HasSwitch(termination))
+      return Format("/%s cannot be combined with /csv, /xml or /json; nothing was terminated.",
+                    termination);
   if (given.size() > 1)
     return "/" + given[0] + " and /" + given[1] + " cannot be combined; give one of them.";
   return std::string();
@@ -62,11 +66,27 @@ uint32_t ProgramWaitingForThisRun(Os& os, const TqxProcessList& list) {
   return 0;
 }
 
+// The forms write the selected processes and their descendants in the order
+// of the tree, each with its depth.
+void SelectInTreeOrder(TqxProcessList& list) {
+  const std::vector<TTreeItem> tree = SelectedTrees(list, false);
+  list.ClearSelection();
+  for (const TTreeItem& line : tree) {
+    line.Item->TreeDepth = line.Depth;
+    list.AddToSelection(*line.Item);
+  }
+}
+
 void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
                      const TSelector& selector, TConsoleOutput& out) {
+  const TSparedProcess waiting = {ProgramWaitingForThisRun(os, list), kSparedWaitingLine};
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
-  if (commandLine.HasSwitch("kill"))
-    RunKillCommand(list, selector, ProgramWaitingForThisRun(os, list), out);
+  if (commandLine.HasSwitch("tree")) RunTreeCommand(list, out);
+  // /kill of this program ends it, as asked; a tree is only where it stands.
+  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, {waiting}, out);
+  if (commandLine.HasSwitch("killtree"))
+    RunKillTreeCommand(list, selector,
+                       {{os.GetCurrentProcessId(), kSparedItselfLine}, waiting}, out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
   if (commandLine.HasSwitch("license"))
@@ -84,14 +104,15 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     writeForm = formSwitch.Write;
     given.push_back(formSwitch.Name);
   }
-  const std::string conflict = FormSwitchConflict(given, commandLine.HasSwitch("kill"));
+  const std::string conflict = FormSwitchConflict(given, commandLine);
   if (!conflict.empty()) {
     const std::string line = conflict + "\r\n";
     os.WriteStdErr(line.data(), line.size());
     return 1;
   }
   TFormTables tables;
-  tables.Processes = commandLine.HasSwitch("list");
+  tables.Tree = commandLine.HasSwitch("tree");
+  tables.Processes = commandLine.HasSwitch("list") || tables.Tree;
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
   const bool text = writeForm == nullptr;
@@ -115,10 +136,12 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);
 
-  if (text)
+  if (text) {
     RunTextCommands(os, commandLine, list, selector, out);
-  else
+  } else {
+    if (tables.Tree) SelectInTreeOrder(list);
     writeForm(list, tables, out);
+  }
   if (!text) WriteFormDenials(os, list, tables);
   out.Flush();
   return 0;

@@ -9,12 +9,14 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[11] = {
+const char* const kUsageLines[13] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
     "  /list [pid or filename]     Lists running processes",
+    "  /tree [pid or filename]     Lists processes under the processes that started them",
     "  /kill <pid or filename>     Terminates running processes",
+    "  /killtree <pid or filename> Terminates processes and every process they started",
     "  /modules <pid or filename>  Lists all modules of the specified process",
     "  /handles <pid or filename>  Lists all handles of the specified process",
     "  /csv                        Writes the tables as comma-separated values",
@@ -43,6 +45,10 @@ const char* const kModuleTemplate =
     "<$MID:4>  <$FILENAME:25>  (<$PID:4>)  <$ADDR:8>  <$SIZE:8>  <$PATH:*>";
 const char* const kHandleTemplate =
     "<$OTYPENR:4>: <$OTYPETEXT:20>  <$NAME:32>  (<$PID:4>)  <$HANDLE:8>  <$ACCESS:8>  <$FLAGS:5>";
+
+const char* const kSparedWaitingLine =
+    "Not terminated: it handed this run on and waits for its end.";
+const char* const kSparedItselfLine = "Not terminated: it is this program.";
 
 const char* const kModulesDeniedLine = "Access denied.";
 const char* const kHandleNamesDeniedLine =

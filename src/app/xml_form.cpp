@@ -10,6 +10,7 @@ void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocum
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
   for (TqxProcessItem* item : list.SelectedItems()) {
     const TXmlElement element = item->SaveToXml(processes, false, false);
+    if (tables.Tree) SaveXmlAttributes(TreeExportColumns(), *item, element);
     if (tables.Modules) {
       item->FillModuleList();
       SaveModuleListToXml(item->ModuleList, element);

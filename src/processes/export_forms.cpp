@@ -64,6 +64,14 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
   return kColumns;
 }
 
+const TExportColumns<TqxProcessItem>& TreeExportColumns() {
+  using P = TqxProcessItem;
+  static const TExportColumns<P> kColumns = {
+      {"Depth", "Depth", [](P& p) { return std::to_string(p.TreeDepth); }, nullptr, kNumber},
+  };
+  return kColumns;
+}
+
 const TExportColumns<TqxModuleItem>& ModuleExportColumns() {
   using M = TqxModuleItem;
   static const TExportColumns<M> kColumns = {

@@ -11,6 +11,8 @@ namespace kvt {
 const TExportColumns<TqxProcessItem>& ProcessExportColumns();
 const TExportColumns<TqxModuleItem>& ModuleExportColumns();
 const TExportColumns<TqxHandleItem>& HandleExportColumns();
+// A process's depth in the tree it is written in: 0 for the top.
+const TExportColumns<TqxProcessItem>& TreeExportColumns();
 
 // Each appends the list's element below Parent, with one element per item.
 TXmlElement SaveModuleListToXml(TqxModuleList& modules, TXmlElement parent);

@@ -41,6 +41,8 @@ class TqxProcessItem : public TSystemLogItem {
   std::string FileHint;
   int32_t Tag = 0;
   int32_t Tag2 = 0;
+  // Below the top of the tree the forms write it in (tree_order.h).
+  int32_t TreeDepth = 0;
 
   // The executable's MD5 digest, 32 upper-case hexadecimal digits, computed
   // (through the run's cache) on the first read: hashing every executable is
