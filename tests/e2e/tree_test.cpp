@@ -1,5 +1,6 @@
 // /tree and /killtree on a test child that starts two children and a grandchild.
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <tlhelp32.h>
 
 #include <algorithm>
