@@ -100,7 +100,7 @@ TEST_F(OutputFormsTest, XmlDocumentWithModulesAndHandlesBelowEachProcess) {
 // cannot be told is null) and hexadecimal ones as the other forms show them.
 TEST_F(OutputFormsTest, JsonDocumentHoldsWhatTheXmlOneHolds) {
   os.File("C:\\Windows\\explorer.exe").Bytes.clear();
-  EXPECT_EQ(Run("kvtProc.exe /json /list 612 /modules /handles"),
+  EXPECT_EQ(Run("kvtProc.exe /json /list 612 /modules"),
             "{\r\n"
             "  \"TqxProcessList\": [\r\n"
             "    {\r\n"
@@ -126,17 +126,6 @@ TEST_F(OutputFormsTest, JsonDocumentHoldsWhatTheXmlOneHolds) {
             "          \"ModuleBaseAddr\": \"00000000\",\r\n"
             "          \"ModuleBaseSize\": \"00000000\",\r\n"
             "          \"Filename\": \"C:\\\\Windows\\\\system32\\\\shell32.dll\"\r\n"
-            "        }\r\n"
-            "      ],\r\n"
-            "      \"TqxHandleList\": [\r\n"
-            "        {\r\n"
-            "          \"ProcessID\": 612,\r\n"
-            "          \"Handle\": \"0000001C\",\r\n"
-            "          \"ObjectTypeNumber\": 28,\r\n"
-            "          \"ObjectTypeName\": \"File\",\r\n"
-            "          \"Name\": \"\\\\Device\\\\HarddiskVolume1\\\\log.txt\",\r\n"
-            "          \"GrantedAccess\": \"00120089\",\r\n"
-            "          \"Flags\": 0\r\n"
             "        }\r\n"
             "      ]\r\n"
             "    }\r\n"
