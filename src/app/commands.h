@@ -19,6 +19,9 @@ struct TSelector {
 TSelector ReadSelector(int parameterCount, const std::string& parameter2);
 
 void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
+// For each selected process: its process line, then a line for each fact of
+// how and by whom it runs.
+void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out);
 // Spared (a process id, or 0 for none) is part of this run: it is listed but
 // left running.
 void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t spared,

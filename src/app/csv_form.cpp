@@ -43,8 +43,10 @@ class TCsvWriter {
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
   TCsvWriter csv(out);
   if (tables.Processes) {
-    csv.Header(ProcessExportColumns());
-    for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(ProcessExportColumns(), list.Selected(i));
+    const auto& columns = ProcessExportColumns(tables.Details);
+    if (tables.Details) list.ReadDetails(list.SelectedItems());
+    csv.Header(columns);
+    for (int i = 0; i < list.SelectedCount(); ++i) csv.Row(columns, list.Selected(i));
   }
   if (tables.Modules) {
     for (TqxProcessItem* process : list.SelectedItems()) process->FillModuleList();

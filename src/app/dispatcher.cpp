@@ -49,6 +49,7 @@ uint32_t ProgramWaitingForThisRun(Os& os, const TqxProcessList& list) {
 void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
                      const TSelector& selector, TConsoleOutput& out) {
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
+  if (commandLine.HasSwitch("details")) RunDetailsCommand(list, out);
   if (commandLine.HasSwitch("kill"))
     RunKillCommand(list, selector, ProgramWaitingForThisRun(os, list), out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
@@ -70,7 +71,8 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     return 1;
   }
   TFormTables tables;
-  tables.Processes = commandLine.HasSwitch("list");
+  tables.Details = commandLine.HasSwitch("details");
+  tables.Processes = commandLine.HasSwitch("list") || tables.Details;
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
   const bool text = !csv && !xml;

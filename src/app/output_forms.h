@@ -12,6 +12,7 @@ struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
+  bool Details = false;  // the process rows carry the details (and are written)
   bool Any() const { return Processes || Modules || Handles; }
 };
 

@@ -9,11 +9,12 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[10] = {
+const char* const kUsageLines[11] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
     "  /list [pid or filename]     Lists running processes",
+    "  /details [pid or filename]  Shows how and by whom each process runs",
     "  /kill <pid or filename>     Terminates running processes",
     "  /modules <pid or filename>  Lists all modules of the specified process",
     "  /handles <pid or filename>  Lists all handles of the specified process",

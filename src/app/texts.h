@@ -3,7 +3,7 @@
 namespace kvt {
 
 extern const char* const kBannerLines[4];
-extern const char* const kUsageLines[10];
+extern const char* const kUsageLines[11];
 extern const char* const kLicenseLines[10];
 
 extern const char* const kProcessTemplate;

@@ -10,8 +10,11 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
   const TXmlElement processes = list.XmlClassElement(document);
   // One read of the system table serves every selected process.
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
+  if (tables.Details) list.ReadDetails(list.SelectedItems());
   for (TqxProcessItem* item : list.SelectedItems()) {
     const TXmlElement element = item->SaveToXml(processes, false, false);
+    // After the file facts, as in the CSV form.
+    if (tables.Details) SaveXmlAttributes(ProcessDetailExportColumns(), *item, element);
     if (tables.Modules) {
       item->FillModuleList();
       SaveModuleListToXml(item->ModuleList, element);

@@ -14,6 +14,7 @@ constexpr const char* kUsage =
     "\r\n"
     "Command:\r\n"
     "  /list [pid or filename]     Lists running processes\r\n"
+    "  /details [pid or filename]  Shows how and by whom each process runs\r\n"
     "  /kill <pid or filename>     Terminates running processes\r\n"
     "  /modules <pid or filename>  Lists all modules of the specified process\r\n"
     "  /handles <pid or filename>  Lists all handles of the specified process\r\n"
