@@ -4,6 +4,7 @@
 
 #include "app/console_output.h"
 #include "app/texts.h"
+#include "os/os.h"
 #include "processes/process_list.h"
 #include "processes/termination.h"
 #include "processes/tree_order.h"
@@ -89,6 +90,41 @@ void RunListCommand(TqxProcessList& list, TConsoleOutput& out) {
   out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
   for (int i = 0; i < list.SelectedCount(); ++i)
     out.Line(list.Selected(i).FormatLine(kProcessTemplate));
+}
+
+void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out) {
+  list.ReadDetails(list.SelectedItems());
+  Os& os = list.ProcessContext().Native.Sys;
+  for (TqxProcessItem* item : list.SelectedItems()) {
+    WriteProcessHead(*item, out);
+    const TProcessDetails& details = item->Details;
+    const TProcessInformationEntry& figures = details.Information;
+    const bool known = details.HasInformation;
+    uint64_t started = 0;
+    if (known && figures.CreateTime != 0) os.FileTimeToLocalFileTime(figures.CreateTime, &started);
+    const auto figure = [known](const std::string& text) { return known ? text : std::string(); };
+    const std::pair<const char*, std::string> facts[] = {
+        {"Command line", details.CommandLine},
+        {"User", details.User},
+        {"Integrity", details.Integrity},
+        {"Session", figure(std::to_string(figures.SessionId))},
+        {"Started", LocalTimeText(started)},
+        {"CPU time", figure(CpuTimeText(figures.CpuTime))},
+        {"Working set", figure(KilobytesText(figures.WorkingSet))},
+        {"Private bytes", figure(KilobytesText(figures.PrivateBytes))},
+        {"Threads", figure(std::to_string(figures.Threads))},
+        {"Handles", figure(std::to_string(figures.Handles))},
+        {"Services", JoinedServices(details.Services, ", ")},
+    };
+    // The values in one column: the longest label and its colon, then a blank;
+    // an unknown fact leaves its label alone on the line.
+    for (const auto& fact : facts) {
+      const std::string label = std::string(fact.first) + ":";
+      out.Line(fact.second.empty() ? "  " + label
+                                   : Format("  %-15s%s", label.c_str(), fact.second.c_str()));
+    }
+    out.Line("");
+  }
 }
 
 void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out) {

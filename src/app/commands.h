@@ -26,6 +26,9 @@ struct TSparedProcess {
 };
 
 void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
+// For each selected process: its process line, then a line for each fact of
+// how and by whom it runs.
+void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out);
 // The selected processes with their descendants, each indented under its parent.
 void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out);
 void RunKillCommand(TqxProcessList& list, const TSelector& selector,

@@ -43,7 +43,8 @@ class TCsvWriter {
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
   TCsvWriter csv(out);
   if (tables.Processes) {
-    TExportColumns<TqxProcessItem> columns = ProcessExportColumns();
+    TExportColumns<TqxProcessItem> columns = ProcessExportColumns(tables.Details);
+    if (tables.Details) list.ReadDetails(list.SelectedItems());
     if (tables.Tree)
       columns.insert(columns.end(), TreeExportColumns().begin(), TreeExportColumns().end());
     csv.Header(columns);

@@ -81,6 +81,7 @@ void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& li
                      const TSelector& selector, TConsoleOutput& out) {
   const TSparedProcess waiting = {ProgramWaitingForThisRun(os, list), kSparedWaitingLine};
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
+  if (commandLine.HasSwitch("details")) RunDetailsCommand(list, out);
   if (commandLine.HasSwitch("tree")) RunTreeCommand(list, out);
   // /kill of this program ends it, as asked; a tree is only where it stands.
   if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, {waiting}, out);
@@ -111,8 +112,9 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     return 1;
   }
   TFormTables tables;
+  tables.Details = commandLine.HasSwitch("details");
   tables.Tree = commandLine.HasSwitch("tree");
-  tables.Processes = commandLine.HasSwitch("list") || tables.Tree;
+  tables.Processes = commandLine.HasSwitch("list") || tables.Details || tables.Tree;
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
   const bool text = writeForm == nullptr;

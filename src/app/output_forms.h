@@ -13,6 +13,7 @@ struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
+  bool Details = false;  // the process rows carry the details (and are written)
   bool Tree = false;  // the processes come in tree order, each with its depth
   bool Any() const { return Processes || Modules || Handles; }
 };

@@ -9,11 +9,12 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[13] = {
+const char* const kUsageLines[14] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
     "  /list [pid or filename]     Lists running processes",
+    "  /details [pid or filename]  Shows how and by whom each process runs",
     "  /tree [pid or filename]     Lists processes under the processes that started them",
     "  /kill <pid or filename>     Terminates running processes",
     "  /killtree <pid or filename> Terminates processes and every process they started",

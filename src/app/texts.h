@@ -3,7 +3,7 @@
 namespace kvt {
 
 extern const char* const kBannerLines[4];
-extern const char* const kUsageLines[13];
+extern const char* const kUsageLines[14];
 extern const char* const kLicenseLines[10];
 
 extern const char* const kProcessTemplate;

@@ -8,8 +8,11 @@ void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocum
   const TXmlElement processes = list.XmlClassElement(document);
   // One read of the system table serves every selected process.
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
+  if (tables.Details) list.ReadDetails(list.SelectedItems());
   for (TqxProcessItem* item : list.SelectedItems()) {
     const TXmlElement element = item->SaveToXml(processes, false, false);
+    // After the file facts, as in the CSV form.
+    if (tables.Details) SaveXmlAttributes(ProcessDetailExportColumns(), *item, element);
     if (tables.Tree) SaveXmlAttributes(TreeExportColumns(), *item, element);
     if (tables.Modules) {
       item->FillModuleList();

@@ -39,6 +39,12 @@ uint32_t OwnerProcessID(const TqxModuleItem& m) {
   return static_cast<const TqxModuleList&>(m.Collection()).OwnerProcess().ProcessID;
 }
 
+// A figure of the process information, empty when the process is not in it.
+template <typename TRead>
+std::string Figure(const TqxProcessItem& p, TRead read) {
+  return p.Details.HasInformation ? read(p.Details.Information) : std::string();
+}
+
 }  // namespace
 
 const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
@@ -70,6 +76,47 @@ const TExportColumns<TqxProcessItem>& TreeExportColumns() {
       {"Depth", "Depth", [](P& p) { return std::to_string(p.TreeDepth); }, nullptr, kNumber},
   };
   return kColumns;
+}
+
+const TExportColumns<TqxProcessItem>& ProcessDetailExportColumns() {
+  using P = TqxProcessItem;
+  using I = TProcessInformationEntry;
+  static const TExportColumns<P> kColumns = {
+      {"CommandLine", "CommandLine", [](P& p) { return p.Details.CommandLine; }, nullptr},
+      {"User", "User", [](P& p) { return p.Details.User; }, nullptr},
+      {"Integrity", "Integrity", [](P& p) { return p.Details.Integrity; }, nullptr},
+      {"Session", "Session",
+       [](P& p) { return Figure(p, [](const I& i) { return Decimal(i.SessionId); }); }, nullptr},
+      {"Started", "Started",
+       [](P& p) { return Figure(p, [](const I& i) { return UtcIsoText(i.CreateTime); }); },
+       nullptr},
+      {"CpuSeconds", "CpuSeconds",
+       [](P& p) { return Figure(p, [](const I& i) { return CpuSecondsText(i.CpuTime); }); },
+       nullptr},
+      {"WorkingSet", "WorkingSet",
+       [](P& p) { return Figure(p, [](const I& i) { return std::to_string(i.WorkingSet); }); },
+       nullptr},
+      {"PrivateBytes", "PrivateBytes",
+       [](P& p) { return Figure(p, [](const I& i) { return std::to_string(i.PrivateBytes); }); },
+       nullptr},
+      {"Threads", "Threads",
+       [](P& p) { return Figure(p, [](const I& i) { return Decimal(i.Threads); }); }, nullptr},
+      {"Handles", "Handles",
+       [](P& p) { return Figure(p, [](const I& i) { return Decimal(i.Handles); }); }, nullptr},
+      {"Services", "Services", [](P& p) { return JoinedServices(p.Details.Services, ";"); },
+       nullptr},
+  };
+  return kColumns;
+}
+
+const TExportColumns<TqxProcessItem>& ProcessExportColumns(bool details) {
+  static const TExportColumns<TqxProcessItem> kWithDetails = [] {
+    TExportColumns<TqxProcessItem> columns = ProcessExportColumns();
+    const auto& added = ProcessDetailExportColumns();
+    columns.insert(columns.end(), added.begin(), added.end());
+    return columns;
+  }();
+  return details ? kWithDetails : ProcessExportColumns();
 }
 
 const TExportColumns<TqxModuleItem>& ModuleExportColumns() {

@@ -75,6 +75,7 @@ void TqxProcessItem::Assign(const TCollectionItem& source) {
   fileMD5Known_ = other->fileMD5Known_;
   FileVersion = other->FileVersion;
   FileHint = other->FileHint;
+  Details = other->Details;
 }
 
 std::string TqxProcessItem::CompleteFilename() {

@@ -12,6 +12,7 @@
 #include "native/handle_replies.h"
 #include "processes/handle_list.h"
 #include "processes/module_list.h"
+#include "processes/process_details.h"
 #include "processes/process_context.h"
 
 namespace kvt {
@@ -30,6 +31,7 @@ class TqxProcessItem : public TSystemLogItem {
   uint32_t ModuleID = 0;
   TqxModuleList ModuleList;
   TqxHandleCollection HandleList;  // freed before ModuleList
+  TProcessDetails Details;          // read by TqxProcessList::ReadDetails
   uint32_t ProcessID = 0;
   uint32_t ParentID = 0;
   int32_t StateIndex = 0;
@@ -104,6 +106,9 @@ class TqxProcessList : public TSystemLogCollection {
   // Replaces the HandleList of every item of Items by its handles, from one
   // read of the system table (handle_list.cpp).
   void FillHandleLists(const std::vector<TqxProcessItem*>& items);
+  // Reads the Details of every item of Items that has none yet: the
+  // system-wide replies once for all of them (process_details.cpp).
+  void ReadDetails(const std::vector<TqxProcessItem*>& items);
 
   void SelectAll();
   int SelectByProcessID(uint32_t processId);

@@ -14,6 +14,7 @@ constexpr const char* kUsage =
     "\r\n"
     "Command:\r\n"
     "  /list [pid or filename]     Lists running processes\r\n"
+    "  /details [pid or filename]  Shows how and by whom each process runs\r\n"
     "  /tree [pid or filename]     Lists processes under the processes that started them\r\n"
     "  /kill <pid or filename>     Terminates running processes\r\n"
     "  /killtree <pid or filename> Terminates processes and every process they started\r\n"

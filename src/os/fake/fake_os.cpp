@@ -127,6 +127,10 @@ bool FakeOs::IsBound(TOptionalEntry entry) {
       return Wow64RedirectionBound;
     case TOptionalEntry::QueryFullProcessImageNameW:
       return FullImageNameBound;
+    case TOptionalEntry::NtQueryInformationProcess:
+      return NtQueryInformationProcessBound;
+    case TOptionalEntry::EnumServicesStatusExW:
+      return EnumServicesBound;
   }
   return false;
 }
