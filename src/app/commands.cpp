@@ -128,11 +128,20 @@ void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out) {
 }
 
 void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out) {
+  const std::vector<TTreeItem> tree = SelectedTrees(list, false);
+  std::vector<TqxProcessItem*> items;
+  for (const TTreeItem& line : tree) items.push_back(line.Item);
+  // The command lines come with the other details, for the processes shown only.
+  list.ReadDetails(items);
   out.Line("Process tree:");
-  for (const TTreeItem& line : SelectedTrees(list, false))
-    out.Line(std::string(2 * static_cast<size_t>(line.Depth), ' ') +
-             Format("%d  %s", static_cast<int32_t>(line.Item->ProcessID),
-                    line.Item->FilenameOnly().c_str()));
+  for (const TTreeItem& line : tree) {
+    const TqxProcessItem& item = *line.Item;
+    std::string text = std::string(2 * static_cast<size_t>(line.Depth), ' ') +
+                       Format("%d  %s", static_cast<int32_t>(item.ProcessID),
+                              item.FilenameOnly().c_str());
+    if (!item.Details.CommandLine.empty()) text += "  " + item.Details.CommandLine;
+    out.Line(text);
+  }
 }
 
 void RunKillCommand(TqxProcessList& list, const TSelector& selector,

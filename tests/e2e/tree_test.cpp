@@ -107,6 +107,8 @@ TEST(Tree, EachChildIsIndentedUnderItsParent) {
   }
   ASSERT_EQ(shown.size(), 4u) << run.Out;
   EXPECT_EQ(shown[top.Pid()], std::make_pair(size_t{1}, size_t{0})) << run.Out;
+  // Its command line follows the name.
+  EXPECT_EQ(title[1], std::to_string(top.Pid()) + "  " + kTreeChild + "  \"" + top.Path() + "\" 2");
   for (const auto& process : tree.Parents()) {
     if (process.first == top.Pid()) continue;
     const auto& child = shown[process.first];

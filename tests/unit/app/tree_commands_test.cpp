@@ -14,8 +14,8 @@ class TreeCommandsTest : public ::testing::Test {
  protected:
   TreeCommandsTest() {
     Add(4, 0, "C:\\Windows\\system32\\ntoskrnl.exe", 10);
-    Add(300, 4, "C:\\Apps\\shell.exe", 100);
-    Add(310, 300, "C:\\Apps\\worker.exe", 110);
+    Add(300, 4, "C:\\Apps\\shell.exe", 100).CommandLine = "shell.exe /s";
+    Add(310, 300, "C:\\Apps\\worker.exe", 110).CommandLine = "worker \"\xD0\xBF 1\"";
     Add(320, 300, "C:\\Apps\\helper.exe", 120);
     Add(311, 310, "C:\\Apps\\worker.exe", 130);
     Add(400, 320, "C:\\Apps\\orphan.exe", 90);  // 320 is a later process with its parent's id
@@ -46,11 +46,11 @@ class TreeCommandsTest : public ::testing::Test {
 TEST_F(TreeCommandsTest, TreeIndentsEachProcessUnderItsParentInOrderOfStart) {
   EXPECT_EQ(Tail(Run("kvtProc.exe /tree 300"), "Process tree:"),
             "Process tree:\r\n"
-            "300  shell.exe\r\n"
-            "  310  worker.exe\r\n"
+            "300  shell.exe  shell.exe /s\r\n"
+            "  310  worker.exe  worker \"? 1\"\r\n"  // a pipe takes the ANSI code page
             "    311  worker.exe\r\n"
             "  320  helper.exe\r\n");
-  // Without a selector every root, 400 among them.
+  // Without a selector every root, 400 among them; no command line, nothing after the name.
   EXPECT_NE(Run("kvtProc.exe /tree").find("\r\n400  orphan.exe\r\n"), std::string::npos)
       << os.StdOut;
 }
