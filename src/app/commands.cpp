@@ -1,12 +1,16 @@
 #include "app/commands.h"
 
+#include <algorithm>
+
 #include "app/console_output.h"
 #include "app/texts.h"
+#include "os/os.h"
 #include "processes/export_forms.h"
 #include "processes/find.h"
 #include "processes/process_list.h"
 #include "processes/signature_rows.h"
 #include "processes/termination.h"
+#include "processes/tree_order.h"
 #include "support/format.h"
 #include "support/int_conversion.h"
 
@@ -42,6 +46,34 @@ void WriteModulesDenied(TConsoleOutput& out) {
   out.Line("");
 }
 
+// Without a selector every process would be selected, this program included.
+bool SelectorForTermination(const char* command, const TSelector& selector, TConsoleOutput& out) {
+  if (selector.Given) return true;
+  out.Line(Format("%s needs a process id or a file name; nothing was terminated.", command));
+  return false;
+}
+
+// The report of a termination: how many processes it tries, then each
+// process's line and what became of it.
+void TerminateEach(const std::vector<TqxProcessItem*>& items,
+                   const std::vector<TSparedProcess>& spared, TConsoleOutput& out) {
+  out.Line(Format("%d matches found:", static_cast<int32_t>(items.size())));
+  if (!items.empty()) out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
+  for (TqxProcessItem* item : items) {
+    out.Line(item->FormatLine(kProcessTemplate));
+    const auto kept = std::find_if(spared.begin(), spared.end(), [item](const TSparedProcess& p) {
+      return p.ProcessId != 0 && p.ProcessId == item->ProcessID;
+    });
+    if (kept != spared.end()) {
+      out.Line(kept->Reason);
+      continue;
+    }
+    // The item may be this program itself: everything so far must be out first.
+    out.Flush();
+    out.Line(KillProcess(*item) ? "Terminated." : "Error terminating process!");
+  }
+}
+
 }  // namespace
 
 TSelector ReadSelector(int parameterCount, const std::string& parameter2) {
@@ -70,30 +102,80 @@ void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TCo
     out.Line(row.FormatLine(kSignatureTemplate));
 }
 
-void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t spared,
-                    TConsoleOutput& out) {
-  // Without a selector every process would be selected, this program included.
-  if (!selector.Given) {
-    out.Line("/kill needs a process id or a file name; nothing was terminated.");
-    return;
+void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out) {
+  list.ReadDetails(list.SelectedItems());
+  Os& os = list.ProcessContext().Native.Sys;
+  for (TqxProcessItem* item : list.SelectedItems()) {
+    WriteProcessHead(*item, out);
+    const TProcessDetails& details = item->Details;
+    const TProcessInformationEntry& figures = details.Information;
+    const bool known = details.HasInformation;
+    uint64_t started = 0;
+    if (known && figures.CreateTime != 0) os.FileTimeToLocalFileTime(figures.CreateTime, &started);
+    const auto figure = [known](const std::string& text) { return known ? text : std::string(); };
+    const std::pair<const char*, std::string> facts[] = {
+        {"Command line", details.CommandLine},
+        {"User", details.User},
+        {"Integrity", details.Integrity},
+        {"Session", figure(std::to_string(figures.SessionId))},
+        {"Started", LocalTimeText(started)},
+        {"CPU time", figure(CpuTimeText(figures.CpuTime))},
+        {"Working set", figure(KilobytesText(figures.WorkingSet))},
+        {"Private bytes", figure(KilobytesText(figures.PrivateBytes))},
+        {"Threads", figure(std::to_string(figures.Threads))},
+        {"Handles", figure(std::to_string(figures.Handles))},
+        {"Services", JoinedServices(details.Services, ", ")},
+    };
+    // The values in one column: the longest label and its colon, then a blank;
+    // an unknown fact leaves its label alone on the line.
+    for (const auto& fact : facts) {
+      const std::string label = std::string(fact.first) + ":";
+      out.Line(fact.second.empty() ? "  " + label
+                                   : Format("  %-15s%s", label.c_str(), fact.second.c_str()));
+    }
+    out.Line("");
   }
+}
+
+void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out) {
+  const std::vector<TTreeItem> tree = SelectedTrees(list, false);
+  std::vector<TqxProcessItem*> items;
+  for (const TTreeItem& line : tree) items.push_back(line.Item);
+  // The command lines come with the other details, for the processes shown only.
+  list.ReadDetails(items);
+  out.Line("Process tree:");
+  for (const TTreeItem& line : tree) {
+    const TqxProcessItem& item = *line.Item;
+    std::string text = std::string(2 * static_cast<size_t>(line.Depth), ' ') +
+                       Format("%d  %s", static_cast<int32_t>(item.ProcessID),
+                              item.FilenameOnly().c_str());
+    if (!item.Details.CommandLine.empty()) text += "  " + item.Details.CommandLine;
+    out.Line(text);
+  }
+}
+
+void RunKillCommand(TqxProcessList& list, const TSelector& selector,
+                    const std::vector<TSparedProcess>& spared, TConsoleOutput& out) {
+  if (!SelectorForTermination("/kill", selector, out)) return;
   if (selector.IsProcessId)
     out.Line(Format("Trying to kill process with PID %d...", selector.ProcessId));
   else
     out.Line(Format("Trying to kill processes with filename \"%s\"...", selector.Text.c_str()));
-  out.Line(Format("%d matches found:", list.SelectedCount()));
-  if (list.SelectedCount() > 0) out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
-  for (int i = 0; i < list.SelectedCount(); ++i) {
-    TqxProcessItem& item = list.Selected(i);
-    out.Line(item.FormatLine(kProcessTemplate));
-    if (spared != 0 && item.ProcessID == spared) {
-      out.Line("Not terminated: it handed this run on and waits for its end.");
-      continue;
-    }
-    // The item may be this program itself: everything so far must be out first.
-    out.Flush();
-    out.Line(KillProcess(item) ? "Terminated." : "Error terminating process!");
-  }
+  TerminateEach(list.SelectedItems(), spared, out);
+}
+
+void RunKillTreeCommand(TqxProcessList& list, const TSelector& selector,
+                        const std::vector<TSparedProcess>& spared, TConsoleOutput& out) {
+  if (!SelectorForTermination("/killtree", selector, out)) return;
+  if (selector.IsProcessId)
+    out.Line(Format("Trying to kill process with PID %d and its descendants...",
+                    selector.ProcessId));
+  else
+    out.Line(Format("Trying to kill processes with filename \"%s\" and their descendants...",
+                    selector.Text.c_str()));
+  std::vector<TqxProcessItem*> items;
+  for (const TTreeItem& line : SelectedTrees(list, true)) items.push_back(line.Item);
+  TerminateEach(items, spared, out);
 }
 
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {

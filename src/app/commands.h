@@ -2,6 +2,7 @@
 // The command switches, each writing its block to standard output.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kvt {
 
@@ -19,14 +20,27 @@ struct TSelector {
 };
 TSelector ReadSelector(int parameterCount, const std::string& parameter2);
 
+// A process that a termination lists but leaves running, as part of this run.
+struct TSparedProcess {
+  uint32_t ProcessId = 0;
+  const char* Reason = nullptr;  // the line that says so
+};
+
 void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
 // The signature of each selected process's executable, and with Modules of
 // each of their modules; with UnsignedOnly only those not signed.
 void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TConsoleOutput& out);
-// Spared (a process id, or 0 for none) is part of this run: it is listed but
-// left running.
-void RunKillCommand(TqxProcessList& list, const TSelector& selector, uint32_t spared,
-                    TConsoleOutput& out);
+// For each selected process: its process line, then a line for each fact of
+// how and by whom it runs.
+void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out);
+// The selected processes with their descendants, each indented under its parent.
+void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out);
+void RunKillCommand(TqxProcessList& list, const TSelector& selector,
+                    const std::vector<TSparedProcess>& spared, TConsoleOutput& out);
+// Terminates the selected processes and all their descendants, each process
+// after its descendants.
+void RunKillTreeCommand(TqxProcessList& list, const TSelector& selector,
+                        const std::vector<TSparedProcess>& spared, TConsoleOutput& out);
 // For each selected process: its process line, then its modules as loaded now.
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out);
 // For each selected process: its process line, then its handles in the system table now.

@@ -62,8 +62,15 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
     return !tables.UnsignedOnly || ShownAsUnsigned(item);
   };
   if (tables.Processes) {
-    const TExportColumns<TqxProcessItem> columns =
+    TExportColumns<TqxProcessItem> columns =
         TableColumns(ProcessExportColumns(), tables.Signatures);
+    if (tables.Details) {
+      list.ReadDetails(list.SelectedItems());
+      const TExportColumns<TqxProcessItem>& details = ProcessDetailExportColumns();
+      columns.insert(columns.end(), details.begin(), details.end());
+    }
+    if (tables.Tree)
+      columns.insert(columns.end(), TreeExportColumns().begin(), TreeExportColumns().end());
     csv.Header(columns);
     for (TqxProcessItem* process : list.SelectedItems())
       if (keep(*process)) csv.Row(columns, *process);

@@ -2,6 +2,8 @@
 
 #include <exception>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "app/command_line.h"
 #include "app/commands.h"
@@ -14,6 +16,7 @@
 #include "processes/find.h"
 #include "processes/process_context.h"
 #include "processes/process_list.h"
+#include "processes/tree_order.h"
 #include "support/errors.h"
 #include "support/format.h"
 #include "support/path_parts.h"
@@ -30,11 +33,28 @@ void SelectProcesses(TqxProcessList& list, const TSelector& selector) {
     list.SelectByFilename(selector.Text);
 }
 
-// A machine-readable run never terminates anything by surprise, and writes one form.
-std::string FormSwitchConflict(bool csv, bool xml, bool kill) {
-  if (kill && (csv || xml))
-    return "/kill cannot be combined with /csv or /xml; nothing was terminated.";
-  if (csv && xml) return "/csv and /xml cannot be combined; give one of them.";
+// The machine-readable forms, each by its switch.
+using TFormWriter = void (*)(TqxProcessList&, const TFormTables&, TConsoleOutput&);
+struct TFormSwitch {
+  const char* Name;
+  TFormWriter Write;
+};
+constexpr TFormSwitch kFormSwitches[] = {
+    {"csv", WriteCsvTables},
+    {"xml", WriteXmlDocument},
+    {"json", WriteJsonDocument},
+};
+
+// A machine-readable run never terminates anything by surprise, and writes
+// one form. Given: the names of the form switches on the command line.
+std::string FormSwitchConflict(const std::vector<std::string>& given,
+                               const TCommandLine& commandLine) {
+  for (const char* termination : {"kill", "killtree"})
+    if (!given.empty() && commandLine.HasSwitch(termination))
+      return Format("/%s cannot be combined with /csv, /xml or /json; nothing was terminated.",
+                    termination);
+  if (given.size() > 1)
+    return "/" + given[0] + " and /" + given[1] + " cannot be combined; give one of them.";
   return std::string();
 }
 
@@ -52,13 +72,30 @@ void WriteErrorLine(Os& os, const std::string& message) {
   os.WriteStdErr(line.data(), line.size());
 }
 
+// The forms write the selected processes and their descendants in the order
+// of the tree, each with its depth.
+void SelectInTreeOrder(TqxProcessList& list) {
+  const std::vector<TTreeItem> tree = SelectedTrees(list, false);
+  list.ClearSelection();
+  for (const TTreeItem& line : tree) {
+    line.Item->TreeDepth = line.Depth;
+    list.AddToSelection(*line.Item);
+  }
+}
+
 void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
                      const TSelector& selector, const TFormTables& tables,
                      const std::string& findPattern, TConsoleOutput& out) {
+  const TSparedProcess waiting = {ProgramWaitingForThisRun(os, list), kSparedWaitingLine};
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
+  if (commandLine.HasSwitch("details")) RunDetailsCommand(list, out);
+  if (commandLine.HasSwitch("tree")) RunTreeCommand(list, out);
   if (tables.Signatures) RunVerifyCommand(list, tables.Modules, tables.UnsignedOnly, out);
-  if (commandLine.HasSwitch("kill"))
-    RunKillCommand(list, selector, ProgramWaitingForThisRun(os, list), out);
+  // /kill of this program ends it, as asked; a tree is only where it stands.
+  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, {waiting}, out);
+  if (commandLine.HasSwitch("killtree"))
+    RunKillTreeCommand(list, selector,
+                       {{os.GetCurrentProcessId(), kSparedItselfLine}, waiting}, out);
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
   if (commandLine.HasSwitch("find")) RunFindCommand(list, findPattern, out);
@@ -68,17 +105,15 @@ void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& li
 
 // The forms read everything before they write: a table that cannot be read
 // leaves standard output empty.
-void WriteForm(bool csv, TqxProcessList& list, TFormTables tables, const std::string& findPattern,
-               TConsoleOutput& out) {
+void WriteForm(TFormWriter writeForm, TqxProcessList& list, TFormTables tables,
+               const std::string& findPattern, TConsoleOutput& out) {
   TFindResult found;
   if (tables.Find) {
     found = FindByName(list, list.SelectedItems(), findPattern);
     tables.FindHits = &found;
   }
-  if (csv)
-    WriteCsvTables(list, tables, out);
-  else
-    WriteXmlDocument(list, tables, out);
+  if (tables.Tree) SelectInTreeOrder(list);
+  writeForm(list, tables, out);
   Os& os = list.ProcessContext().Sys;
   WriteFormDenials(os, list, tables);
   if (found.UnsearchedCount > 0) WriteErrorLine(os, UnsearchedLine(found));
@@ -88,13 +123,18 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   TCommandLine commandLine(os, os.GetCommandLineW());
   // The form switches count for no position: they leave the parameters
   // before anything reads them.
-  const bool csv = commandLine.TakeSwitch("csv");
-  const bool xml = commandLine.TakeSwitch("xml");
+  TFormWriter writeForm = nullptr;
+  std::vector<std::string> given;
+  for (const TFormSwitch& formSwitch : kFormSwitches) {
+    if (!commandLine.TakeSwitch(formSwitch.Name)) continue;
+    writeForm = formSwitch.Write;
+    given.push_back(formSwitch.Name);
+  }
   const bool unsignedOnly = commandLine.TakeSwitch("unsigned");
   const bool verify = unsignedOnly || commandLine.HasSwitch("verify");
   // /find's pattern is no selector, whatever it looks like.
   const std::string findPattern = commandLine.TakeSwitchArgument("find");
-  std::string conflict = FormSwitchConflict(csv, xml, commandLine.HasSwitch("kill"));
+  std::string conflict = FormSwitchConflict(given, commandLine);
   if (conflict.empty() && commandLine.HasSwitch("find") && findPattern.empty())
     conflict = kFindUsage;
   if (!conflict.empty()) {
@@ -102,14 +142,17 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     return 1;
   }
   TFormTables tables;
-  // In a form the signatures are columns of the process table.
-  tables.Processes = commandLine.HasSwitch("list") || verify;
+  tables.Details = commandLine.HasSwitch("details");
+  tables.Tree = commandLine.HasSwitch("tree");
+  // In a form the details, the tree and the signatures are columns of the
+  // process table.
+  tables.Processes = commandLine.HasSwitch("list") || tables.Details || tables.Tree || verify;
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
   tables.Find = commandLine.HasSwitch("find");
   tables.Signatures = verify;
   tables.UnsignedOnly = unsignedOnly;
-  const bool text = !csv && !xml;
+  const bool text = writeForm == nullptr;
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
@@ -136,7 +179,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     if (text)
       RunTextCommands(os, commandLine, list, selector, tables, findPattern, out);
     else
-      WriteForm(csv, list, tables, findPattern, out);
+      WriteForm(writeForm, list, tables, findPattern, out);
   } catch (const EHandleTableError& error) {
     // What the commands before wrote stands; a form has written nothing.
     if (text) out.Flush();

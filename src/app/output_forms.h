@@ -7,6 +7,7 @@ class Os;
 class TConsoleOutput;
 class TqxProcessList;
 struct TFindResult;
+class TXmlDocument;
 
 // The commands whose tables a form writes. With Signatures the process and
 // module rows carry their files' signatures; with UnsignedOnly only the rows
@@ -19,6 +20,8 @@ struct TFormTables {
   TFindResult* FindHits = nullptr;  // what /find found, when Find
   bool Signatures = false;
   bool UnsignedOnly = false;
+  bool Details = false;  // the process rows carry the details (and are written)
+  bool Tree = false;     // the processes come in tree order, each with its depth
   bool Any() const { return Processes || Modules || Handles || Find; }
   bool AnyProcessTable() const { return Processes || Modules || Handles; }
 };
@@ -31,7 +34,13 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
 // its handles when asked for, and the hits of /find after them; nothing when
 // no table is.
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
-// After either form: one line on standard error for each selected process
+// The same content as one JSON document (RFC 8259): the lists as arrays, each
+// item as an object of its facts and its lists, decimal facts as numbers.
+void WriteJsonDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
+// The document both write: an element per selected process, its modules and
+// its handles inside it when asked for.
+void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document);
+// After any form: one line on standard error for each selected process
 // whose modules, or whose handles' names, a table asked for but could not
 // read for want of rights; standard output keeps the document alone.
 void WriteFormDenials(Os& os, const TqxProcessList& list, const TFormTables& tables);

@@ -9,18 +9,22 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[13] = {
+const char* const kUsageLines[17] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
     "  /list [pid or filename]     Lists running processes",
+    "  /details [pid or filename]  Shows how and by whom each process runs",
+    "  /tree [pid or filename]     Lists processes under the processes that started them",
     "  /verify [pid or filename]   Checks the signature of each executable (no revocation check)",
     "  /kill <pid or filename>     Terminates running processes",
+    "  /killtree <pid or filename> Terminates processes and every process they started",
     "  /modules <pid or filename>  Lists all modules of the specified process",
     "  /handles <pid or filename>  Lists all handles of the specified process",
     "  /find <pattern> [pid or filename]  Lists the handles and modules whose names contain pattern",
     "  /csv                        Writes the tables as comma-separated values",
     "  /xml                        Writes the tables as one XML document",
+    "  /json                       Writes the tables as one JSON document",
     "  /unsigned                   Shows only files that are not signed; implies /verify",
     "",
 };
@@ -51,6 +55,10 @@ const char* const kModuleTemplate =
     "<$MID:4>  <$FILENAME:25>  (<$PID:4>)  <$ADDR:8>  <$SIZE:8>  <$PATH:*>";
 const char* const kHandleTemplate =
     "<$OTYPENR:4>: <$OTYPETEXT:20>  <$NAME:32>  (<$PID:4>)  <$HANDLE:8>  <$ACCESS:8>  <$FLAGS:5>";
+
+const char* const kSparedWaitingLine =
+    "Not terminated: it handed this run on and waits for its end.";
+const char* const kSparedItselfLine = "Not terminated: it is this program.";
 
 const char* const kModulesDeniedLine = "Access denied.";
 const char* const kHandleNamesDeniedLine =

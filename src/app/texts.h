@@ -3,7 +3,7 @@
 namespace kvt {
 
 extern const char* const kBannerLines[4];
-extern const char* const kUsageLines[13];
+extern const char* const kUsageLines[17];
 extern const char* const kFindUsage;
 extern const char* const kLicenseLines[10];
 
@@ -11,6 +11,11 @@ extern const char* const kProcessTemplate;
 extern const char* const kSignatureTemplate;
 extern const char* const kModuleTemplate;
 extern const char* const kHandleTemplate;
+
+// The line after a process that a termination leaves running: the program
+// that handed this run on and waits for it, and this program itself.
+extern const char* const kSparedWaitingLine;
+extern const char* const kSparedItselfLine;
 
 // A process that refused this program the rights to read a fact (Windows 6.0
 // and later): the line in the text tables, and the forms' line on standard

@@ -14,17 +14,21 @@ bool HasUnsignedModule(TqxProcessItem& item, const TFormTables& tables) {
 }
 
 void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
+  const TXmlElement processes = list.XmlClassElement(document);
   // One read of the system table serves every selected process.
   if (tables.Handles) list.FillHandleLists(list.SelectedItems());
-  const TXmlElement processes = list.XmlClassElement(document);
+  if (tables.Details) list.ReadDetails(list.SelectedItems());
   for (TqxProcessItem* item : list.SelectedItems()) {
     if (tables.Modules) item->FillModuleList();
     // With /unsigned a process stays for its own file or for one of its modules.
     if (tables.UnsignedOnly && !ShownAsUnsigned(*item) && !HasUnsignedModule(*item, tables))
       continue;
     const TXmlElement element = item->SaveToXml(processes, false, false);
+    // After the file facts, in the order of the CSV form's columns.
     if (tables.Signatures)
       SaveXmlAttributes(SignatureExportColumns<TqxProcessItem>(), *item, element);
+    if (tables.Details) SaveXmlAttributes(ProcessDetailExportColumns(), *item, element);
+    if (tables.Tree) SaveXmlAttributes(TreeExportColumns(), *item, element);
     if (tables.Modules)
       SaveModuleListToXml(item->ModuleList, element, tables.Signatures, tables.UnsignedOnly);
     if (tables.Handles) SaveHandleListToXml(item->HandleList, element);
@@ -33,11 +37,15 @@ void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument
 
 }  // namespace
 
+void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
+  if (tables.AnyProcessTable()) SaveProcesses(list, tables, document);
+  if (tables.FindHits) SaveFindListToXml(tables.FindHits->Hits, document);
+}
+
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
   if (!tables.Any()) return;
   TXmlDocument document;
-  if (tables.AnyProcessTable()) SaveProcesses(list, tables, document);
-  if (tables.FindHits) SaveFindListToXml(tables.FindHits->Hits, document);
+  SaveFormDocument(list, tables, document);
   // Line by line, so that every line ends as the console output's lines do;
   // the writer gives line breaks inside attribute values as references.
   const std::string text = document.SaveToText();

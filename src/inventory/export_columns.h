@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "inventory/column_keys.h"
 #include "inventory/xml_document.h"
+#include "support/utf8.h"
 
 namespace kvt {
 
@@ -20,6 +22,9 @@ struct TExportColumn {
   std::function<std::string(TItem&)> Value;
   // Restores the value from its XML attribute's text; null: not restored.
   std::function<void(TItem&, const std::string&)> Load;
+  // Decimal: a number where the form can tell one from text (JSON), empty
+  // when unknown. Hexadecimal values stay text, as the other forms show them.
+  TColumnKind Kind = TColumnKind::Text;
   // Characters the text table gives the column, padded, never cut; 0 for the
   // last column, which takes what it needs.
   size_t TextWidth = 0;
@@ -52,8 +57,7 @@ std::string ExportTextLine(const TExportColumns<TItem>& columns,
   for (size_t i = 0; i < columns.size() && i < values.size(); ++i) {
     if (i > 0) line += "  ";
     line += values[i];
-    size_t characters = 0;
-    for (const char c : values[i]) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    const size_t characters = Utf8CharacterCount(values[i]);
     if (i + 1 < columns.size() && characters < columns[i].TextWidth)
       line.append(columns[i].TextWidth - characters, ' ');
   }
@@ -62,8 +66,13 @@ std::string ExportTextLine(const TExportColumns<TItem>& columns,
 
 template <typename TItem>
 void SaveXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element) {
-  for (const auto& column : columns)
-    if (column.XmlName) element.SetAttribute(column.XmlName, column.Value(item));
+  for (const auto& column : columns) {
+    if (!column.XmlName) continue;
+    if (column.Kind == TColumnKind::Decimal)
+      element.SetNumberAttribute(column.XmlName, column.Value(item));
+    else
+      element.SetAttribute(column.XmlName, column.Value(item));
+  }
 }
 
 // An attribute the element lacks leaves its field as it is.

@@ -76,6 +76,18 @@ std::string XmlCharacters(const std::string& text) {
   return result;
 }
 
+// The parser's record of the attribute, which stays where it is while the element lives.
+const void* SetAttributeText(pugi::xml_node_struct* element, const std::string& name,
+                             const std::string& value) {
+  if (!IsXmlName(name)) throw EXmlError("Not an XML attribute name: " + name);
+  pugi::xml_node node(element);
+  pugi::xml_attribute attribute = node.attribute(name.c_str());
+  if (!attribute) attribute = node.append_attribute(name.c_str());
+  if (!attribute || !attribute.set_value(XmlCharacters(value).c_str()))
+    throw EXmlError("Cannot add the XML attribute " + name);
+  return attribute.internal_object();
+}
+
 // Indentation costs depth characters per line, so a deep tree would grow the
 // text quadratically; past this depth the document is written unindented.
 constexpr size_t kMaxIndentedDepth = 64;
@@ -128,23 +140,31 @@ std::string TXmlElement::Name() const { return pugi::xml_node(node_).name(); }
 
 TXmlElement TXmlElement::AppendChild(const std::string& name) const {
   pugi::xml_node parent(node_);
-  return TXmlElement(AppendElement(parent, name).internal_object());
+  return TXmlElement(AppendElement(parent, name).internal_object(), document_);
 }
 
 std::vector<TXmlElement> TXmlElement::Children() const {
   std::vector<TXmlElement> children;
   for (pugi::xml_node child : pugi::xml_node(node_).children())
-    if (child.type() == pugi::node_element) children.push_back(TXmlElement(child.internal_object()));
+    if (child.type() == pugi::node_element)
+      children.push_back(TXmlElement(child.internal_object(), document_));
   return children;
 }
 
 void TXmlElement::SetAttribute(const std::string& name, const std::string& value) const {
-  if (!IsXmlName(name)) throw EXmlError("Not an XML attribute name: " + name);
-  pugi::xml_node node(node_);
-  pugi::xml_attribute attribute = node.attribute(name.c_str());
-  if (!attribute) attribute = node.append_attribute(name.c_str());
-  if (!attribute || !attribute.set_value(XmlCharacters(value).c_str()))
-    throw EXmlError("Cannot add the XML attribute " + name);
+  document_->numbers_.erase(SetAttributeText(node_, name, value));
+}
+
+void TXmlElement::SetNumberAttribute(const std::string& name, const std::string& value) const {
+  document_->numbers_.insert(SetAttributeText(node_, name, value));
+}
+
+std::vector<TXmlAttribute> TXmlElement::Attributes() const {
+  std::vector<TXmlAttribute> attributes;
+  for (pugi::xml_attribute attribute : pugi::xml_node(node_).attributes())
+    attributes.push_back({attribute.name(), attribute.value(),
+                          document_->numbers_.count(attribute.internal_object()) > 0});
+  return attributes;
 }
 
 bool TXmlElement::FindAttribute(const std::string& name, std::string& value) const {
@@ -172,6 +192,7 @@ void TXmlDocument::LoadFromBuffer(const char* data, size_t size) {
   // The parser converted the text to UTF-8, which is also how it is written.
   DeclareEncoding(*loaded, kUtf8);
   document_ = std::move(loaded);
+  numbers_.clear();
 }
 
 std::string TXmlDocument::SaveToText() const {
@@ -186,13 +207,20 @@ void TXmlDocument::SetEncoding(const std::string& encoding) {
   DeclareEncoding(*document_, encoding);
 }
 
+// An element found in a const document can be changed as any other.
+TXmlElement TXmlDocument::RootElement() const {
+  const pugi::xml_node root = document_->document_element();
+  if (!root) return TXmlElement();
+  return TXmlElement(root.internal_object(), const_cast<TXmlDocument*>(this));
+}
+
 TXmlElement TXmlDocument::FindElement(const std::string& path) const {
   pugi::xml_node node = *document_;
   for (const std::string& name : PathNames(path)) {
     node = ChildElement(node, name);
     if (!node) return TXmlElement();
   }
-  return TXmlElement(node.internal_object());
+  return TXmlElement(node.internal_object(), const_cast<TXmlDocument*>(this));
 }
 
 TXmlElement TXmlDocument::CreateElement(const std::string& path) {
@@ -205,7 +233,7 @@ TXmlElement TXmlDocument::CreateElement(const std::string& path) {
     }
     node = child;
   }
-  return TXmlElement(node.internal_object());
+  return TXmlElement(node.internal_object(), this);
 }
 
 }  // namespace kvt

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "support/errors.h"
@@ -16,11 +17,21 @@ struct xml_node_struct;
 
 namespace kvt {
 
+class TXmlDocument;
+
 // A document that cannot be read, or an element the document cannot take.
 class EXmlError : public EError {
  public:
   using EError::EError;
   const char* ClassName() const override { return "EXmlError"; }
+};
+
+// An attribute as the document holds it. IsNumber: it was set as a number,
+// which XML does not tell apart but other renderings of the document do.
+struct TXmlAttribute {
+  std::string Name;
+  std::string Value;
+  bool IsNumber = false;
 };
 
 // One element of a TXmlDocument, valid while the document lives and the
@@ -39,13 +50,19 @@ class TXmlElement {
   // Sets the attribute Name to the UTF-8 text Value. The control characters
   // XML cannot hold (all but tab, CR and LF) are written as "?".
   void SetAttribute(const std::string& name, const std::string& value) const;
+  // The same for a decimal number, marked as one.
+  void SetNumberAttribute(const std::string& name, const std::string& value) const;
+  // The attributes in document order.
+  std::vector<TXmlAttribute> Attributes() const;
   // The attribute Name's text; false, leaving Value as it was, when there is none.
   bool FindAttribute(const std::string& name, std::string& value) const;
 
  private:
   friend class TXmlDocument;
-  explicit TXmlElement(pugi::xml_node_struct* node) : node_(node) {}
+  TXmlElement(pugi::xml_node_struct* node, TXmlDocument* document)
+      : node_(node), document_(document) {}
   pugi::xml_node_struct* node_ = nullptr;
+  TXmlDocument* document_ = nullptr;
 };
 
 class TXmlDocument {
@@ -67,6 +84,8 @@ class TXmlDocument {
   // Sets the encoding named in the document's declaration, adding one if needed.
   void SetEncoding(const std::string& encoding);
 
+  // The root element; none in an empty document.
+  TXmlElement RootElement() const;
   // The element at Path, whose first name is the root element's; none if absent.
   TXmlElement FindElement(const std::string& path) const;
   // The element at Path, created with every missing element on the way. A
@@ -74,7 +93,10 @@ class TXmlDocument {
   TXmlElement CreateElement(const std::string& path);
 
  private:
+  friend class TXmlElement;
   std::unique_ptr<pugi::xml_document> document_;
+  // The attributes set as numbers, by the parser's own attribute record.
+  std::unordered_set<const void*> numbers_;
 };
 
 }  // namespace kvt

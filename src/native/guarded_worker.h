@@ -27,6 +27,7 @@ class TGuardedWorker {
   // cap of abandoned workers is reached. After Abandoned the Os keeps Job.
   TWorkerResult Run(std::unique_ptr<TWorkerJob>& job, uint32_t timeoutMs);
   size_t AbandonedCount() const { return abandoned_; }
+  Os& Sys() const { return os_; }
 
  private:
   Os& os_;

@@ -1,53 +1,16 @@
 #include "native/handle_enumerator.h"
 
 #include <exception>
-#include <new>
 #include <unordered_map>
 #include <vector>
 
 #include "native/object_names.h"
 #include "native/object_types.h"
+#include "native/system_information.h"
 #include "support/errors.h"
 #include "support/version_record.h"
 
 namespace kvt {
-namespace {
-
-constexpr uint32_t kFirstTableSize = 4096;
-// The table grows while it is read on a busy system, so each retry asks for
-// a quarter more than the kernel last reported: at most this many reads after
-// a reported size. A kernel that reports none gets twice the room each time,
-// up to the cap (so at most 14 such reads); a table larger than the cap is
-// not believed.
-constexpr int kMaxTableReads = 8;
-constexpr uint32_t kMaxTableSize = 64u << 20;
-
-// Reads the table of InfoClass into Table; false when it cannot be read.
-bool ReadHandleTable(Os& os, uint32_t infoClass, std::vector<uint8_t>& table) {
-  uint32_t size = kFirstTableSize;
-  int sizedReads = 0;
-  try {
-    for (;;) {
-      table.assign(size, 0);
-      uint32_t needed = 0;
-      const uint32_t status = os.NtQuerySystemInformation(infoClass, table.data(), size, &needed);
-      if (status == kStatusSuccess) return true;
-      if (status != kStatusInfoLengthMismatch) return false;
-      uint64_t next = uint64_t{size} * 2;
-      if (needed > size) {
-        if (++sizedReads >= kMaxTableReads) return false;
-        next = uint64_t{needed} + needed / 4;
-      }
-      if (next > kMaxTableSize) return false;
-      size = static_cast<uint32_t>(next);
-    }
-  } catch (const std::bad_alloc&) {
-    // The table does not fit this program's memory: it is given up, as past the cap.
-  }
-  return false;
-}
-
-}  // namespace
 
 // The processes of one scan, each opened once for duplicating handles on
 // first need and closed with the scan; this program's own is its pseudo-handle.
@@ -134,7 +97,7 @@ bool TqxHandleEnumerator::ScanHandleTable(const THandleTableLayout& layout) {
   Os& os = native_.Sys;
   if (!os.IsBound(TOptionalEntry::NtQuerySystemInformation)) return true;
   std::vector<uint8_t> table;
-  if (!ReadHandleTable(os, layout.InfoClass, table)) return false;
+  if (!ReadSystemInformation(os, layout.InfoClass, table)) return false;
   const THandleTableReply reply(layout, table.data(), table.size());
   TProcessHandles processes(os, denied_);
   for (size_t i = 0; i < reply.Count(); ++i) {

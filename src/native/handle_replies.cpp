@@ -33,16 +33,6 @@ uint32_t U32At(const uint8_t* at) {
   return static_cast<uint32_t>(U16At(at)) | static_cast<uint32_t>(U16At(at + 2)) << 16;
 }
 
-uint64_t UnsignedAt(const uint8_t* at, uint8_t width) {
-  uint64_t value = 0;
-  for (uint8_t i = width; i > 0; --i) value = value << 8 | at[i - 1];
-  return value;
-}
-
-uint64_t FieldAt(const uint8_t* entry, TReplyField field) {
-  return UnsignedAt(entry + field.Offset, field.Width);
-}
-
 // Up to Limit UTF-16 characters from Offset, stopping at a zero character and
 // at the last whole character inside the buffer.
 std::u16string TextAt(const uint8_t* data, size_t size, size_t offset, size_t limit) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "native/reply_fields.h"
+
 namespace kvt {
 
 // One entry of the system handle table, whatever the layout it came in.
@@ -18,12 +20,6 @@ struct THandleTableEntry {
   uint32_t Flags = 0;
   uint64_t Object = 0;
   uint32_t GrantedAccess = 0;
-};
-
-// Where an entry keeps one field: its offset and width in bytes (1, 2, 4 or 8).
-struct TReplyField {
-  uint8_t Offset;
-  uint8_t Width;
 };
 
 // One layout of the system handle table (little-endian): the information

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kvt {
 
@@ -150,6 +151,9 @@ enum class TOptionalEntry {
   CatalogAdmin2,
   // kernel32 of Windows 6.0 and later.
   QueryFullProcessImageNameW,
+  NtQueryInformationProcess,
+  // advapi32 of Windows 2000 and later.
+  EnumServicesStatusExW,
 };
 
 // Native interface: information classes, the status codes relied on, and the
@@ -254,6 +258,29 @@ struct TTokenPrivileges {
   uint32_t PrivilegeCount = 1;
   TLuid Luid;
   uint32_t Attributes = 0;
+};
+
+// How and by whom each process runs: the process information of every
+// process in one reply; a process's basic information, the address of the
+// 32-bit block of a WOW64 process, and its command line (Windows 8.1 and
+// later); its token's user, integrity label and app-container flag; the
+// services and the process each runs in.
+constexpr uint32_t kSystemProcessInformation = 5;
+constexpr uint32_t kProcessBasicInformation = 0;
+constexpr uint32_t kProcessWow64Information = 26;
+constexpr uint32_t kProcessCommandLineInformation = 60;
+constexpr uint32_t kTokenUser = 1;
+constexpr uint32_t kTokenIntegrityLevel = 25;
+constexpr uint32_t kTokenIsAppContainer = 29;
+constexpr uint32_t kScManagerEnumerateService = 0x0004;
+constexpr uint32_t kServiceWin32 = 0x30;
+constexpr uint32_t kServiceActive = 0x1;
+
+// One entry of a service enumeration: the service's name (UTF-8) and the
+// process it runs in (0 while it is stopped).
+struct TServiceProcess {
+  std::string ServiceName;
+  uint32_t ProcessId = 0;
 };
 
 class Os {
@@ -448,6 +475,33 @@ class Os {
   virtual bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
                                      const TTokenPrivileges* newState) = 0;
   virtual uint32_t GetLastError() = 0;
+
+  // How and by whom each process runs. NtQueryInformationProcess is bound by
+  // name (kStatusNotImplemented while unbound). ReadProcessMemory takes the
+  // address at 64 bits; the 32-bit program fails for one past its reach.
+  // GetTokenInformation fills Buffer as the platform lays it out: a SID's
+  // pointer points into Buffer. LookupAccountSidW gives name and domain in
+  // UTF-8, sizes in bytes with the terminator, the size needed when short.
+  // EnumServicesStatusExW (bound by name; false while unbound) reads one
+  // reply of at most BufferSize bytes from ResumeHandle on, appends its
+  // entries to Services, and fails with kErrorMoreData when more follow.
+  // FileTimeToLocalFileTime converts in the time zone of that moment's rules.
+  virtual uint32_t NtQueryInformationProcess(OsHandle process, uint32_t infoClass,
+                                             uint8_t* buffer, uint32_t size,
+                                             uint32_t* returned) = 0;
+  virtual bool ReadProcessMemory(OsHandle process, uint64_t address, uint8_t* buffer,
+                                 uint32_t size, uint32_t* bytesRead) = 0;
+  virtual bool GetTokenInformation(OsHandle token, uint32_t infoClass, uint8_t* buffer,
+                                   uint32_t size, uint32_t* returned) = 0;
+  virtual bool LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSize,
+                                 char* domain, uint32_t* domainSize) = 0;
+  virtual OsHandle OpenSCManagerW(uint32_t desiredAccess) = 0;
+  virtual bool CloseServiceHandle(OsHandle scManager) = 0;
+  virtual bool EnumServicesStatusExW(OsHandle scManager, uint32_t serviceType,
+                                     uint32_t serviceState, uint32_t bufferSize,
+                                     uint32_t* bytesNeeded, uint32_t* resumeHandle,
+                                     std::vector<TServiceProcess>& services) = 0;
+  virtual bool FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) = 0;
 };
 
 }  // namespace kvt

@@ -12,6 +12,8 @@ namespace {
 constexpr const char* kHandleListTag = "TqxHandleList";
 constexpr const char* kFindListPath = "Vantora/TqxFindList";
 constexpr const char* kFindItemTag = "TqxFindItem";
+constexpr TColumnKind kNumber = TColumnKind::Decimal;
+constexpr TColumnKind kText = TColumnKind::Text;
 
 // A text that is no such number leaves Field as it is.
 template <typename TNumber>
@@ -40,15 +42,21 @@ uint32_t OwnerProcessID(const TqxModuleItem& m) {
   return static_cast<const TqxModuleList&>(m.Collection()).OwnerProcess().ProcessID;
 }
 
+// A figure of the process information, empty when the process is not in it.
+template <typename TRead>
+std::string Figure(const TqxProcessItem& p, TRead read) {
+  return p.Details.HasInformation ? read(p.Details.Information) : std::string();
+}
+
 }  // namespace
 
 const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
   using P = TqxProcessItem;
   static const TExportColumns<P> kColumns = {
       {"PID", "ProcessID", [](P& p) { return Decimal(p.ProcessID); },
-       [](P& p, const std::string& t) { LoadNumber(t, p.ProcessID); }},
+       [](P& p, const std::string& t) { LoadNumber(t, p.ProcessID); }, kNumber},
       {"PPID", "ParentID", [](P& p) { return Decimal(p.ParentID); },
-       [](P& p, const std::string& t) { LoadNumber(t, p.ParentID); }},
+       [](P& p, const std::string& t) { LoadNumber(t, p.ParentID); }, kNumber},
       {"Filename", nullptr, [](P& p) { return p.FilenameOnly(); }, nullptr},
       {"Path", "Filename", [](P& p) { return p.CompleteFilename(); },
        [](P& p, const std::string& t) { p.Filename = t; }},
@@ -58,7 +66,7 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
        [](P& p, const std::string& t) { p.FileVersion = t; }},
       {"Company", "FileCompany", [](P& p) { return p.FileCompany; },
        [](P& p, const std::string& t) { p.FileCompany = t; }},
-      {"Size", "Filesize", SizeText, LoadSize},
+      {"Size", "Filesize", SizeText, LoadSize, kNumber},
       {"MD5", "MD5", [](P& p) { return p.FileMD5(); },
        [](P& p, const std::string& t) { p.SetMD5(t); }},
       {"SHA256", "SHA256", [](P& p) { return p.FileSHA256(); },
@@ -67,11 +75,50 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
   return kColumns;
 }
 
+const TExportColumns<TqxProcessItem>& TreeExportColumns() {
+  using P = TqxProcessItem;
+  static const TExportColumns<P> kColumns = {
+      {"Depth", "Depth", [](P& p) { return std::to_string(p.TreeDepth); }, nullptr, kNumber},
+  };
+  return kColumns;
+}
+
+const TExportColumns<TqxProcessItem>& ProcessDetailExportColumns() {
+  using P = TqxProcessItem;
+  using I = TProcessInformationEntry;
+  static const TExportColumns<P> kColumns = {
+      {"CommandLine", "CommandLine", [](P& p) { return p.Details.CommandLine; }, nullptr},
+      {"User", "User", [](P& p) { return p.Details.User; }, nullptr},
+      {"Integrity", "Integrity", [](P& p) { return p.Details.Integrity; }, nullptr},
+      {"Session", "Session",
+       [](P& p) { return Figure(p, [](const I& i) { return Decimal(i.SessionId); }); }, nullptr},
+      {"Started", "Started",
+       [](P& p) { return Figure(p, [](const I& i) { return UtcIsoText(i.CreateTime); }); },
+       nullptr},
+      {"CpuSeconds", "CpuSeconds",
+       [](P& p) { return Figure(p, [](const I& i) { return CpuSecondsText(i.CpuTime); }); },
+       nullptr},
+      {"WorkingSet", "WorkingSet",
+       [](P& p) { return Figure(p, [](const I& i) { return std::to_string(i.WorkingSet); }); },
+       nullptr},
+      {"PrivateBytes", "PrivateBytes",
+       [](P& p) { return Figure(p, [](const I& i) { return std::to_string(i.PrivateBytes); }); },
+       nullptr},
+      {"Threads", "Threads",
+       [](P& p) { return Figure(p, [](const I& i) { return Decimal(i.Threads); }); }, nullptr},
+      {"Handles", "Handles",
+       [](P& p) { return Figure(p, [](const I& i) { return Decimal(i.Handles); }); }, nullptr},
+      {"Services", "Services", [](P& p) { return JoinedServices(p.Details.Services, ";"); },
+       nullptr},
+  };
+  return kColumns;
+}
+
 const TExportColumns<TqxModuleItem>& ModuleExportColumns() {
   using M = TqxModuleItem;
   static const TExportColumns<M> kColumns = {
-      {"PID", "ProcessID", [](M& m) { return Decimal(OwnerProcessID(m)); }, nullptr},
-      {"MID", "ModuleID", [](M& m) { return Decimal(m.ModuleID); }, nullptr},
+      {"PID", "ProcessID", [](M& m) { return Decimal(OwnerProcessID(m)); }, nullptr, kNumber},
+      {"MID", "ModuleID", [](M& m) { return Decimal(m.ModuleID); }, nullptr, kNumber},
       {"Filename", nullptr, [](M& m) { return m.FilenamePart(); }, nullptr},
       {"Address", "ModuleBaseAddr", [](M& m) { return HexDigits(m.ModuleBaseAddr); }, nullptr},
       {"Size", "ModuleBaseSize", [](M& m) { return HexDigits(m.ModuleBaseSize); }, nullptr},
@@ -83,13 +130,14 @@ const TExportColumns<TqxModuleItem>& ModuleExportColumns() {
 const TExportColumns<TqxHandleItem>& HandleExportColumns() {
   using H = TqxHandleItem;
   static const TExportColumns<H> kColumns = {
-      {"PID", "ProcessID", [](H& h) { return Decimal(h.ProcessID); }, nullptr},
+      {"PID", "ProcessID", [](H& h) { return Decimal(h.ProcessID); }, nullptr, kNumber},
       {"Handle", "Handle", [](H& h) { return HexDigits(h.Handle); }, nullptr},
-      {"Type", "ObjectTypeNumber", [](H& h) { return Decimal(h.ObjectTypeNumber); }, nullptr},
+      {"Type", "ObjectTypeNumber", [](H& h) { return Decimal(h.ObjectTypeNumber); }, nullptr,
+       kNumber},
       {"TypeName", "ObjectTypeName", [](H& h) { return h.ObjectTypeText(); }, nullptr},
       {"Name", "Name", [](H& h) { return h.Name; }, nullptr},
       {"Access", "GrantedAccess", [](H& h) { return HexDigits(h.GrantedAccess); }, nullptr},
-      {"Flags", "Flags", [](H& h) { return Decimal(h.Flags); }, nullptr},
+      {"Flags", "Flags", [](H& h) { return Decimal(h.Flags); }, nullptr, kNumber},
   };
   return kColumns;
 }
@@ -97,11 +145,11 @@ const TExportColumns<TqxHandleItem>& HandleExportColumns() {
 const TExportColumns<TqxFindItem>& FindExportColumns() {
   using F = TqxFindItem;
   static const TExportColumns<F> kColumns = {
-      {"PID", "ProcessID", [](F& f) { return Decimal(f.ProcessID); }, nullptr, 6},
-      {"Filename", "Filename", [](F& f) { return f.Filename; }, nullptr, 24},
-      {"Kind", "Kind", [](F& f) { return f.Kind; }, nullptr, 12},
-      {"Handle", "Handle", [](F& f) { return HexDigits(f.Handle); }, nullptr, 16},
-      {"Name", "Name", [](F& f) { return f.Name; }, nullptr, 0},
+      {"PID", "ProcessID", [](F& f) { return Decimal(f.ProcessID); }, nullptr, kNumber, 6},
+      {"Filename", "Filename", [](F& f) { return f.Filename; }, nullptr, kText, 24},
+      {"Kind", "Kind", [](F& f) { return f.Kind; }, nullptr, kText, 12},
+      {"Handle", "Handle", [](F& f) { return HexDigits(f.Handle); }, nullptr, kText, 16},
+      {"Name", "Name", [](F& f) { return f.Name; }, nullptr, kText, 0},
   };
   return kColumns;
 }

@@ -13,6 +13,10 @@ namespace kvt {
 // PID, PPID, file name, complete file name, the version entries, size (empty
 // when unknown) and the digests as the item holds them.
 const TExportColumns<TqxProcessItem>& ProcessExportColumns();
+// With /details: command line, user, integrity, session, start (ISO 8601,
+// UTC), CPU seconds, working set and private bytes (bytes), threads, handles
+// and the services, separated by ";"; empty where a fact is unknown.
+const TExportColumns<TqxProcessItem>& ProcessDetailExportColumns();
 const TExportColumns<TqxModuleItem>& ModuleExportColumns();
 const TExportColumns<TqxHandleItem>& HandleExportColumns();
 // The hits of /find, in every form, the text table too.
@@ -27,6 +31,8 @@ const TExportColumns<TItem>& SignatureExportColumns() {
   };
   return kColumns;
 }
+// A process's depth in the tree it is written in: 0 for the top.
+const TExportColumns<TqxProcessItem>& TreeExportColumns();
 
 // Each appends the list's element below Parent, with one element per item:
 // with Signatures its signature attributes too, with UnsignedOnly only the

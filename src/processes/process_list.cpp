@@ -74,6 +74,7 @@ void TqxProcessItem::Assign(const TCollectionItem& source) {
   AssignDigests(*other);
   FileVersion = other->FileVersion;
   FileHint = other->FileHint;
+  Details = other->Details;
 }
 
 std::string TqxProcessItem::CompleteFilename() {

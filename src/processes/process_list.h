@@ -12,6 +12,7 @@
 #include "native/handle_replies.h"
 #include "processes/handle_list.h"
 #include "processes/module_list.h"
+#include "processes/process_details.h"
 #include "processes/process_context.h"
 
 namespace kvt {
@@ -39,6 +40,7 @@ class TqxProcessItem : public TSystemLogItem {
   uint32_t ModuleID = 0;
   TqxModuleList ModuleList;
   TqxHandleCollection HandleList;  // freed before ModuleList
+  TProcessDetails Details;          // read by TqxProcessList::ReadDetails
   uint32_t ProcessID = 0;
   uint32_t ParentID = 0;
   int32_t StateIndex = 0;
@@ -50,6 +52,8 @@ class TqxProcessItem : public TSystemLogItem {
   std::string FileHint;
   int32_t Tag = 0;
   int32_t Tag2 = 0;
+  // Below the top of the tree the forms write it in (tree_order.h).
+  int32_t TreeDepth = 0;
 
   // The executable's digests as the process forms show them: upper-case
   // hexadecimal digits, read on first use (hashing every executable is the
@@ -110,6 +114,9 @@ class TqxProcessList : public TSystemLogCollection {
   // read of the system table (handle_list.cpp). Raises EHandleTableError when
   // the table could not be read.
   void FillHandleLists(const std::vector<TqxProcessItem*>& items);
+  // Reads the Details of every item of Items that has none yet: the
+  // system-wide replies once for all of them (process_details.cpp).
+  void ReadDetails(const std::vector<TqxProcessItem*>& items);
 
   void SelectAll();
   int SelectByProcessID(uint32_t processId);

@@ -58,12 +58,36 @@ TEST(Forms, XmlListWithTheModulesOfAChild) {
   WriteBesideThePrograms("forms_child.pid", std::to_string(child.Pid()) + "\n");
 }
 
+// check-forms reads both documents back and compares them.
+TEST(Forms, JsonAndXmlOfAChildWithACyrillicName) {
+  for (const char* name : {"forms_json.xml", "forms_json.json"})
+    DeleteFileA((ExeDirectory() + name).c_str());
+  const std::string name = "kvt_\xD0\xB4\xD0\xB6\xD0\xB5\xD0\xB9_child.exe";
+  const std::string path = ExeDirectory() + name;
+  ASSERT_TRUE(CopyFileW(Wide(ExeDirectory() + "kvt_test_child.exe").c_str(), Wide(path).c_str(), FALSE));
+  TRunResult xml;
+  TRunResult json;
+  {
+    TChildProcess child(name);
+    const std::string arguments = "/list " + std::to_string(child.Pid()) + " /modules";
+    xml = RunKvtProc("/xml " + arguments);
+    json = RunKvtProc(arguments + " -JSON");
+  }
+  DeleteFileW(Wide(path).c_str());
+  ASSERT_EQ(xml.ExitCode, 0u) << xml.Err;
+  ASSERT_EQ(json.ExitCode, 0u) << json.Err;
+  EXPECT_EQ(json.Err, "");
+  EXPECT_EQ(json.Out.rfind("{\r\n  \"TqxProcessList\": [\r\n", 0), 0u) << json.Out;
+  WriteBesideThePrograms("forms_json.xml", xml.Out);
+  WriteBesideThePrograms("forms_json.json", json.Out);
+}
+
 TEST(Forms, KillWithAFormTerminatesNothing) {
   TChildProcess child;
   const TRunResult run = RunKvtProc("/csv /kill " + std::to_string(child.Pid()));
   EXPECT_EQ(run.ExitCode, 1u);
   EXPECT_EQ(run.Out, "");
-  EXPECT_EQ(run.Err, "/kill cannot be combined with /csv or /xml; nothing was terminated.\r\n");
+  EXPECT_EQ(run.Err, "/kill cannot be combined with /csv, /xml or /json; nothing was terminated.\r\n");
   EXPECT_EQ(WaitForSingleObject(child.Handle(), 500), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 

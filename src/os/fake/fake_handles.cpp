@@ -4,35 +4,14 @@
 #include <chrono>
 #include <cstring>
 
+#include "os/fake/fake_bytes.h"
+
 namespace kvt {
 namespace {
 
 constexpr uint32_t kStatusInvalidInfoClass = 0xC0000003u;
 constexpr uint32_t kStatusInvalidHandle = 0xC0000008u;
 constexpr uint32_t kStatusBufferOverflow = 0x80000005u;
-
-void PutU16(uint8_t* at, uint32_t value) {
-  at[0] = static_cast<uint8_t>(value);
-  at[1] = static_cast<uint8_t>(value >> 8);
-}
-
-void PutU32(uint8_t* at, uint32_t value) {
-  PutU16(at, value & 0xFFFF);
-  PutU16(at + 2, value >> 16);
-}
-
-void PutU64(uint8_t* at, uint64_t value) {
-  PutU32(at, static_cast<uint32_t>(value));
-  PutU32(at + 4, static_cast<uint32_t>(value >> 32));
-}
-
-// A pointer-sized field of the program's width.
-void PutPointer(uint8_t* at, uint64_t value, uint32_t pointerSize) {
-  if (pointerSize == 8)
-    PutU64(at, value);
-  else
-    PutU32(at, static_cast<uint32_t>(value));
-}
 
 void PutText(uint8_t* at, const std::u16string& text, size_t characters) {
   for (size_t i = 0; i < characters; ++i) PutU16(at + 2 * i, text[i]);
@@ -70,6 +49,7 @@ uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, u
                                           uint32_t* needed) {
   Record("NtQuerySystemInformation");
   if (!NtQuerySystemInformationBound) return kStatusNotImplemented;
+  if (infoClass == kSystemProcessInformation) return ProcessInformationReply(buffer, size, needed);
   if (infoClass != kSystemHandleInformation && infoClass != kSystemExtendedHandleInformation)
     return kStatusInvalidInfoClass;
   if (OnHandleTableRead) OnHandleTableRead();

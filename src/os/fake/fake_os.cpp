@@ -138,6 +138,10 @@ bool FakeOs::IsBound(TOptionalEntry entry) {
       return CatalogAdminBound && CatalogAdmin2Bound;
     case TOptionalEntry::QueryFullProcessImageNameW:
       return FullImageNameBound;
+    case TOptionalEntry::NtQueryInformationProcess:
+      return NtQueryInformationProcessBound;
+    case TOptionalEntry::EnumServicesStatusExW:
+      return EnumServicesBound;
   }
   return false;
 }

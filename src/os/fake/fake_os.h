@@ -57,6 +57,21 @@ struct TFakeProcess {
   // A 64-bit process: a 32-bit program gets neither its module snapshot nor
   // its module list.
   bool Is64Bit = false;
+  // The process information (class 5) and the other facts of /details.
+  uint32_t SessionId = 0;
+  uint32_t HandleCount = 0;
+  uint64_t CreateTime = 0;                 // FILETIME units, UTC
+  uint64_t UserTime = 0, KernelTime = 0;   // 100 ns units
+  uint64_t WorkingSet = 0, PrivateBytes = 0;
+  // Its parameter block holds CommandLine, in the layout of its width; the
+  // kernel tells it (class 60) while FakeOs::CommandLineClassAnswered.
+  std::string CommandLine;
+  // Its token: the user's SID as text, the integrity level's value, and
+  // whether it is an app container; TokenDenied refuses OpenProcessToken.
+  std::string UserSid = "S-1-5-21-1000-2000-3000-1001";
+  uint32_t IntegrityLevel = 0x2000;
+  bool AppContainer = false;
+  bool TokenDenied = false;
 };
 
 struct TFakeFile {
@@ -234,6 +249,16 @@ class FakeOs : public Os {
   bool CatalogAdmin2Bound = true;
   std::vector<TFakeTrustCall> TrustCalls;
   size_t OpenTrustObjectCount() const { return trustObjects_.size(); }
+  // How and by whom each process runs. LookupAccountSidW names the SIDs of
+  // Accounts ("DOMAIN\\name" or a bare name) and stalls on a worker while
+  // AccountLookupStalls; Services are what the service manager enumerates.
+  bool NtQueryInformationProcessBound = true;
+  bool CommandLineClassAnswered = false;
+  std::map<std::string, std::string> Accounts;
+  bool AccountLookupStalls = false;
+  bool EnumServicesBound = true;
+  std::vector<TServiceProcess> Services;
+  int64_t LocalTimeBias = 0;  // local time minus UTC, in 100 ns units
   // Least rights and the debug privilege. QueryFullProcessImageNameW answers
   // a process's FullImagePath, or its ModulePath, to a handle opened for
   // either query right. The program's token holds SeDebugPrivilege when
@@ -387,6 +412,21 @@ class FakeOs : public Os {
                              const TTokenPrivileges* newState) override;
   uint32_t GetLastError() override { return lastError_; }
 
+  uint32_t NtQueryInformationProcess(OsHandle process, uint32_t infoClass, uint8_t* buffer,
+                                     uint32_t size, uint32_t* returned) override;
+  bool ReadProcessMemory(OsHandle process, uint64_t address, uint8_t* buffer, uint32_t size,
+                         uint32_t* bytesRead) override;
+  bool GetTokenInformation(OsHandle token, uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                           uint32_t* returned) override;
+  bool LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSize, char* domain,
+                         uint32_t* domainSize) override;
+  OsHandle OpenSCManagerW(uint32_t desiredAccess) override;
+  bool CloseServiceHandle(OsHandle scManager) override;
+  bool EnumServicesStatusExW(OsHandle scManager, uint32_t serviceType, uint32_t serviceState,
+                             uint32_t bufferSize, uint32_t* bytesNeeded, uint32_t* resumeHandle,
+                             std::vector<TServiceProcess>& services) override;
+  bool FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) override;
+
  private:
   // Signatures: a verification's state (with its certificate), a
   // certificate, a catalog administrator context or a catalog it found.
@@ -409,7 +449,7 @@ class FakeOs : public Os {
   std::string OpenedFileKey(OsHandle file);
 
   struct THandle {
-    enum Kind { Process, Snapshot, File, Object, Started, Token } Type = Process;
+    enum Kind { Process, Snapshot, File, Object, Started, Token, ServiceManager } Type = Process;
     uint32_t ProcessId = 0;
     uint32_t Access = 0;
     std::vector<TProcessEntry> Entries;  // a snapshot's view
@@ -486,6 +526,11 @@ class FakeOs : public Os {
   std::vector<const TFakeHandle*> ReportedTable() const;
   uint64_t handleTableGrowth_ = 0;
   uint32_t AllObjectTypesReply(uint8_t* buffer, uint32_t size, uint32_t* needed);
+  // The process a handle of Kind (a process or its token) refers to, and
+  // the handle; null when there is none.
+  const TFakeProcess* TargetOf(OsHandle handle, THandle::Kind kind, const THandle** found);
+  // The reply of class 5: the living processes in the program's layout.
+  uint32_t ProcessInformationReply(uint8_t* buffer, uint32_t size, uint32_t* needed);
   // Blocks a worker until destruction; false on the caller's thread.
   bool Stall();
 

@@ -104,10 +104,13 @@ bool FakeOs::TerminateProcess(OsHandle process, uint32_t) {
   return true;
 }
 
-bool FakeOs::IsWow64Process(OsHandle, bool* wow64) {
+bool FakeOs::IsWow64Process(OsHandle process, bool* wow64) {
   Record("IsWow64Process");
   if (!IsWow64Exported) return false;
-  *wow64 = Wow64;
+  // On a 64-bit Windows every process but the 64-bit ones runs under WOW64.
+  const THandle* handle = nullptr;
+  const TFakeProcess* target = TargetOf(process, THandle::Process, &handle);
+  *wow64 = Wow64 && (target == nullptr || !target->Is64Bit);
   return true;
 }
 

@@ -35,12 +35,18 @@ bool FakeOs::QueryFullProcessImageNameW(OsHandle process, uint32_t, char* exeNam
 
 bool FakeOs::OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) {
   Record("OpenProcessToken");
-  if (process != GetCurrentProcess()) {
+  // Another process's token: through a handle with either query right.
+  const THandle* handle = nullptr;
+  const TFakeProcess* target = TargetOf(process, THandle::Process, &handle);
+  const bool queried = handle != nullptr &&
+      (handle->Access & (kProcessQueryLimitedInformation | kProcessQueryInformation)) != 0;
+  if (process != GetCurrentProcess() && (target == nullptr || !queried || target->TokenDenied)) {
     lastError_ = kErrorAccessDenied;
     return false;
   }
   THandle opened;
   opened.Type = THandle::Token;
+  opened.ProcessId = process == GetCurrentProcess() ? CurrentProcessId : handle->ProcessId;
   opened.Access = desiredAccess;
   *token = NewHandle(std::move(opened));
   return true;

@@ -222,6 +222,8 @@ Win32Os::Win32Os() {
   ntQueryObject_ = Lookup(ntdll, "NtQueryObject");
   ntQueryInformationFile_ = Lookup(ntdll, "NtQueryInformationFile");
   queryFullProcessImageNameW_ = Lookup(kernel, "QueryFullProcessImageNameW");
+  ntQueryInformationProcess_ = Lookup(ntdll, "NtQueryInformationProcess");
+  enumServicesStatusExW_ = Lookup(GetModuleHandleA("advapi32.dll"), "EnumServicesStatusExW");
 }
 
 bool Win32Os::BindProcessStatus() {
@@ -297,6 +299,10 @@ bool Win32Os::IsBound(TOptionalEntry entry) {
       return catAdminAcquireContext2_ != nullptr;
     case TOptionalEntry::QueryFullProcessImageNameW:
       return queryFullProcessImageNameW_ != nullptr;
+    case TOptionalEntry::NtQueryInformationProcess:
+      return ntQueryInformationProcess_ != nullptr;
+    case TOptionalEntry::EnumServicesStatusExW:
+      return enumServicesStatusExW_ != nullptr;
   }
   return false;
 }
@@ -1047,5 +1053,125 @@ bool Win32Os::AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
 }
 
 uint32_t Win32Os::GetLastError() { return ::GetLastError(); }
+
+// How and by whom each process runs.
+namespace {
+
+using NtQueryInformationProcessFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+using EnumServicesStatusExWFn = BOOL(WINAPI*)(SC_HANDLE, SC_ENUM_TYPE, DWORD, DWORD, LPBYTE,
+                                              DWORD, LPDWORD, LPDWORD, LPDWORD, LPCWSTR);
+
+// Wide text into a UTF-8 buffer of Size bytes, without the heap: the
+// account look-up runs on a worker that may be abandoned at any point.
+// Size becomes the length, or the size needed when it does not fit.
+bool WideIntoUtf8(const wchar_t* text, char* buffer, uint32_t* size) {
+  const int needed = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (needed <= 0 || static_cast<uint32_t>(needed) > *size) {
+    *size = needed > 0 ? static_cast<uint32_t>(needed) : 0;
+    return false;
+  }
+  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, needed, nullptr, nullptr);
+  *size = static_cast<uint32_t>(needed - 1);
+  return true;
+}
+
+}  // namespace
+
+uint32_t Win32Os::NtQueryInformationProcess(OsHandle process, uint32_t infoClass,
+                                            uint8_t* buffer, uint32_t size, uint32_t* returned) {
+  if (ntQueryInformationProcess_ == nullptr) return kStatusNotImplemented;
+  ULONG length = 0;
+  const LONG status = As<NtQueryInformationProcessFn>(ntQueryInformationProcess_)(
+      ToHandle(process), infoClass, buffer, size, &length);
+  *returned = length;
+  return static_cast<uint32_t>(status);
+}
+
+bool Win32Os::ReadProcessMemory(OsHandle process, uint64_t address, uint8_t* buffer,
+                                uint32_t size, uint32_t* bytesRead) {
+  *bytesRead = 0;
+  if (address > UINTPTR_MAX || UINTPTR_MAX - address < size) {
+    ::SetLastError(ERROR_PARTIAL_COPY);
+    return false;
+  }
+  SIZE_T read = 0;
+  const BOOL ok = ::ReadProcessMemory(ToHandle(process),
+                                      reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(address)),
+                                      buffer, size, &read);
+  *bytesRead = static_cast<uint32_t>(read);
+  return ok != 0;
+}
+
+bool Win32Os::GetTokenInformation(OsHandle token, uint32_t infoClass, uint8_t* buffer,
+                                  uint32_t size, uint32_t* returned) {
+  DWORD length = 0;
+  const BOOL ok = ::GetTokenInformation(ToHandle(token),
+                                        static_cast<TOKEN_INFORMATION_CLASS>(infoClass), buffer,
+                                        size, &length);
+  *returned = length;
+  return ok != 0;
+}
+
+bool Win32Os::LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSize, char* domain,
+                                uint32_t* domainSize) {
+  wchar_t wideName[256];
+  wchar_t wideDomain[256];
+  DWORD nameUnits = ARRAYSIZE(wideName);
+  DWORD domainUnits = ARRAYSIZE(wideDomain);
+  SID_NAME_USE use;
+  if (!::LookupAccountSidW(nullptr, const_cast<uint8_t*>(sid), wideName, &nameUnits, wideDomain,
+                           &domainUnits, &use))
+    return false;
+  const bool nameFits = WideIntoUtf8(wideName, name, nameSize);
+  return WideIntoUtf8(wideDomain, domain, domainSize) && nameFits;
+}
+
+OsHandle Win32Os::OpenSCManagerW(uint32_t desiredAccess) {
+  return FromHandle(::OpenSCManagerW(nullptr, nullptr, desiredAccess));
+}
+
+bool Win32Os::CloseServiceHandle(OsHandle scManager) {
+  return ::CloseServiceHandle(ToPointer<SC_HANDLE>(scManager)) != 0;
+}
+
+bool Win32Os::EnumServicesStatusExW(OsHandle scManager, uint32_t serviceType,
+                                    uint32_t serviceState, uint32_t bufferSize,
+                                    uint32_t* bytesNeeded, uint32_t* resumeHandle,
+                                    std::vector<TServiceProcess>& services) {
+  if (enumServicesStatusExW_ == nullptr) return false;
+  // ENUM_SERVICE_STATUS_PROCESSW entries, whose names point into the reply.
+  std::vector<ENUM_SERVICE_STATUS_PROCESSW> reply(bufferSize / sizeof(ENUM_SERVICE_STATUS_PROCESSW) +
+                                                  1);
+  DWORD needed = 0;
+  DWORD count = 0;
+  DWORD resume = *resumeHandle;
+  const BOOL ok = As<EnumServicesStatusExWFn>(enumServicesStatusExW_)(
+      ToPointer<SC_HANDLE>(scManager), SC_ENUM_PROCESS_INFO, serviceType, serviceState,
+      reinterpret_cast<LPBYTE>(reply.data()), bufferSize, &needed, &count, &resume, nullptr);
+  const DWORD error = ::GetLastError();
+  *bytesNeeded = needed;
+  *resumeHandle = resume;
+  for (DWORD i = 0; i < count && i < reply.size(); ++i) {
+    const wchar_t* name = reply[i].lpServiceName;
+    services.push_back({name == nullptr ? std::string() : ToUtf8(name, std::wcslen(name)),
+                        reply[i].ServiceStatusProcess.dwProcessId});
+  }
+  ::SetLastError(error);
+  return ok != 0;
+}
+
+bool Win32Os::FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) {
+  // The rules of that moment's time zone, summer time included, not today's bias.
+  FILETIME utc = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+  SYSTEMTIME utcTime;
+  SYSTEMTIME localTime;
+  FILETIME local;
+  if (!::FileTimeToSystemTime(&utc, &utcTime) ||
+      !::SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &localTime) ||
+      !::SystemTimeToFileTime(&localTime, &local))
+    return false;
+  *localFileTime = uint64_t{local.dwHighDateTime} << 32 | local.dwLowDateTime;
+  return true;
+}
 
 }  // namespace kvt

@@ -130,6 +130,21 @@ class Win32Os : public Os {
                              const TTokenPrivileges* newState) override;
   uint32_t GetLastError() override;
 
+  uint32_t NtQueryInformationProcess(OsHandle process, uint32_t infoClass, uint8_t* buffer,
+                                     uint32_t size, uint32_t* returned) override;
+  bool ReadProcessMemory(OsHandle process, uint64_t address, uint8_t* buffer, uint32_t size,
+                         uint32_t* bytesRead) override;
+  bool GetTokenInformation(OsHandle token, uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                           uint32_t* returned) override;
+  bool LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSize, char* domain,
+                         uint32_t* domainSize) override;
+  OsHandle OpenSCManagerW(uint32_t desiredAccess) override;
+  bool CloseServiceHandle(OsHandle scManager) override;
+  bool EnumServicesStatusExW(OsHandle scManager, uint32_t serviceType, uint32_t serviceState,
+                             uint32_t bufferSize, uint32_t* bytesNeeded, uint32_t* resumeHandle,
+                             std::vector<TServiceProcess>& services) override;
+  bool FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) override;
+
  private:
   // Signatures: wintrust.dll and crypt32.dll, loaded and bound on first use,
   // once; each entry stays null where the system lacks it.
@@ -173,6 +188,8 @@ class Win32Os : public Os {
   void* ntQueryObject_ = nullptr;
   void* ntQueryInformationFile_ = nullptr;
   void* queryFullProcessImageNameW_ = nullptr;
+  void* ntQueryInformationProcess_ = nullptr;
+  void* enumServicesStatusExW_ = nullptr;
 };
 
 }  // namespace kvt

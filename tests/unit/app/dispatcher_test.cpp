@@ -206,14 +206,16 @@ TEST_F(DispatcherTest, BadRegularExpressionEndsTheRunWithAReport) {
 }
 
 TEST_F(DispatcherTest, FormsRefuseKillAndEachOtherBeforeAnythingIsDone) {
-  const char* kKill = "/kill cannot be combined with /csv or /xml; nothing was terminated.\r\n";
+  const char* kKill = "/kill cannot be combined with /csv, /xml or /json; nothing was terminated.\r\n";
   const struct {
     const char* Line;
     const char* Message;
   } kCases[] = {
       {"kvtProc.exe /csv /kill 612", kKill},
       {"kvtProc.exe /kill 612 -XML", kKill},
+      {"kvtProc.exe /json /kill 612", kKill},
       {"kvtProc.exe /CSV /xml /list", "/csv and /xml cannot be combined; give one of them.\r\n"},
+      {"kvtProc.exe /list /JSON /xml", "/xml and /json cannot be combined; give one of them.\r\n"},
   };
   for (const auto& c : kCases) {
     os.Calls.clear();
@@ -516,6 +518,88 @@ TEST_F(DispatcherTest, UnhandledErrorFlushesReportsInOemAndExitsWithOne) {
   ASSERT_NE(period, std::string::npos);
   ExpectCodeAddress(report.substr(report.find(" at ") + 4, period - report.find(" at ") - 4));
   EXPECT_EQ(report.substr(period), ".\r\nWriting to standard output failed.\r\n\r\n");
+}
+
+}  // namespace
+}  // namespace kvt
+
+namespace kvt {
+namespace {
+
+// /details: the process line, then a line for each fact with its value in
+// one column; the forms write the same facts after the file facts, and only
+// when asked for.
+class DetailsTest : public DispatcherTest {
+ protected:
+  DetailsTest() {
+    os.Version.dwMajorVersion = 6;
+    os.Version.dwMinorVersion = 1;
+    os.Accounts = {{"S-1-5-21-1000-2000-3000-1001", "OFFICE\\anna"}};
+    os.Services = {{"Dnscache", 500}, {"Schedule", 500}};
+    os.LocalTimeBias = int64_t{3600} * 10000000;  // an hour east of UTC
+    TFakeProcess& process = *os.FindProcess(500);
+    process.CommandLine = "services.exe \"a b\"";
+    process.SessionId = 1;
+    process.CreateTime = 133537700960000000u;  // 2024-03-01 12:34:56 UTC
+    process.UserTime = 12340000;
+    process.KernelTime = 10000;
+    process.WorkingSet = 12345 * 1024;
+    process.PrivateBytes = 2048;
+    process.Threads = 7;
+    process.HandleCount = 99;
+  }
+};
+
+TEST_F(DetailsTest, TextBlockOfEveryFact) {
+  EXPECT_EQ(Run("kvt /details 500"), 0);
+  const std::string block = "Process:\r\n" + std::string(kvt_expected::kProcessHeader) +
+                            kServicesLine +
+                            "  Command line:  services.exe \"a b\"\r\n"
+                            "  User:          OFFICE\\anna\r\n"
+                            "  Integrity:     Medium\r\n"
+                            "  Session:       1\r\n"
+                            "  Started:       2024-03-01 13:34:56\r\n"
+                            "  CPU time:      0:00:01.235\r\n"
+                            "  Working set:   12,345 K\r\n"
+                            "  Private bytes: 2 K\r\n"
+                            "  Threads:       7\r\n"
+                            "  Handles:       99\r\n"
+                            "  Services:      Dnscache, Schedule\r\n"
+                            "\r\n";
+  EXPECT_EQ(os.StdOut, kBanner + block);
+}
+
+TEST_F(DetailsTest, FormsCarryTheFactsOnlyWithDetails) {
+  EXPECT_EQ(Run("kvt /csv /details 500"), 0);
+  const size_t header = os.StdOut.find("\r\n");
+  EXPECT_EQ(os.StdOut.substr(0, header),
+            "PID,PPID,Filename,Path,Description,Version,Company,Size,MD5,SHA256,CommandLine,"
+            "User,Integrity,Session,Started,CpuSeconds,WorkingSet,PrivateBytes,Threads,Handles,"
+            "Services");
+  EXPECT_NE(os.StdOut.find(",\"services.exe \"\"a b\"\"\",OFFICE\\anna,Medium,1,"
+                           "2024-03-01T12:34:56Z,1.235,12641280,2048,7,99,Dnscache;Schedule\r\n"),
+            std::string::npos)
+      << os.StdOut;
+
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvt /xml /details 500"), 0);
+  EXPECT_NE(os.StdOut.find("CommandLine=\"services.exe &quot;a b&quot;\" User=\"OFFICE\\anna\""),
+            std::string::npos)
+      << os.StdOut;
+  EXPECT_NE(os.StdOut.find("Services=\"Dnscache;Schedule\""), std::string::npos);
+
+  // Without /details no form reads a token or asks for an account.
+  const auto factCalls = [this] {
+    return os.CallCount("GetTokenInformation") + os.CallCount("LookupAccountSidW") +
+           os.CallCount("EnumServicesStatusExW") + os.CallCount("NtQueryInformationProcess");
+  };
+  for (const char* form : {"kvt /csv /list 500", "kvt /xml /list 500"}) {
+    os.StdOut.clear();
+    const size_t before = factCalls();
+    EXPECT_EQ(Run(form), 0);
+    EXPECT_EQ(os.StdOut.find("CommandLine"), std::string::npos) << form;
+    EXPECT_EQ(factCalls(), before) << form;
+  }
 }
 
 }  // namespace

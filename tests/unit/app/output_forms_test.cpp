@@ -98,5 +98,48 @@ TEST_F(OutputFormsTest, XmlDocumentWithModulesAndHandlesBelowEachProcess) {
   EXPECT_EQ(Run("kvtProc.exe -XML /license"), "");
 }
 
+// The XML document's content, with the decimal facts as numbers (a size that
+// cannot be told is null) and hexadecimal ones as the other forms show them.
+TEST_F(OutputFormsTest, JsonDocumentHoldsWhatTheXmlOneHolds) {
+  os.File("C:\\Windows\\explorer.exe").Bytes.clear();
+  EXPECT_EQ(Run("kvtProc.exe /json /list 612 /modules"),
+            "{\r\n"
+            "  \"TqxProcessList\": [\r\n"
+            "    {\r\n"
+            "      \"ProcessID\": 612,\r\n"
+            "      \"ParentID\": 500,\r\n"
+            "      \"Filename\": \"C:\\\\Windows\\\\explorer.exe\",\r\n"
+            "      \"FileDescription\": \"\",\r\n"
+            "      \"FileVersion\": \"\",\r\n"
+            "      \"FileCompany\": \"\",\r\n"
+            "      \"Filesize\": null,\r\n"
+            "      \"MD5\": \"\",\r\n"
+            "      \"SHA256\": \"\",\r\n"
+            "      \"TqxModuleList\": [\r\n"
+            "        {\r\n"
+            "          \"ProcessID\": 612,\r\n"
+            "          \"ModuleID\": 2,\r\n"
+            "          \"ModuleBaseAddr\": \"00400000\",\r\n"
+            "          \"ModuleBaseSize\": \"000FF000\",\r\n"
+            "          \"Filename\": \"C:\\\\Windows\\\\explorer.exe\"\r\n"
+            "        },\r\n"
+            "        {\r\n"
+            "          \"ProcessID\": 612,\r\n"
+            "          \"ModuleID\": 0,\r\n"
+            "          \"ModuleBaseAddr\": \"00000000\",\r\n"
+            "          \"ModuleBaseSize\": \"00000000\",\r\n"
+            "          \"Filename\": \"C:\\\\Windows\\\\system32\\\\shell32.dll\"\r\n"
+            "        }\r\n"
+            "      ]\r\n"
+            "    }\r\n"
+            "  ]\r\n"
+            "}\r\n");
+  // A process without modules keeps its (empty) list; the size is a number.
+  const std::string& own = Run("kvtProc.exe /list 700 /json /modules");
+  EXPECT_NE(own.find("      \"Filesize\": 3,\r\n"), std::string::npos) << own;
+  EXPECT_NE(own.find("      \"TqxModuleList\": []\r\n"), std::string::npos) << own;
+  EXPECT_EQ(Run("kvtProc.exe /license /json"), "");
+}
+
 }  // namespace
 }  // namespace kvt

@@ -1,0 +1,30 @@
+#pragma once
+// Little-endian stores for the replies the fake builds.
+#include <cstdint>
+
+namespace kvt {
+
+inline void PutU16(uint8_t* at, uint32_t value) {
+  at[0] = static_cast<uint8_t>(value);
+  at[1] = static_cast<uint8_t>(value >> 8);
+}
+
+inline void PutU32(uint8_t* at, uint32_t value) {
+  PutU16(at, value & 0xFFFF);
+  PutU16(at + 2, value >> 16);
+}
+
+inline void PutU64(uint8_t* at, uint64_t value) {
+  PutU32(at, static_cast<uint32_t>(value));
+  PutU32(at + 4, static_cast<uint32_t>(value >> 32));
+}
+
+// A pointer-sized field of the program's width.
+inline void PutPointer(uint8_t* at, uint64_t value, uint32_t pointerSize) {
+  if (pointerSize == 8)
+    PutU64(at, value);
+  else
+    PutU32(at, static_cast<uint32_t>(value));
+}
+
+}  // namespace kvt

@@ -1,0 +1,291 @@
+#include <algorithm>
+#include <cstring>
+
+#include "native/token_facts.h"
+#include "os/fake/fake_bytes.h"
+#include "os/fake/fake_os.h"
+#include "support/text.h"
+#include "support/utf8.h"
+
+namespace kvt {
+namespace {
+
+// The fixed part of an entry and of each thread record after it, for the
+// 32- and the 64-bit program; the fields the platform fills, at their offsets.
+struct TFakeProcessLayout {
+  uint32_t EntrySize, ThreadSize, ProcessId, ParentId, Handles, SessionId, WorkingSet, Pagefile;
+};
+constexpr TFakeProcessLayout kFakeLayout32 = {0xB8, 0x40, 0x44, 0x48, 0x4C, 0x50, 0x68, 0x7C};
+constexpr TFakeProcessLayout kFakeLayout64 = {0x100, 0x50, 0x50, 0x58, 0x60, 0x64, 0x90, 0xB8};
+
+constexpr uint32_t kStatusInvalidInfoClass = 0xC0000003u;
+constexpr uint32_t kStatusAccessDenied = 0xC0000022u;
+
+// Where a process of either width keeps its blocks: the environment block,
+// the parameter block a page above it, the command line's text a page above
+// that. A 64-bit process's lie past the 32-bit program's reach.
+constexpr uint64_t kBlocks32 = 0x7FFD0000u;
+constexpr uint64_t kBlocks64 = 0x7FF700000000u;
+// What the kernel answers a 64-bit program for the 64-bit block of a WOW64
+// process: nothing the fake keeps there, so only its 32-bit blocks tell.
+constexpr uint64_t kUnmapped = 0x7FF600000000u;
+
+struct TBlockLayout {
+  uint32_t Parameters, CommandLine, Buffer;
+};
+constexpr TBlockLayout kBlockLayout32 = {0x10, 0x40, 4};
+constexpr TBlockLayout kBlockLayout64 = {0x20, 0x70, 8};
+
+// The memory of Process at its blocks: the bytes of the three pages.
+std::vector<uint8_t> Blocks(const TFakeProcess& process, uint64_t& base) {
+  const bool wide = process.Is64Bit;
+  const uint32_t word = wide ? 8 : 4;
+  const TBlockLayout& layout = wide ? kBlockLayout64 : kBlockLayout32;
+  base = wide ? kBlocks64 : kBlocks32;
+  const std::u16string text = Utf8ToUtf16(process.CommandLine.data(), process.CommandLine.size());
+  std::vector<uint8_t> memory(0x2000 + 2 * text.size() + 2, 0);
+  PutPointer(memory.data() + layout.Parameters, base + 0x1000, word);
+  uint8_t* counted = memory.data() + 0x1000 + layout.CommandLine;
+  PutU16(counted, static_cast<uint32_t>(2 * text.size()));
+  PutU16(counted + 2, static_cast<uint32_t>(2 * text.size() + 2));
+  PutPointer(counted + layout.Buffer, base + 0x2000, word);
+  for (size_t i = 0; i < text.size(); ++i) PutU16(memory.data() + 0x2000 + 2 * i, text[i]);
+  return memory;
+}
+
+// The SID of its text ("S-1-5-…"), as the platform lays it out.
+std::vector<uint8_t> SidBytes(const std::string& text) {
+  std::vector<uint64_t> parts;
+  for (size_t at = 2; at <= text.size();) {
+    const size_t end = std::min(text.find('-', at), text.size());
+    parts.push_back(std::stoull(text.substr(at, end - at)));
+    at = end + 1;
+  }
+  std::vector<uint8_t> sid(8 + 4 * (parts.size() - 2), 0);
+  sid[0] = static_cast<uint8_t>(parts[0]);
+  sid[1] = static_cast<uint8_t>(parts.size() - 2);
+  for (int i = 0; i < 6; ++i) sid[2 + i] = static_cast<uint8_t>(parts[1] >> (8 * (5 - i)));
+  for (size_t i = 2; i < parts.size(); ++i)
+    PutU32(sid.data() + 8 + 4 * (i - 2), static_cast<uint32_t>(parts[i]));
+  return sid;
+}
+
+// SID_AND_ATTRIBUTES and the SID after it, its pointer pointing there.
+bool PutSidReply(const std::vector<uint8_t>& sid, uint8_t* buffer, uint32_t size,
+                 uint32_t* returned, uint32_t word) {
+  *returned = static_cast<uint32_t>(2 * word + sid.size());
+  if (size < *returned) return false;
+  PutPointer(buffer, reinterpret_cast<uintptr_t>(buffer + 2 * word), word);
+  PutU32(buffer + word, 0x60);
+  std::copy(sid.begin(), sid.end(), buffer + 2 * word);
+  return true;
+}
+
+}  // namespace
+
+uint32_t FakeOs::ProcessInformationReply(uint8_t* buffer, uint32_t size, uint32_t* needed) {
+  const uint32_t word = ProgramPointerSize;
+  const TFakeProcessLayout& layout = word == 8 ? kFakeLayout64 : kFakeLayout32;
+  std::vector<const TFakeProcess*> living;
+  uint64_t required = 0;
+  for (const TFakeProcess& process : Processes) {
+    if (!process.Alive) continue;
+    living.push_back(&process);
+    required += layout.EntrySize + uint64_t{process.Threads} * layout.ThreadSize;
+  }
+  *needed = static_cast<uint32_t>(std::min<uint64_t>(required, 0xFFFFFFFFu));
+  if (size < required) return kStatusInfoLengthMismatch;
+  std::memset(buffer, 0, static_cast<size_t>(required));
+  uint8_t* at = buffer;
+  for (size_t i = 0; i < living.size(); ++i) {
+    const TFakeProcess& process = *living[i];
+    const uint32_t length = layout.EntrySize + process.Threads * layout.ThreadSize;
+    PutU32(at, i + 1 == living.size() ? 0 : length);
+    PutU32(at + 0x04, process.Threads);
+    PutU64(at + 0x20, process.CreateTime);
+    PutU64(at + 0x28, process.UserTime);
+    PutU64(at + 0x30, process.KernelTime);
+    PutPointer(at + layout.ProcessId, process.Id, word);
+    PutPointer(at + layout.ParentId, process.ParentId, word);
+    PutU32(at + layout.Handles, process.HandleCount);
+    PutU32(at + layout.SessionId, process.SessionId);
+    PutPointer(at + layout.WorkingSet, process.WorkingSet, word);
+    PutPointer(at + layout.Pagefile, process.PrivateBytes, word);
+    at += length;
+  }
+  return kStatusSuccess;
+}
+
+const TFakeProcess* FakeOs::TargetOf(OsHandle handle, THandle::Kind kind,
+                                     const THandle** found) {
+  *found = Find(handle, kind);
+  return *found == nullptr ? nullptr : FindProcess((*found)->ProcessId);
+}
+
+uint32_t FakeOs::NtQueryInformationProcess(OsHandle process, uint32_t infoClass,
+                                           uint8_t* buffer, uint32_t size, uint32_t* returned) {
+  Record("NtQueryInformationProcess");
+  if (!NtQueryInformationProcessBound) return kStatusNotImplemented;
+  const THandle* handle = nullptr;
+  const TFakeProcess* target = TargetOf(process, THandle::Process, &handle);
+  if (target == nullptr ||
+      (handle->Access & (kProcessQueryLimitedInformation | kProcessQueryInformation)) == 0)
+    return kStatusAccessDenied;
+  const uint32_t word = ProgramPointerSize;
+  switch (infoClass) {
+    case kProcessBasicInformation: {
+      *returned = 6 * word;
+      if (size < *returned) return kStatusInfoLengthMismatch;
+      std::memset(buffer, 0, *returned);
+      const bool sameWidth = target->Is64Bit == (word == 8);
+      PutPointer(buffer + word, sameWidth ? (word == 8 ? kBlocks64 : kBlocks32) : kUnmapped, word);
+      PutPointer(buffer + 4 * word, target->Id, word);
+      return kStatusSuccess;
+    }
+    case kProcessWow64Information:
+      *returned = word;
+      if (size < word) return kStatusInfoLengthMismatch;
+      PutPointer(buffer, word == 8 && !target->Is64Bit ? kBlocks32 : 0, word);
+      return kStatusSuccess;
+    case kProcessCommandLineInformation: {
+      if (!CommandLineClassAnswered) return kStatusInvalidInfoClass;
+      const std::u16string text =
+          Utf8ToUtf16(target->CommandLine.data(), target->CommandLine.size());
+      *returned = static_cast<uint32_t>(2 * word + 2 * text.size() + 2);
+      if (size < *returned) return kStatusInfoLengthMismatch;
+      std::memset(buffer, 0, *returned);
+      PutU16(buffer, static_cast<uint32_t>(2 * text.size()));
+      PutU16(buffer + 2, static_cast<uint32_t>(2 * text.size() + 2));
+      PutPointer(buffer + word, reinterpret_cast<uintptr_t>(buffer + 2 * word), word);
+      for (size_t i = 0; i < text.size(); ++i) PutU16(buffer + 2 * word + 2 * i, text[i]);
+      return kStatusSuccess;
+    }
+    default:
+      return kStatusInvalidInfoClass;
+  }
+}
+
+bool FakeOs::ReadProcessMemory(OsHandle process, uint64_t address, uint8_t* buffer,
+                               uint32_t size, uint32_t* bytesRead) {
+  Record("ReadProcessMemory");
+  *bytesRead = 0;
+  const THandle* handle = nullptr;
+  const TFakeProcess* target = TargetOf(process, THandle::Process, &handle);
+  if (target == nullptr || (handle->Access & kProcessVmRead) == 0) {
+    lastError_ = kErrorAccessDenied;
+    return false;
+  }
+  uint64_t base = 0;
+  const std::vector<uint8_t> memory = Blocks(*target, base);
+  const bool reachable = ProgramPointerSize == 8 || address + size <= 0x100000000u;
+  if (!reachable || address < base || address - base > memory.size() ||
+      memory.size() - (address - base) < size) {
+    lastError_ = kErrorPartialCopy;
+    return false;
+  }
+  std::copy_n(memory.begin() + static_cast<ptrdiff_t>(address - base), size, buffer);
+  *bytesRead = size;
+  return true;
+}
+
+bool FakeOs::GetTokenInformation(OsHandle token, uint32_t infoClass, uint8_t* buffer,
+                                 uint32_t size, uint32_t* returned) {
+  Record("GetTokenInformation");
+  const THandle* handle = nullptr;
+  const TFakeProcess* target = TargetOf(token, THandle::Token, &handle);
+  const bool vista = Version.dwMajorVersion >= 6;
+  lastError_ = kErrorInvalidParameter;
+  if (target == nullptr) return false;
+  switch (infoClass) {
+    case kTokenUser:
+      return PutSidReply(SidBytes(target->UserSid), buffer, size, returned, ProgramPointerSize);
+    case kTokenIntegrityLevel:
+      return vista && PutSidReply(SidBytes("S-1-16-" + std::to_string(target->IntegrityLevel)),
+                                  buffer, size, returned, ProgramPointerSize);
+    case kTokenIsAppContainer:
+      *returned = 4;
+      if (!vista || size < 4) return false;
+      PutU32(buffer, target->AppContainer ? 1 : 0);
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool FakeOs::LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSize, char* domain,
+                               uint32_t* domainSize) {
+  Record("LookupAccountSidW");
+  if (AccountLookupStalls) {
+    Stall();  // until the fake is destroyed, on a worker
+    return false;
+  }
+  const TSid bytes(sid, sid + 8 + 4 * size_t{sid[1]});
+  const auto account = Accounts.find(SidText(bytes));
+  if (account == Accounts.end()) {
+    lastError_ = 1332;  // ERROR_NONE_MAPPED
+    return false;
+  }
+  const size_t slash = account->second.find('\\');
+  const std::string domainText = slash == std::string::npos ? "" : account->second.substr(0, slash);
+  const std::string nameText =
+      slash == std::string::npos ? account->second : account->second.substr(slash + 1);
+  if (nameText.size() >= *nameSize || domainText.size() >= *domainSize) {
+    *nameSize = static_cast<uint32_t>(nameText.size() + 1);
+    *domainSize = static_cast<uint32_t>(domainText.size() + 1);
+    lastError_ = kErrorInsufficientBuffer;
+    return false;
+  }
+  *nameSize = CopyTextToBuffer(nameText, name, *nameSize);
+  *domainSize = CopyTextToBuffer(domainText, domain, *domainSize);
+  return true;
+}
+
+OsHandle FakeOs::OpenSCManagerW(uint32_t) {
+  Record("OpenSCManagerW");
+  THandle opened;
+  opened.Type = THandle::ServiceManager;
+  return NewHandle(std::move(opened));
+}
+
+bool FakeOs::CloseServiceHandle(OsHandle scManager) {
+  Record("CloseServiceHandle");
+  return handles_.erase(scManager) != 0;
+}
+
+bool FakeOs::EnumServicesStatusExW(OsHandle scManager, uint32_t, uint32_t, uint32_t bufferSize,
+                                   uint32_t* bytesNeeded, uint32_t* resumeHandle,
+                                   std::vector<TServiceProcess>& services) {
+  Record("EnumServicesStatusExW");
+  if (Find(scManager, THandle::ServiceManager) == nullptr) {
+    lastError_ = kErrorInvalidHandle;
+    return false;
+  }
+  // Each entry takes its two pointers, its status and its name twice (as
+  // the display name too), in UTF-16 with terminators.
+  const auto cost = [this](const TServiceProcess& service) {
+    return 2 * ProgramPointerSize + 36 + 4 * (service.ServiceName.size() + 1);
+  };
+  size_t used = 0;
+  size_t at = *resumeHandle;
+  for (; at < Services.size() && used + cost(Services[at]) <= bufferSize; ++at) {
+    used += cost(Services[at]);
+    services.push_back(Services[at]);
+  }
+  *resumeHandle = static_cast<uint32_t>(at);
+  if (at == Services.size()) {
+    *resumeHandle = 0;
+    return true;
+  }
+  size_t rest = 0;
+  for (size_t i = at; i < Services.size(); ++i) rest += cost(Services[i]);
+  *bytesNeeded = static_cast<uint32_t>(rest);
+  lastError_ = static_cast<uint32_t>(kErrorMoreData);
+  return false;
+}
+
+bool FakeOs::FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) {
+  *localFileTime = static_cast<uint64_t>(static_cast<int64_t>(fileTime) + LocalTimeBias);
+  return true;
+}
+
+}  // namespace kvt
