@@ -1161,15 +1161,24 @@ bool Win32Os::EnumServicesStatusExW(OsHandle scManager, uint32_t serviceType,
 }
 
 bool Win32Os::FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) {
-  // The rules of that moment's time zone, summer time included, not today's bias.
-  FILETIME utc = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
+  // The rules of that moment's time zone, summer time included, where the
+  // system has the call for it (bound by name: Windows 2000 and later);
+  // else today's bias, as the old call applies it.
+  using SystemTimeToTzSpecificLocalTimeFn =
+      BOOL(WINAPI*)(const TIME_ZONE_INFORMATION*, const SYSTEMTIME*, SYSTEMTIME*);
+  static void* const toZoneTime =
+      Lookup(GetModuleHandleA("kernel32.dll"), "SystemTimeToTzSpecificLocalTime");
+  const FILETIME utc = {static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
   SYSTEMTIME utcTime;
   SYSTEMTIME localTime;
   FILETIME local;
-  if (!::FileTimeToSystemTime(&utc, &utcTime) ||
-      !::SystemTimeToTzSpecificLocalTime(nullptr, &utcTime, &localTime) ||
-      !::SystemTimeToFileTime(&localTime, &local))
-    return false;
+  const bool converted =
+      toZoneTime == nullptr
+          ? ::FileTimeToLocalFileTime(&utc, &local) != 0
+          : ::FileTimeToSystemTime(&utc, &utcTime) &&
+                As<SystemTimeToTzSpecificLocalTimeFn>(toZoneTime)(nullptr, &utcTime, &localTime) &&
+                ::SystemTimeToFileTime(&localTime, &local);
+  if (!converted) return false;
   *localFileTime = uint64_t{local.dwHighDateTime} << 32 | local.dwLowDateTime;
   return true;
 }

@@ -588,6 +588,13 @@ TEST_F(DetailsTest, FormsCarryTheFactsOnlyWithDetails) {
       << os.StdOut;
   EXPECT_NE(os.StdOut.find("Services=\"Dnscache;Schedule\""), std::string::npos);
 
+  // The figures are numbers in JSON, the texts strings.
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvt /json /details 500"), 0);
+  for (const char* member : {"\"CpuSeconds\": 1.235,", "\"Threads\": 7,", "\"Session\": 1,",
+                             "\"Integrity\": \"Medium\","})
+    EXPECT_NE(os.StdOut.find(member), std::string::npos) << member << os.StdOut;
+
   // Without /details no form reads a token or asks for an account.
   const auto factCalls = [this] {
     return os.CallCount("GetTokenInformation") + os.CallCount("LookupAccountSidW") +
