@@ -159,7 +159,6 @@ TEST_F(FileSignatureTest, UnderWow64TheTrueFileIsCheckedWithRedirectionOnAroundT
   EXPECT_EQ(os.TrustCalls[0].OpenedFile, "C:\\WINDOWS\\SYSTEM32\\TOOL.EXE");
   EXPECT_FALSE(os.TrustCalls[0].RedirectionOff);
   EXPECT_FALSE(os.RedirectionOff());
-  EXPECT_EQ(os.CallCount("Wow64DisableWow64FsRedirection"), 1u);
 }
 
 TEST_F(FileSignatureTest, TheCacheChecksEachFileOnceWhateverTheCase) {
