@@ -65,19 +65,19 @@ std::string TCommandLine::Param(int index) const {
   return words_[static_cast<size_t>(index)];
 }
 
+bool LooksLikeSwitch(const std::string& word) {
+  return !word.empty() && (word[0] == '/' || word[0] == '-');
+}
+
 bool TCommandLine::IsSwitch(const std::string& word, const std::string& name) const {
-  if (word.empty() || (word[0] != '/' && word[0] != '-')) return false;
+  if (!LooksLikeSwitch(word)) return false;
   const std::string rest = word.substr(1);
   return os_.CompareStringW(kLocaleUserDefault, kNormIgnoreCase, rest.c_str(),
                             static_cast<int>(rest.size()), name.c_str(),
                             static_cast<int>(name.size())) == kCstrEqual;
 }
 
-bool TCommandLine::HasSwitch(const std::string& name) const {
-  for (int i = 1; i <= Count(); ++i)
-    if (IsSwitch(words_[static_cast<size_t>(i)], name)) return true;
-  return false;
-}
+bool TCommandLine::HasSwitch(const std::string& name) const { return SwitchCount(name) > 0; }
 
 bool TCommandLine::TakeSwitch(const std::string& name) {
   const auto parameters = words_.begin() + 1;
@@ -97,6 +97,18 @@ std::string TCommandLine::TakeSwitchArgument(const std::string& name) {
     return argument;
   }
   return std::string();
+}
+
+int TCommandLine::SwitchCount(const std::string& name) const {
+  int count = 0;
+  for (int i = 1; i <= Count(); ++i)
+    if (IsSwitch(words_[static_cast<size_t>(i)], name)) ++count;
+  return count;
+}
+
+void TCommandLine::InsertParam(int index, const std::string& word) {
+  const int at = std::max(1, std::min(index, Count() + 1));
+  words_.insert(words_.begin() + at, word);
 }
 
 }  // namespace kvt

@@ -27,13 +27,21 @@ class TCommandLine {
   // (the switch itself stays); empty, and nothing taken, when the switch is
   // absent or last.
   std::string TakeSwitchArgument(const std::string& name);
+  // How many parameters are the switch Name.
+  int SwitchCount(const std::string& name) const;
+  // Puts Word in the list as parameter Index; those from Index move up.
+  void InsertParam(int index, const std::string& word);
+  // True when Word is "/" or "-" followed by Name, case ignored as HasSwitch.
+  bool IsSwitch(const std::string& word, const std::string& name) const;
 
  private:
-  bool IsSwitch(const std::string& word, const std::string& name) const;
 
   Os& os_;
   std::vector<std::string> words_;
 };
+
+// A parameter that starts with "/" or "-" is a switch, known or not.
+bool LooksLikeSwitch(const std::string& word);
 
 // Text after the program's own name, exactly as written: the parameters as
 // another program would receive them.

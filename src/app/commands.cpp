@@ -12,7 +12,6 @@
 #include "processes/termination.h"
 #include "processes/tree_order.h"
 #include "support/format.h"
-#include "support/int_conversion.h"
 
 namespace kvt {
 namespace {
@@ -46,46 +45,91 @@ void WriteModulesDenied(TConsoleOutput& out) {
   out.Line("");
 }
 
-// Without a selector every process would be selected, this program included.
-bool SelectorForTermination(const char* command, const TSelector& selector, TConsoleOutput& out) {
-  if (selector.Given) return true;
-  out.Line(Format("%s needs a process id or a file name; nothing was terminated.", command));
-  return false;
+// A termination must name its targets: without a selector, or with one that
+// names nothing, every process would be selected, this program included; a
+// pattern that takes every other process is what a script's empty variable
+// gives ("$NAME*") far more often than what a user means.
+std::string TerminationRefusal(const char* command, const TqxProcessList& list,
+                               const TTermination& termination) {
+  const TSelector& selector = termination.Selector;
+  if (selector.NamesNothing())
+    return Format("%s needs a process id or a file name; nothing was terminated.", command);
+  if (selector.IsProcessId || termination.All) return std::string();
+  const uint32_t own = list.ProcessContext().Sys.GetCurrentProcessId();
+  int others = 0;
+  int selectedOthers = 0;
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Items(i).ProcessID != own) ++others;
+  for (const TqxProcessItem* item : list.SelectedItems())
+    if (item->ProcessID != own) ++selectedOthers;
+  if (others < 2 || selectedOthers < others) return std::string();
+  return Format("%s \"%s\" selects every process: give /all as well to terminate them all; "
+                "nothing was terminated.",
+                command, selector.Text.c_str());
+}
+
+const TSparedProcess* SparedFor(const std::vector<TSparedProcess>& spared,
+                                const TqxProcessItem& item) {
+  for (const TSparedProcess& process : spared)
+    if (process.ProcessId != 0 && process.ProcessId == item.ProcessID) return &process;
+  return nullptr;
+}
+
+const char* KillResultLine(TKillResult result) {
+  switch (result) {
+    case krTerminated:
+      return "Terminated.";
+    case krIdReused:
+      return "Not terminated: the process ended and its id was given to another.";
+    case krFailed:
+      break;
+  }
+  return "Error terminating process!";
 }
 
 // The report of a termination: how many processes it tries, then each
-// process's line and what became of it.
-void TerminateEach(const std::vector<TqxProcessItem*>& items,
-                   const std::vector<TSparedProcess>& spared, TConsoleOutput& out) {
+// process's line and what became of it. This program, unless spared, comes
+// last, so that ending itself leaves no other target running, and it ends
+// with the exit code the others earned.
+int TerminateEach(TqxProcessList& list, std::vector<TqxProcessItem*> items,
+                  const std::vector<TSparedProcess>& spared, TConsoleOutput& out) {
+  const uint32_t own = list.ProcessContext().Sys.GetCurrentProcessId();
+  std::stable_partition(items.begin(), items.end(), [own, &spared](const TqxProcessItem* item) {
+    return item->ProcessID != own || SparedFor(spared, *item) != nullptr;
+  });
   out.Line(Format("%d matches found:", static_cast<int32_t>(items.size())));
   if (!items.empty()) out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
+  int exitCode = kExitDone;
   for (TqxProcessItem* item : items) {
     out.Line(item->FormatLine(kProcessTemplate));
-    const auto kept = std::find_if(spared.begin(), spared.end(), [item](const TSparedProcess& p) {
-      return p.ProcessId != 0 && p.ProcessId == item->ProcessID;
-    });
-    if (kept != spared.end()) {
+    if (const TSparedProcess* kept = SparedFor(spared, *item)) {
       out.Line(kept->Reason);
       continue;
     }
     // The item may be this program itself: everything so far must be out first.
     out.Flush();
-    out.Line(KillProcess(*item) ? "Terminated." : "Error terminating process!");
+    const TKillResult result = KillProcess(*item, static_cast<uint32_t>(exitCode));
+    if (result == krFailed) exitCode = WorseExitCode(exitCode, kExitChangeFailed);
+    out.Line(KillResultLine(result));
   }
+  return exitCode;
+}
+
+// Writes the refusal, when there is one, on standard error.
+bool Refused(const char* command, const TqxProcessList& list, const TTermination& termination) {
+  const std::string refusal = TerminationRefusal(command, list, termination);
+  if (refusal.empty()) return false;
+  WriteErrorLine(list.ProcessContext().Sys, refusal);
+  return true;
 }
 
 }  // namespace
 
-TSelector ReadSelector(int parameterCount, const std::string& parameter2) {
-  TSelector selector;
-  selector.Given = parameterCount >= 2;
-  selector.Text = parameter2;
-  int32_t number = 0;
-  if (selector.Given && TryStrToInt(parameter2, number) && number != 0) {
-    selector.IsProcessId = true;
-    selector.ProcessId = number;
-  }
-  return selector;
+int WorseExitCode(int a, int b) {
+  // From the worst: the first of these that either code is wins.
+  for (const int code : {kExitRefused, kExitChangeFailed})
+    if (a == code || b == code) return code;
+  return kExitDone;
 }
 
 void RunListCommand(TqxProcessList& list, TConsoleOutput& out) {
@@ -154,19 +198,20 @@ void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out) {
   }
 }
 
-void RunKillCommand(TqxProcessList& list, const TSelector& selector,
-                    const std::vector<TSparedProcess>& spared, TConsoleOutput& out) {
-  if (!SelectorForTermination("/kill", selector, out)) return;
+int RunKillCommand(TqxProcessList& list, const TTermination& termination, TConsoleOutput& out) {
+  if (Refused("/kill", list, termination)) return kExitRefused;
+  const TSelector& selector = termination.Selector;
   if (selector.IsProcessId)
     out.Line(Format("Trying to kill process with PID %d...", selector.ProcessId));
   else
     out.Line(Format("Trying to kill processes with filename \"%s\"...", selector.Text.c_str()));
-  TerminateEach(list.SelectedItems(), spared, out);
+  return TerminateEach(list, list.SelectedItems(), termination.Spared, out);
 }
 
-void RunKillTreeCommand(TqxProcessList& list, const TSelector& selector,
-                        const std::vector<TSparedProcess>& spared, TConsoleOutput& out) {
-  if (!SelectorForTermination("/killtree", selector, out)) return;
+int RunKillTreeCommand(TqxProcessList& list, const TTermination& termination,
+                       TConsoleOutput& out) {
+  if (Refused("/killtree", list, termination)) return kExitRefused;
+  const TSelector& selector = termination.Selector;
   if (selector.IsProcessId)
     out.Line(Format("Trying to kill process with PID %d and its descendants...",
                     selector.ProcessId));
@@ -175,7 +220,7 @@ void RunKillTreeCommand(TqxProcessList& list, const TSelector& selector,
                     selector.Text.c_str()));
   std::vector<TqxProcessItem*> items;
   for (const TTreeItem& line : SelectedTrees(list, true)) items.push_back(line.Item);
-  TerminateEach(items, spared, out);
+  return TerminateEach(list, items, termination.Spared, out);
 }
 
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {

@@ -4,21 +4,20 @@
 #include <string>
 #include <vector>
 
+#include "app/run_parameters.h"
+
 namespace kvt {
 
 class TConsoleOutput;
 class TqxProcessList;
 struct TFindResult;
 
-// Parameter 2 as the user gave it: a process id (a non-zero number) or a
-// file-name pattern; Given is false when there is no parameter 2.
-struct TSelector {
-  bool Given = false;
-  bool IsProcessId = false;
-  int32_t ProcessId = 0;
-  std::string Text;
-};
-TSelector ReadSelector(int parameterCount, const std::string& parameter2);
+// The exit codes of a run. Where several apply the highest wins, in the
+// order refused, then change failed, then done.
+constexpr int kExitDone = 0;
+constexpr int kExitRefused = 1;       // an error, or a request refused: nothing was changed
+constexpr int kExitChangeFailed = 2;  // a process could not be changed as asked
+int WorseExitCode(int a, int b);
 
 // A process that a termination lists but leaves running, as part of this run.
 struct TSparedProcess {
@@ -35,12 +34,21 @@ void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TCo
 void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out);
 // The selected processes with their descendants, each indented under its parent.
 void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out);
-void RunKillCommand(TqxProcessList& list, const TSelector& selector,
-                    const std::vector<TSparedProcess>& spared, TConsoleOutput& out);
+// What a termination works on: the selection the selector made, whether
+// the user allowed it to take every process, and the processes it spares.
+struct TTermination {
+  TSelector Selector;
+  bool All = false;
+  std::vector<TSparedProcess> Spared;
+};
+// Terminates the selected processes, this program last when it is among
+// them; the exit code the run asks for. Refuses, on standard error, a
+// termination that names no process, or every one without All.
+int RunKillCommand(TqxProcessList& list, const TTermination& termination, TConsoleOutput& out);
 // Terminates the selected processes and all their descendants, each process
 // after its descendants.
-void RunKillTreeCommand(TqxProcessList& list, const TSelector& selector,
-                        const std::vector<TSparedProcess>& spared, TConsoleOutput& out);
+int RunKillTreeCommand(TqxProcessList& list, const TTermination& termination,
+                       TConsoleOutput& out);
 // For each selected process: its process line, then its modules as loaded now.
 void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out);
 // For each selected process: its process line, then its handles in the system table now.

@@ -33,6 +33,11 @@ bool TConsoleOutput::Write(const std::string& block) {
   return os_.WriteStdOut(ansi.data(), ansi.size());
 }
 
+void WriteErrorLine(Os& os, const std::string& line) {
+  const std::string text = line + "\r\n";
+  os.WriteStdErr(text.data(), text.size());
+}
+
 void WriteErrorText(Os& os, const std::string& text) {
   const std::string oem = os.WideCharToMultiByte(kCpOemCp, text);
   os.WriteStdErr(oem.data(), oem.size());

@@ -28,6 +28,10 @@ class TConsoleOutput {
   std::string pending_;
 };
 
+// Writes Line and a line break to standard error, as the program's messages
+// are: UTF-8, as the forms on standard output.
+void WriteErrorLine(Os& os, const std::string& line);
+
 // Writes Text to standard error in the OEM code page, as a console shows it.
 // A failed write is let go: standard error is where failures are told.
 void WriteErrorText(Os& os, const std::string& text);

@@ -10,12 +10,14 @@
 #include "app/console_output.h"
 #include "app/handoff.h"
 #include "app/output_forms.h"
+#include "app/run_parameters.h"
 #include "app/texts.h"
 #include "inventory/column_template.h"
 #include "os/os.h"
 #include "processes/find.h"
 #include "processes/process_context.h"
 #include "processes/process_list.h"
+#include "processes/termination.h"
 #include "processes/tree_order.h"
 #include "support/errors.h"
 #include "support/format.h"
@@ -37,12 +39,13 @@ void SelectProcesses(TqxProcessList& list, const TSelector& selector) {
 using TFormWriter = void (*)(TqxProcessList&, const TFormTables&, TConsoleOutput&);
 struct TFormSwitch {
   const char* Name;
+  bool TRunParameters::*Given;
   TFormWriter Write;
 };
 constexpr TFormSwitch kFormSwitches[] = {
-    {"csv", WriteCsvTables},
-    {"xml", WriteXmlDocument},
-    {"json", WriteJsonDocument},
+    {"csv", &TRunParameters::Csv, WriteCsvTables},
+    {"xml", &TRunParameters::Xml, WriteXmlDocument},
+    {"json", &TRunParameters::Json, WriteJsonDocument},
 };
 
 // A machine-readable run never terminates anything by surprise, and writes
@@ -67,11 +70,6 @@ uint32_t ProgramWaitingForThisRun(Os& os, const TqxProcessList& list) {
   return 0;
 }
 
-void WriteErrorLine(Os& os, const std::string& message) {
-  const std::string line = message + "\r\n";
-  os.WriteStdErr(line.data(), line.size());
-}
-
 // The forms write the selected processes and their descendants in the order
 // of the tree, each with its depth.
 void SelectInTreeOrder(TqxProcessList& list) {
@@ -83,24 +81,33 @@ void SelectInTreeOrder(TqxProcessList& list) {
   }
 }
 
-void RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
-                     const TSelector& selector, const TFormTables& tables,
-                     const std::string& findPattern, TConsoleOutput& out) {
+int RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
+                    const TRunParameters& parameters, const TFormTables& tables,
+                    TConsoleOutput& out) {
   const TSparedProcess waiting = {ProgramWaitingForThisRun(os, list), kSparedWaitingLine};
+  int exitCode = kExitDone;
   if (commandLine.HasSwitch("list")) RunListCommand(list, out);
   if (commandLine.HasSwitch("details")) RunDetailsCommand(list, out);
   if (commandLine.HasSwitch("tree")) RunTreeCommand(list, out);
   if (tables.Signatures) RunVerifyCommand(list, tables.Modules, tables.UnsignedOnly, out);
-  // /kill of this program ends it, as asked; a tree is only where it stands.
-  if (commandLine.HasSwitch("kill")) RunKillCommand(list, selector, {waiting}, out);
+  // /kill of this program ends it, last, as asked; a tree is only where it stands.
+  if (commandLine.HasSwitch("kill"))
+    exitCode = WorseExitCode(
+        exitCode, RunKillCommand(list, {parameters.Selector, parameters.All, {waiting}}, out));
   if (commandLine.HasSwitch("killtree"))
-    RunKillTreeCommand(list, selector,
-                       {{os.GetCurrentProcessId(), kSparedItselfLine}, waiting}, out);
+    exitCode = WorseExitCode(
+        exitCode,
+        RunKillTreeCommand(list,
+                           {parameters.Selector,
+                            parameters.All,
+                            {{os.GetCurrentProcessId(), kSparedItselfLine}, waiting}},
+                           out));
   if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
   if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
-  if (commandLine.HasSwitch("find")) RunFindCommand(list, findPattern, out);
+  if (parameters.Find) RunFindCommand(list, parameters.FindPattern, out);
   if (commandLine.HasSwitch("license"))
     for (const char* line : kLicenseLines) out.Line(line);
+  return exitCode;
 }
 
 // The forms read everything before they write: a table that cannot be read
@@ -121,25 +128,22 @@ void WriteForm(TFormWriter writeForm, TqxProcessList& list, TFormTables tables,
 
 int RunCommands(Os& os, TConsoleOutput& out) {
   TCommandLine commandLine(os, os.GetCommandLineW());
-  // The form switches count for no position: they leave the parameters
-  // before anything reads them.
+  const TRunParameters parameters = ReadRunParameters(commandLine);
   TFormWriter writeForm = nullptr;
   std::vector<std::string> given;
   for (const TFormSwitch& formSwitch : kFormSwitches) {
-    if (!commandLine.TakeSwitch(formSwitch.Name)) continue;
+    if (!(parameters.*formSwitch.Given)) continue;
     writeForm = formSwitch.Write;
     given.push_back(formSwitch.Name);
   }
-  const bool unsignedOnly = commandLine.TakeSwitch("unsigned");
-  const bool verify = unsignedOnly || commandLine.HasSwitch("verify");
-  // /find's pattern is no selector, whatever it looks like.
-  const std::string findPattern = commandLine.TakeSwitchArgument("find");
-  std::string conflict = FormSwitchConflict(given, commandLine);
-  if (conflict.empty() && commandLine.HasSwitch("find") && findPattern.empty())
+  const bool verify = commandLine.HasSwitch("verify");
+  std::string conflict = parameters.Error;
+  if (conflict.empty()) conflict = FormSwitchConflict(given, commandLine);
+  if (conflict.empty() && parameters.Find && parameters.FindPattern.empty())
     conflict = kFindUsage;
   if (!conflict.empty()) {
     WriteErrorLine(os, conflict);
-    return 1;
+    return kExitRefused;
   }
   TFormTables tables;
   tables.Details = commandLine.HasSwitch("details");
@@ -149,15 +153,14 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   tables.Processes = commandLine.HasSwitch("list") || tables.Details || tables.Tree || verify;
   tables.Modules = commandLine.HasSwitch("modules");
   tables.Handles = commandLine.HasSwitch("handles");
-  tables.Find = commandLine.HasSwitch("find");
+  tables.Find = parameters.Find;
   tables.Signatures = verify;
-  tables.UnsignedOnly = unsignedOnly;
+  tables.UnsignedOnly = parameters.UnsignedOnly;
   const bool text = writeForm == nullptr;
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
-    // "/unsigned" alone leaves no parameter, yet asks for the signatures.
-    if ((commandLine.Count() == 0 && !unsignedOnly) || commandLine.HasSwitch("?") ||
+    if (commandLine.Count() == 0 || commandLine.HasSwitch("?") ||
         commandLine.HasSwitch("help"))
       for (const char* line : kUsageLines) out.Line(line);
   } else if (!tables.Any()) {
@@ -170,24 +173,26 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   TqxProcessList list(context);
   list.AlwaysFullInformation = true;
   list.Refresh();
+  // A termination must know the processes it was shown from any that take
+  // their ids after them, so their starts are noted as they are listed.
+  if (parameters.ChangesProcesses) RecordStartTimes(list);
   list.ReadFullInformation();
+  SelectProcesses(list, parameters.Selector);
 
-  const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
-  SelectProcesses(list, selector);
-
+  int exitCode = kExitDone;
   try {
     if (text)
-      RunTextCommands(os, commandLine, list, selector, tables, findPattern, out);
+      exitCode = RunTextCommands(os, commandLine, list, parameters, tables, out);
     else
-      WriteForm(writeForm, list, tables, findPattern, out);
+      WriteForm(writeForm, list, tables, parameters.FindPattern, out);
   } catch (const EHandleTableError& error) {
     // What the commands before wrote stands; a form has written nothing.
     if (text) out.Flush();
     WriteErrorLine(os, error.what());
-    return 1;
+    return kExitRefused;
   }
   out.Flush();
-  return 0;
+  return exitCode;
 }
 
 std::string WithPeriod(const std::string& message) {

@@ -36,14 +36,18 @@ TTextMatcher::TTextMatcher(Os& os, const std::string& pattern, TCompareMethod me
   if (method == cmBoolRule) rule_.Parse(foldedPattern_);
 }
 
-TTextMatcher TTextMatcher::Tagged(Os& os, const std::string& pattern, bool ignoreCase,
-                                  TCompareMethod defaultMethod) {
+TTaggedPattern SplitMethodTag(const std::string& pattern, TCompareMethod defaultMethod) {
   for (const TMethodTag& entry : kMethodTags) {
     const size_t length = std::strlen(entry.Tag);
-    if (pattern.compare(0, length, entry.Tag) == 0)
-      return TTextMatcher(os, pattern.substr(length), entry.Method, ignoreCase);
+    if (pattern.compare(0, length, entry.Tag) == 0) return {entry.Method, pattern.substr(length)};
   }
-  return TTextMatcher(os, pattern, defaultMethod, ignoreCase);
+  return {defaultMethod, pattern};
+}
+
+TTextMatcher TTextMatcher::Tagged(Os& os, const std::string& pattern, bool ignoreCase,
+                                  TCompareMethod defaultMethod) {
+  const TTaggedPattern tagged = SplitMethodTag(pattern, defaultMethod);
+  return TTextMatcher(os, tagged.Text, tagged.Method, ignoreCase);
 }
 
 // The system's upper case on both sides: a letter of any script it knows a

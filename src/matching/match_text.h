@@ -20,6 +20,15 @@ enum TCompareMethod : uint8_t {
   cmEqual = 5,       // no tag
 };
 
+// A pattern as the user wrote it: the method its tag names (DefaultMethod
+// without one) and the text after the tag.
+struct TTaggedPattern {
+  TCompareMethod Method;
+  std::string Text;
+};
+// Reads an optional method tag, case-sensitive, from the start of Pattern.
+TTaggedPattern SplitMethodTag(const std::string& pattern, TCompareMethod defaultMethod);
+
 // A pattern prepared once (its case folded, its rule parsed, its expression
 // compiled) for comparing with many texts. Compares UTF-8 texts with the
 // pattern under Method, character by character; a value outside the six

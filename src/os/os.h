@@ -308,6 +308,10 @@ class Os {
                                         uint32_t size) = 0;
   virtual uint32_t GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) = 0;
   virtual bool TerminateProcess(OsHandle process, uint32_t exitCode) = 0;
+  // The process's times in FILETIME units: its start and end (UTC) and the
+  // time it spent in the kernel and in user mode.
+  virtual bool GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t* exitTime,
+                               uint64_t* kernelTime, uint64_t* userTime) = 0;
   virtual bool IsWow64Process(OsHandle process, bool* wow64) = 0;
   // Starts CommandLine (ApplicationName: the program file) with this
   // program's standard input, output and error handed on to it.

@@ -75,6 +75,7 @@ void TqxProcessItem::Assign(const TCollectionItem& source) {
   FileVersion = other->FileVersion;
   FileHint = other->FileHint;
   Details = other->Details;
+  StartTime = other->StartTime;
 }
 
 std::string TqxProcessItem::CompleteFilename() {

@@ -54,6 +54,9 @@ class TqxProcessItem : public TSystemLogItem {
   int32_t Tag2 = 0;
   // Below the top of the tree the forms write it in (tree_order.h).
   int32_t TreeDepth = 0;
+  // When the listed process started (FILETIME units, UTC; 0 unknown), for
+  // termination.h to know it from a later process given the same id.
+  uint64_t StartTime = 0;
 
   // The executable's digests as the process forms show them: upper-case
   // hexadecimal digits, read on first use (hashing every executable is the

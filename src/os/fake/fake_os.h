@@ -46,6 +46,7 @@ struct TFakeProcess {
   uint32_t AllowedAccess = 0x1FFFFF;  // OpenProcess fails when more is asked
   bool CanTerminate = true;
   bool Alive = true;
+  uint32_t ExitCode = 0;  // the code TerminateProcess gave it
   uint32_t Threads = 1;
   uint32_t Usage = 0;
   uint32_t DefaultHeapId = 0;
@@ -309,6 +310,8 @@ class FakeOs : public Os {
                                 uint32_t size) override;
   uint32_t GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) override;
   bool TerminateProcess(OsHandle process, uint32_t exitCode) override;
+  bool GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t* exitTime,
+                       uint64_t* kernelTime, uint64_t* userTime) override;
   bool IsWow64Process(OsHandle process, bool* wow64) override;
   bool CreateProcessW(const char* applicationName, const std::string& commandLine,
                       TProcessInformation* info) override;

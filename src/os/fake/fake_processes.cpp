@@ -94,13 +94,30 @@ uint32_t FakeOs::GetProcessImageFileNameW(OsHandle process, char* buffer, uint32
   return CopyTextToBuffer(target->ImageDevicePath, buffer, size);
 }
 
-bool FakeOs::TerminateProcess(OsHandle process, uint32_t) {
+bool FakeOs::TerminateProcess(OsHandle process, uint32_t exitCode) {
   Record("TerminateProcess");
   const THandle* handle = Find(process, THandle::Process);
   if (handle == nullptr || (handle->Access & kProcessTerminate) == 0) return false;
   TFakeProcess* target = FindProcess(handle->ProcessId);
   if (target == nullptr || !target->CanTerminate) return false;
   target->Alive = false;
+  target->ExitCode = exitCode;
+  return true;
+}
+
+bool FakeOs::GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t* exitTime,
+                             uint64_t* kernelTime, uint64_t* userTime) {
+  Record("GetProcessTimes");
+  const THandle* handle = Find(process, THandle::Process);
+  if (handle == nullptr ||
+      (handle->Access & (kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0)
+    return false;
+  const TFakeProcess* target = FindProcess(handle->ProcessId);
+  if (target == nullptr) return false;
+  *creationTime = target->CreateTime;
+  *exitTime = 0;
+  *kernelTime = target->KernelTime;
+  *userTime = target->UserTime;
   return true;
 }
 

@@ -349,6 +349,17 @@ bool Win32Os::TerminateProcess(OsHandle process, uint32_t exitCode) {
   return ::TerminateProcess(ToHandle(process), exitCode) != 0;
 }
 
+bool Win32Os::GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t* exitTime,
+                              uint64_t* kernelTime, uint64_t* userTime) {
+  FILETIME times[4];
+  if (!::GetProcessTimes(ToHandle(process), &times[0], &times[1], &times[2], &times[3]))
+    return false;
+  uint64_t* const results[4] = {creationTime, exitTime, kernelTime, userTime};
+  for (int i = 0; i < 4; ++i)
+    *results[i] = uint64_t{times[i].dwHighDateTime} << 32 | times[i].dwLowDateTime;
+  return true;
+}
+
 bool Win32Os::IsWow64Process(OsHandle process, bool* wow64) {
   if (isWow64Process_ == nullptr) return false;
   BOOL flag = FALSE;

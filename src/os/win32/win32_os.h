@@ -28,6 +28,8 @@ class Win32Os : public Os {
                                 uint32_t size) override;
   uint32_t GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) override;
   bool TerminateProcess(OsHandle process, uint32_t exitCode) override;
+  bool GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t* exitTime,
+                       uint64_t* kernelTime, uint64_t* userTime) override;
   bool IsWow64Process(OsHandle process, bool* wow64) override;
   bool CreateProcessW(const char* applicationName, const std::string& commandLine,
                       TProcessInformation* info) override;

@@ -107,9 +107,9 @@ TEST_F(DispatcherTest, ListAllAndOnce) {
   EXPECT_EQ(Run("kvtProc.exe /LIST"), 0);
   EXPECT_EQ(os.StdOut, kBanner + kListHead + kServicesLine + kExplorerLine);
   os.StdOut.clear();
-  // The second switch is also parameter 2, a file-name selector that matches nothing.
+  // Switches alone name no process: every one is listed.
   EXPECT_EQ(Run("kvtProc.exe -list /list"), 0);
-  EXPECT_EQ(os.StdOut, kBanner + kListHead);
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + kServicesLine + kExplorerLine);
 }
 
 TEST_F(DispatcherTest, ListShowsTheVersionResourceOfEveryExecutable) {
@@ -135,15 +135,10 @@ TEST_F(DispatcherTest, ListByProcessIdInDecimalAndHex) {
 }
 
 TEST_F(DispatcherTest, NamesAndZeroAreFileNamePatterns) {
-  for (const char* line : {"kvtProc.exe /list 0", "kvtProc.exe /list 500abc",
-                           "kvtProc.exe /list /kill"}) {
+  for (const char* line : {"kvtProc.exe /list 0", "kvtProc.exe /list 500abc"}) {
     os.StdOut.clear();
     Run(line);
-    const std::string kill = std::string(line).find("/kill") != std::string::npos
-                                 ? "Trying to kill processes with filename \"/kill\"...\r\n"
-                                   "0 matches found:\r\n"
-                                 : "";
-    EXPECT_EQ(os.StdOut, kBanner + kListHead + kill) << line;
+    EXPECT_EQ(os.StdOut, kBanner + kListHead) << line;
   }
 }
 
@@ -265,7 +260,7 @@ TEST_F(DispatcherTest, KillByIdListsTerminatesAndReports) {
 TEST_F(DispatcherTest, KillWritesEverythingBeforeTheRequestGoesOut) {
   size_t writtenBeforeTerminate = 0;
   os.Processes.back().CanTerminate = false;
-  EXPECT_EQ(Run("kvtProc.exe /kill 612"), 0);
+  EXPECT_EQ(Run("kvtProc.exe /kill 612"), 2);  // a script can tell
   for (const std::string& call : os.Calls) {
     if (call == "TerminateProcess") break;
     if (call == "WriteStdOut") ++writtenBeforeTerminate;
@@ -276,11 +271,51 @@ TEST_F(DispatcherTest, KillWritesEverythingBeforeTheRequestGoesOut) {
   EXPECT_NE(os.StdOut.find(kExplorerLine + "Error terminating process!\r\n"), std::string::npos);
 }
 
-TEST_F(DispatcherTest, KillWithoutSelectorTerminatesNothing) {
-  EXPECT_EQ(Run("kvtProc.exe /kill"), 0);
-  EXPECT_EQ(os.StdOut,
-            kBanner + "/kill needs a process id or a file name; nothing was terminated.\r\n");
+// A termination that names no process, or every one, or that holds a word
+// the program does not understand, changes nothing; the other commands of
+// the run still do their work.
+TEST_F(DispatcherTest, KillThatNamesNoProcessOrEveryOneTerminatesNothing) {
+  AddFakeProcess(os, 700, 612, "C:\\Apps\\child.exe");
+  const struct {
+    const char* Line;
+    const char* Said;  // how standard error begins
+  } kCases[] = {
+      {"/kill", "/kill needs a process id or a file name"},
+      {"/kill \"\"", "/kill needs a process id or a file name"},
+      {"/kill \"<bm>\"", "/kill needs a process id or a file name"},
+      {"/kill \"<regexpr>  \"", "/kill needs a process id or a file name"},
+      {"/kill *", "/kill \"*\" selects every process"},
+      {"/kill \"*.exe\"", "/kill \"*.exe\" selects every process"},
+      {"/kill /intervall 612", "Unknown switch /intervall"},
+      {"/kill 612 700", "\"700\" is neither a switch nor the selector"},
+      {"/kill /all /all 612", "/all is given twice"},
+  };
+  for (const auto& c : kCases) {
+    os.StdOut.clear();
+    os.StdErr.clear();
+    EXPECT_EQ(Run(std::string("kvtProc.exe ") + c.Line), 1) << c.Line;
+    EXPECT_EQ(os.StdErr.rfind(c.Said, 0), 0u) << c.Line << ": " << os.StdErr;
+    EXPECT_EQ(os.CallCount("TerminateProcess"), 0u) << c.Line;
+  }
+  // Switches alone: every process listed, none terminated.
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvtProc.exe /list /kill"), 1);
+  EXPECT_NE(os.StdOut.find(kExplorerLine), std::string::npos);
   EXPECT_EQ(os.CallCount("TerminateProcess"), 0u);
+}
+
+// This program among the targets goes last, so that ending itself leaves
+// none of the others running, and it ends with the code the others earned.
+TEST_F(DispatcherTest, KillOfThisProgramComesLastWithTheRunsExitCode) {
+  AddFakeProcess(os, os.CurrentProcessId, 612, "C:\\Tools\\kvtProc.exe");
+  AddFakeProcess(os, 701, 612, "C:\\Apps\\stubborn.exe").CanTerminate = false;
+  EXPECT_EQ(Run("kvtProc.exe /kill * /all"), 2);
+  const size_t own = os.StdOut.find("kvtProc.exe ");
+  ASSERT_NE(own, std::string::npos);
+  EXPECT_GT(own, os.StdOut.find("stubborn.exe"));
+  EXPECT_EQ(os.StdOut.substr(os.StdOut.rfind("\\Tools\\")), "\\Tools\\\r\nTerminated.\r\n");
+  EXPECT_EQ(os.Processes[2].ExitCode, 2u);
+  EXPECT_FALSE(os.Processes[0].Alive);
 }
 
 TEST_F(DispatcherTest, CommandsRunInTheFixedOrder) {

@@ -114,7 +114,7 @@ TEST(HandedOn, KillSparesTheWaitingParentWhateverTheSelector) {
   } cases[] = {
       {"kvtProc.exe", "90", true},
       {"90", "90", true},
-      {"*.exe", "90", true},
+      {"*.exe /all", "90", true},
       {"kvtProc.exe", nullptr, false},
       {"kvtProc.exe", "95", false},   // the mark names another process: not its parent
       {"kvtProc.exe", "90x", false},  // no process id
@@ -125,7 +125,8 @@ TEST(HandedOn, KillSparesTheWaitingParentWhateverTheSelector) {
     os.ProgramPointerSize = 8;
     AddFakeProcess(os, 90, 4, "C:\\Tools\\kvtProc.exe");
     AddFakeProcess(os, 95, 4, "C:\\Other\\kvtProc.exe");
-    AddFakeProcess(os, 100, 90, "C:\\Tools\\kvtProc64.exe").CanTerminate = false;
+    AddFakeProcess(os, 80, 4, "C:\\Windows\\explorer.exe");
+    AddFakeProcess(os, 100, 90, "C:\\Tools\\kvtProc64.exe");
     if (c.Mark != nullptr) os.Environment.emplace("KVT_HANDED_ON_BY", c.Mark);
     os.CommandLine = std::string("kvtProc64.exe /kill ") + c.Selector;
     EXPECT_EQ(RunProgram(os), 0);

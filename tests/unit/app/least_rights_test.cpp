@@ -124,7 +124,8 @@ TEST_F(LeastRightsTest, TheDebugPrivilegeIsOnForEveryReadButNeverForATermination
     // It survives the request, so that its modules are read after it.
     AddFakeProcess(os, 800, 612, "C:\\Apps\\victim.exe").CanTerminate = false;
     // Kill comes before modules in the fixed order.
-    Run("/modules 800 /kill");
+    os.CommandLine = "kvtProc.exe /modules 800 /kill";
+    EXPECT_EQ(RunProgram(os), 2) << held;  // the refused termination
     EXPECT_EQ(os.CallCount("TerminateProcess"), 1u) << held;
     EXPECT_FALSE(CalledWithDebugPrivilege("TerminateProcess")) << held;
     EXPECT_EQ(CalledWithDebugPrivilege("EnumProcesses"), held);

@@ -95,8 +95,15 @@ TEST_F(TreeCommandsTest, KillTreeEndsTheDescendantsFirstAndSparesThisProgram) {
 }
 
 TEST_F(TreeCommandsTest, KillTreeWithoutASelectorOrWithAFormEndsNothing) {
-  EXPECT_EQ(Tail(Run("kvtProc.exe /killtree"), "/killtree"),
-            "/killtree needs a process id or a file name; nothing was terminated.\r\n");
+  for (const char* line : {"kvtProc.exe /killtree", "kvtProc.exe /killtree \"<bm>\"",
+                           "kvtProc.exe /killtree *"}) {
+    os.CommandLine = line;
+    os.StdErr.clear();
+    EXPECT_EQ(RunProgram(os), 1) << line;
+    const std::string said = "nothing was terminated.\r\n";
+    EXPECT_EQ(os.StdErr.substr(0, 10), "/killtree ") << line;
+    EXPECT_EQ(os.StdErr.substr(os.StdErr.size() - said.size()), said) << line;
+  }
   for (const char* line : {"kvtProc.exe /killtree 300 /csv", "kvtProc.exe /json /killtree 300"}) {
     os.CommandLine = line;
     os.StdErr.clear();

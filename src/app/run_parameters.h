@@ -1,0 +1,48 @@
+#pragma once
+// What the command line asks of a run, read once by one rule for every
+// command: the modifiers and the words that switches take leave the
+// parameters first, then the selector is read from what is left.
+#include <cstdint>
+#include <string>
+
+namespace kvt {
+
+class TCommandLine;
+
+// The processes a run works on, as the user named them: a process id (a
+// non-zero number) or a file-name pattern; Given is false without a selector.
+struct TSelector {
+  bool Given = false;
+  bool IsProcessId = false;
+  int32_t ProcessId = 0;
+  std::string Text;
+  // A name pattern that names nothing: empty, or blanks, once its method tag
+  // is read ("<bm>" alone selects every process, yet nobody means that).
+  bool NamesNothing() const;
+};
+
+struct TRunParameters {
+  bool Csv = false, Xml = false, Json = false;
+  bool UnsignedOnly = false;
+  // A termination may take every process the list holds.
+  bool All = false;
+  bool Find = false;
+  std::string FindPattern;  // the word after /find
+  bool ChangesProcesses = false;  // a command that terminates is given
+  TSelector Selector;
+  // Set when the command line is refused: the line that says why.
+  std::string Error;
+};
+
+// Takes the modifiers and the words that switches take out of CommandLine
+// (a modifier that implies a command leaves that command in its place), then
+// reads the selector: parameter 2 unless it is a switch, else the first later
+// parameter that is not one, else none. With a command that changes
+// processes, an unknown switch or a word that is neither switch nor selector
+// refuses the run.
+TRunParameters ReadRunParameters(TCommandLine& commandLine);
+
+// The selector read from Text as the rule reads a selector word.
+TSelector SelectorFromWord(const std::string& text);
+
+}  // namespace kvt
