@@ -9,7 +9,7 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[17] = {
+const char* const kUsageLines[20] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
@@ -26,6 +26,9 @@ const char* const kUsageLines[17] = {
     "  /xml                        Writes the tables as one XML document",
     "  /json                       Writes the tables as one JSON document",
     "  /unsigned                   Shows only files that are not signed; implies /verify",
+    "  /all                        Lets /kill and /killtree end every process a pattern selects",
+    "",
+    "pid or filename: parameter 2, or the first later one that does not start with / or -.",
     "",
 };
 

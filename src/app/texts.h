@@ -3,7 +3,7 @@
 namespace kvt {
 
 extern const char* const kBannerLines[4];
-extern const char* const kUsageLines[17];
+extern const char* const kUsageLines[20];
 extern const char* const kFindUsage;
 extern const char* const kLicenseLines[10];
 

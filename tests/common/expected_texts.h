@@ -28,6 +28,10 @@ constexpr const char* kUsage =
     "  /xml                        Writes the tables as one XML document\r\n"
     "  /json                       Writes the tables as one JSON document\r\n"
     "  /unsigned                   Shows only files that are not signed; implies /verify\r\n"
+    "  /all                        Lets /kill and /killtree end every process a pattern "
+    "selects\r\n"
+    "\r\n"
+    "pid or filename: parameter 2, or the first later one that does not start with / or -.\r\n"
     "\r\n";
 
 constexpr const char* kFindUsage =
