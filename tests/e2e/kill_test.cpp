@@ -20,9 +20,9 @@ TEST(Kill, ATestProcessByIdIsListedThenEnded) {
 TEST(Kill, WithoutASelectorNothingIsTerminated) {
   TChildProcess child;
   const TRunResult run = RunKvtProc("/kill");
-  EXPECT_EQ(run.ExitCode, 0u);
-  EXPECT_EQ(run.Out, std::string(kBanner) +
-                         "/kill needs a process id or a file name; nothing was terminated.\r\n");
+  EXPECT_EQ(run.ExitCode, 1u);
+  EXPECT_EQ(run.Out, kBanner);
+  EXPECT_EQ(run.Err, "/kill needs a process id or a file name; nothing was terminated.\r\n");
   EXPECT_EQ(WaitForSingleObject(child.Handle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 

@@ -20,7 +20,8 @@ bool OpensForQuery(DWORD pid) {
 
 class TGuardedChild : public TChildProcess {
  public:
-  TGuardedChild() : TChildProcess("kvt_guarded_child.exe") {
+  explicit TGuardedChild(const std::string& arguments = "")
+      : TChildProcess("kvt_guarded_child.exe", arguments) {
     // Its descriptor is in place once this test, too, is refused.
     for (int i = 0; i < 100 && OpensForQuery(Pid()); ++i) Sleep(100);
   }
@@ -66,6 +67,16 @@ TEST(LeastRights, TheModulesOfAGuardedChildAreSaidToBeDenied) {
   const TRunResult csv = RunKvtProc("/csv /modules " + pid);
   EXPECT_EQ(csv.Out, "PID,MID,Filename,Address,Size,Path\r\n");
   EXPECT_EQ(csv.Err, "Access denied: the modules of process " + pid + " could not be read.\r\n");
+}
+
+// A script can tell a termination that failed: exit code 2.
+TEST(LeastRights, AChildThatRefusesTerminationMakesKillExitWithTwo) {
+  TGuardedChild child("60000 terminate");
+  ASSERT_FALSE(OpensForQuery(child.Pid())) << "the child's descriptor is not enforced";
+  const TRunResult run = RunKvtProc("/kill " + std::to_string(child.Pid()));
+  EXPECT_EQ(run.ExitCode, 2u) << run.Out;
+  EXPECT_NE(run.Out.find("\r\nError terminating process!\r\n"), std::string::npos) << run.Out;
+  EXPECT_EQ(WaitForSingleObject(child.Handle(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
 }
 
 }  // namespace

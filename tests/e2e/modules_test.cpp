@@ -94,6 +94,9 @@ TEST(Modules, AsTheModuleSnapshotOfTheTestShowsThem) {
   EXPECT_EQ(run.ExitCode, 0u);
   EXPECT_EQ(run.Out, kBanner + expected);
   EXPECT_EQ(run.Err, "");
+  // The process named after two switches is the selector all the same.
+  const TRunResult listed = RunKvtProc("/list /modules " + std::to_string(child.Pid()));
+  EXPECT_NE(listed.Out.find(expected), std::string::npos) << listed.Out;
 }
 
 TEST(Modules, AnEmptySelectionWritesNothing) {
