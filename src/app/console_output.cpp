@@ -4,6 +4,7 @@
 
 #include "os/os.h"
 #include "support/errors.h"
+#include "support/text.h"
 
 namespace kvt {
 namespace {
@@ -13,7 +14,14 @@ constexpr size_t kFlushThreshold = 16 * 1024;
 }  // namespace
 
 void TConsoleOutput::Line(const std::string& text) {
-  pending_ += text;
+  // Every line of the text tables, of /details, /tree and /find passes here,
+  // with names, command lines and version strings that a process chose: an
+  // escape sequence or line break among them would restyle the reader's
+  // terminal or forge a line. The program's own texts hold no control
+  // character, and the line end is added after, so only what came from
+  // outside changes; one character stays one, so the columns filled before
+  // keep their widths. The machine forms carry the value as it is.
+  pending_ += encoding_ == TEncoding::Text ? ControlPictures(text) : text;
   pending_ += "\r\n";
   if (pending_.size() >= kFlushThreshold) Flush();
 }

@@ -16,6 +16,8 @@ class TConsoleOutput {
 
   explicit TConsoleOutput(Os& os) : os_(os) {}
   void SetEncoding(TEncoding encoding) { encoding_ = encoding; }
+  // One line, its end added; in Text, with the control characters of Text
+  // shown as pictures (ControlPictures).
   void Line(const std::string& text);
   // Writes what was collected; raises EWriteError when standard output refuses it.
   void Flush();

@@ -76,15 +76,18 @@ std::string XmlCharacters(const std::string& text) {
   return result;
 }
 
-// The parser's record of the attribute, which stays where it is while the element lives.
+// The parser's record of the attribute, which stays where it is while the
+// element lives. Held: whether the parser holds Value as it is.
 const void* SetAttributeText(pugi::xml_node_struct* element, const std::string& name,
-                             const std::string& value) {
+                             const std::string& value, bool& held) {
   if (!IsXmlName(name)) throw EXmlError("Not an XML attribute name: " + name);
   pugi::xml_node node(element);
   pugi::xml_attribute attribute = node.attribute(name.c_str());
   if (!attribute) attribute = node.append_attribute(name.c_str());
-  if (!attribute || !attribute.set_value(XmlCharacters(value).c_str()))
+  const std::string text = XmlCharacters(value);
+  if (!attribute || !attribute.set_value(text.c_str()))
     throw EXmlError("Cannot add the XML attribute " + name);
+  held = text == value;
   return attribute.internal_object();
 }
 
@@ -152,17 +155,32 @@ std::vector<TXmlElement> TXmlElement::Children() const {
 }
 
 void TXmlElement::SetAttribute(const std::string& name, const std::string& value) const {
-  document_->numbers_.erase(SetAttributeText(node_, name, value));
+  document_->numbers_.erase(SetValue(name, value));
 }
 
 void TXmlElement::SetNumberAttribute(const std::string& name, const std::string& value) const {
-  document_->numbers_.insert(SetAttributeText(node_, name, value));
+  document_->numbers_.insert(SetValue(name, value));
+}
+
+const void* TXmlElement::SetValue(const std::string& name, const std::string& value) const {
+  bool held = false;
+  const void* record = SetAttributeText(node_, name, value, held);
+  if (held)
+    document_->valuesAsSet_.erase(record);
+  else
+    document_->valuesAsSet_[record] = value;
+  return record;
+}
+
+std::string TXmlElement::ValueAsSet(const pugi::xml_attribute& attribute) const {
+  const auto found = document_->valuesAsSet_.find(attribute.internal_object());
+  return found != document_->valuesAsSet_.end() ? found->second : attribute.value();
 }
 
 std::vector<TXmlAttribute> TXmlElement::Attributes() const {
   std::vector<TXmlAttribute> attributes;
   for (pugi::xml_attribute attribute : pugi::xml_node(node_).attributes())
-    attributes.push_back({attribute.name(), attribute.value(),
+    attributes.push_back({attribute.name(), ValueAsSet(attribute),
                           document_->numbers_.count(attribute.internal_object()) > 0});
   return attributes;
 }
@@ -170,7 +188,7 @@ std::vector<TXmlAttribute> TXmlElement::Attributes() const {
 bool TXmlElement::FindAttribute(const std::string& name, std::string& value) const {
   const pugi::xml_attribute attribute = pugi::xml_node(node_).attribute(name.c_str());
   if (!attribute) return false;
-  value = attribute.value();
+  value = ValueAsSet(attribute);
   return true;
 }
 
@@ -193,6 +211,7 @@ void TXmlDocument::LoadFromBuffer(const char* data, size_t size) {
   DeclareEncoding(*loaded, kUtf8);
   document_ = std::move(loaded);
   numbers_.clear();
+  valuesAsSet_.clear();
 }
 
 std::string TXmlDocument::SaveToText() const {

@@ -5,12 +5,14 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "support/errors.h"
 
 namespace pugi {
+class xml_attribute;
 class xml_document;
 struct xml_node_struct;
 }  // namespace pugi
@@ -47,20 +49,26 @@ class TXmlElement {
   TXmlElement AppendChild(const std::string& name) const;
   // The child elements in document order; text and other nodes are left out.
   std::vector<TXmlElement> Children() const;
-  // Sets the attribute Name to the UTF-8 text Value. The control characters
-  // XML cannot hold (all but tab, CR and LF) are written as "?".
+  // Sets the attribute Name to the UTF-8 text Value. The XML text writes the
+  // control characters XML cannot hold (all but tab, CR and LF) as "?"; the
+  // element keeps Value as it was given, for the renderings that can hold it.
   void SetAttribute(const std::string& name, const std::string& value) const;
   // The same for a decimal number, marked as one.
   void SetNumberAttribute(const std::string& name, const std::string& value) const;
-  // The attributes in document order.
+  // The attributes in document order, each value as it was set.
   std::vector<TXmlAttribute> Attributes() const;
-  // The attribute Name's text; false, leaving Value as it was, when there is none.
+  // The attribute Name's value as it was set; false, leaving Value as it
+  // was, when there is none.
   bool FindAttribute(const std::string& name, std::string& value) const;
 
  private:
   friend class TXmlDocument;
   TXmlElement(pugi::xml_node_struct* node, TXmlDocument* document)
       : node_(node), document_(document) {}
+  // Sets the attribute and keeps Value where the XML text cannot; returns
+  // the parser's record of it.
+  const void* SetValue(const std::string& name, const std::string& value) const;
+  std::string ValueAsSet(const pugi::xml_attribute& attribute) const;
   pugi::xml_node_struct* node_ = nullptr;
   TXmlDocument* document_ = nullptr;
 };
@@ -97,6 +105,8 @@ class TXmlDocument {
   std::unique_ptr<pugi::xml_document> document_;
   // The attributes set as numbers, by the parser's own attribute record.
   std::unordered_set<const void*> numbers_;
+  // The values the XML text could not hold as they were set, by the same record.
+  std::unordered_map<const void*, std::string> valuesAsSet_;
 };
 
 }  // namespace kvt

@@ -52,4 +52,26 @@ std::string BytesToHex(const uint8_t* bytes, size_t count) {
   return text;
 }
 
+std::string ControlPictures(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto code = static_cast<uint8_t>(text[i]);
+    if (code < 0x20) {
+      // U+2400 to U+241F in UTF-8: E2 90 80 to E2 90 9F.
+      result += "\xE2\x90";
+      result += static_cast<char>(0x80 + code);
+    } else if (code == 0x7F) {
+      result += "\xE2\x90\xA1";
+    } else if (code == 0xC2 && i + 1 < text.size() && static_cast<uint8_t>(text[i + 1]) >= 0x80 &&
+               static_cast<uint8_t>(text[i + 1]) <= 0x9F) {
+      result += "\xEF\xBF\xBD";  // C2 80 to C2 9F are U+0080 to U+009F
+      ++i;
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
 }  // namespace kvt

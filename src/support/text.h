@@ -25,4 +25,10 @@ std::string BytesToHex(const uint8_t* bytes, size_t count);
 // Text without leading and trailing characters of code 32 or lower.
 std::string TrimControlAndBlanks(const std::string& text);
 
+// UTF-8 Text with no character a terminal obeys: each C0 control as its
+// Control Picture (U+2400 plus its code, ESC as U+241B), DEL as U+2421 and
+// each C1 control (U+0080 to U+009F) as U+FFFD. One character stays one, so
+// a filled column keeps its width.
+std::string ControlPictures(const std::string& text);
+
 }  // namespace kvt

@@ -1,7 +1,10 @@
 // /details of a child started with blanks, quotes and Cyrillic letters on
 // its command line: the command line exactly, and the thread count and
 // working set the child reads for itself, in the text and in the CSV form.
+// A command line with an escape sequence and a line break: never raw in the
+// text, exactly as it is in the JSON form.
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <cstdio>
 #include <cstdlib>
@@ -117,6 +120,38 @@ TEST(Details, CommandLineAndFiguresOfAChild) {
   EXPECT_EQ(field("Threads"), std::to_string(self.Threads));
   EXPECT_TRUE(nearSelf(std::strtoull(field("WorkingSet").c_str(), nullptr, 10)))
       << field("WorkingSet") << " / " << self.WorkingSet;
+  DeleteFileW(Wide(report).c_str());
+}
+
+TEST(Details, ControlCharactersOfACommandLine) {
+  const std::string report = ExeDirectory() + "details_child_controls.txt";
+  DeleteFileW(Wide(report).c_str());
+  const std::string arguments = "\"" + report + "\" \"\x1b[31mred\" \"\r\nFAKE 666 evil.exe\"";
+  TChildProcess child("kvt_details_child.exe", arguments);
+  TSelfReport self;
+  ASSERT_TRUE(ReadSelfReport(report, self));
+  const std::string pid = std::to_string(child.Pid());
+
+  const TRunResult text = RunKvtProc("/details " + pid);
+  // Each line ends in CR LF, and no other control character is written.
+  for (size_t i = 0; i < text.Out.size(); ++i) {
+    const auto c = static_cast<unsigned char>(text.Out[i]);
+    const bool lineEnd = (c == '\r' && text.Out.compare(i, 2, "\r\n") == 0) ||
+                         (c == '\n' && i > 0 && text.Out[i - 1] == '\r');
+    ASSERT_TRUE(lineEnd || (c >= 0x20 && c != 0x7F)) << "byte " << int(c) << " at " << i;
+  }
+  // ESC, CR and LF as their pictures, which the ANSI page shows as it can.
+  const std::string shown = "\"" + child.Path() + "\" \"" + report +
+                            "\" \"\xE2\x90\x9B[31mred\" \"\xE2\x90\x8D\xE2\x90\x8A" "FAKE 666 evil.exe\"";
+  EXPECT_EQ(FactValue(text.Out, "Command line"), InAnsiCodePage(shown));
+  EXPECT_EQ(text.Out.find("\r\nFAKE"), std::string::npos) << text.Out;
+
+  const TRunResult json = RunKvtProc("/json /details " + pid);
+  const nlohmann::json document = nlohmann::json::parse(json.Out);
+  const nlohmann::json& processes = document.at("TqxProcessList");
+  ASSERT_EQ(processes.size(), 1u) << json.Out;
+  EXPECT_EQ(processes[0].at("CommandLine").get<std::string>(),
+            "\"" + child.Path() + "\" " + arguments);
   DeleteFileW(Wide(report).c_str());
 }
 

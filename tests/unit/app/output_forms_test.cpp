@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/console_output.h"
 #include "app/dispatcher.h"
+#include "inventory/xml_document.h"
+#include "support/csv.h"
+#include "support/json.h"
 #include "fake_processes.h"
 #include "version_resource_builder.h"
 
@@ -139,6 +143,55 @@ TEST_F(OutputFormsTest, JsonDocumentHoldsWhatTheXmlOneHolds) {
   EXPECT_NE(own.find("      \"Filesize\": 3,\r\n"), std::string::npos) << own;
   EXPECT_NE(own.find("      \"TqxModuleList\": []\r\n"), std::string::npos) << own;
   EXPECT_EQ(Run("kvtProc.exe /license /json"), "");
+}
+
+// A value a process chose, as each form writes it: the text shows every
+// control character as a picture (and "?" where the ANSI page has none), the
+// CSV form quotes a line break, the JSON form escapes what RFC 8259 requires,
+// and the XML form keeps its "?" for what XML cannot hold.
+TEST(OutputFormsEscapes, EachFormByItsOwnRule) {
+  struct TCase {
+    const char* Value;
+    const char* Console;
+    const char* Ansi;
+    const char* Csv;
+    const char* Json;
+    const char* Xml;
+  };
+  const TCase cases[] = {
+      {"\x1b[31mred", "\xE2\x90\x9B[31mred", "?[31mred", "\x1b[31mred", "\"\\u001B[31mred\"",
+       "?[31mred"},
+      {"a\r\nFAKE", "a\xE2\x90\x8D\xE2\x90\x8A" "FAKE", "a??FAKE", "\"a\r\nFAKE\"",
+       "\"a\\u000D\\u000AFAKE\"", "a&#13;&#10;FAKE"},
+      {"a\tb", "a\xE2\x90\x89" "b", "a?b", "a\tb", "\"a\\u0009b\"", "a&#09;b"},
+      {"x\x7Fy", "x\xE2\x90\xA1y", "x?y", "x\x7Fy", "\"x\x7Fy\"", "x\x7Fy"},
+      {"x\xC2\x85y", "x\xEF\xBF\xBDy", "x?y", "x\xC2\x85y", "\"x\xC2\x85y\"", "x\xC2\x85y"},
+      {"plain text", "plain text", "plain text", "plain text", "\"plain text\"", "plain text"},
+  };
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(c.Value);
+    FakeOs os;
+    os.StdOutIsConsole = true;
+    TConsoleOutput console(os);
+    console.Line(c.Value);
+    console.Flush();
+    EXPECT_EQ(os.Console, std::string(c.Console) + "\r\n");
+    os.StdOutIsConsole = false;
+    TConsoleOutput redirected(os);
+    redirected.Line(c.Value);
+    redirected.Flush();
+    EXPECT_EQ(os.StdOut, std::string(c.Ansi) + "\r\n");
+
+    EXPECT_EQ(CsvField(c.Value), c.Csv);
+    // The JSON form renders the document the XML form writes.
+    TXmlDocument document;
+    const TXmlElement element = document.CreateElement("Root");
+    element.SetAttribute("V", c.Value);
+    EXPECT_EQ(JsonString(element.Attributes().at(0).Value), c.Json);
+    const std::string xml = document.SaveToText();
+    const size_t start = xml.find("V=\"") + 3;
+    EXPECT_EQ(xml.substr(start, xml.find('"', start) - start), c.Xml);
+  }
 }
 
 }  // namespace
