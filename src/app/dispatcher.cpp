@@ -170,7 +170,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   TqxProcessList list(context);
   list.AlwaysFullInformation = true;
   list.Refresh();
-  list.ReadFullInformation();
+  // The executables' own facts are read by the lines that show them.
 
   const TSelector selector = ReadSelector(commandLine.Count(), commandLine.Param(2));
   SelectProcesses(list, selector);
