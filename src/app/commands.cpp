@@ -17,7 +17,7 @@ namespace kvt {
 namespace {
 
 // The modules and handles commands begin each process's block with its line.
-void WriteProcessHead(const TqxProcessItem& item, TConsoleOutput& out) {
+void WriteProcessHead(TqxProcessItem& item, TConsoleOutput& out) {
   out.Line("Process:");
   out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
   out.Line(item.FormatLine(kProcessTemplate));

@@ -176,7 +176,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   // A termination must know the processes it was shown from any that take
   // their ids after them, so their starts are noted as they are listed.
   if (parameters.ChangesProcesses) RecordStartTimes(list);
-  list.ReadFullInformation();
+  // The executables' own facts are read by the lines that show them.
   SelectProcesses(list, parameters.Selector);
 
   int exitCode = kExitDone;

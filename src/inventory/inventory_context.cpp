@@ -4,12 +4,13 @@
 #include "support/version_record.h"
 
 namespace kvt {
-namespace {
 
-}  // namespace
+TInventoryContext::TInventoryContext(Os& os) : Sys(os), Version(ReadVersionRecord(os)) {}
 
-TInventoryContext::TInventoryContext(Os& os)
-    : Sys(os), Version(ReadVersionRecord(os)), ReadyVolumes(ProbeReadyVolumes(os)) {}
+const std::string& TInventoryContext::ReadyVolumes() {
+  if (!readyVolumes_) readyVolumes_ = ProbeReadyVolumes(Sys);
+  return *readyVolumes_;
+}
 
 bool TInventoryContext::IsNT4OrLater() const {
   return Version.dwPlatformId == kVerPlatformWin32Nt && Version.dwMajorVersion > 3;

@@ -1,6 +1,7 @@
 #pragma once
 // What inventory records reach beyond themselves: the operating system and the
-// process-wide tables built at start-up.
+// process-wide tables of the run.
+#include <optional>
 #include <string>
 
 #include "inventory/file_digest.h"
@@ -10,13 +11,16 @@
 namespace kvt {
 
 struct TInventoryContext {
-  // Reads the version record and probes the drive letters through Os.
+  // Reads the version record through Os.
   explicit TInventoryContext(Os& os);
   Os& Sys;
 
   TOsVersionInfo Version;
-  // Letters of the drives whose volumes answered at start-up, in ascending order.
-  std::string ReadyVolumes;
+  // Letters of the drives whose volumes answered, in ascending order: probed
+  // when a record first asks, not at start-up, since a run that touches no
+  // file has no reason to wake every drive (and Wine reports each letter it
+  // may not read on standard error).
+  const std::string& ReadyVolumes();
   // Both digests of each file a record asked for, by name.
   TFileCache<TFileDigests> FileDigestCache;
   // The signature of each file a record asked for, by name.
@@ -30,6 +34,9 @@ struct TInventoryContext {
   // Others may read, write and (where the platform knows it) delete the file
   // while it is open here.
   uint32_t ShareAll() const;
+
+ private:
+  std::optional<std::string> readyVolumes_;
 };
 
 }  // namespace kvt

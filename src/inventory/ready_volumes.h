@@ -1,6 +1,6 @@
 #pragma once
 // Which drive letters a record may touch at all: those whose volumes answered
-// when the program started. Probing a floppy drive without a disk is slow and
+// when the run first asked. Probing a floppy drive without a disk is slow and
 // noisy, so the first letter probed is C unless a tweak in the registry says
 // otherwise.
 #include <cstdint>

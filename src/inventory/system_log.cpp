@@ -36,7 +36,7 @@ int64_t TSystemLogItem::Filesize() {
   const std::string name = CompleteFilename();
   if (!digestsKnown_) {
     TInventoryContext& context = Owner().Context();
-    filesize_ = VolumeReady(context.ReadyVolumes, name) ? QueryFileSize(context.Sys, name) : 0;
+    filesize_ = VolumeReady(context.ReadyVolumes(), name) ? QueryFileSize(context.Sys, name) : 0;
   }
   return filesize_;
 }
@@ -45,9 +45,9 @@ const TFileDigests& TSystemLogItem::Digests() {
   if (!digestsKnown_) {
     const std::string name = CompleteFilename();
     TInventoryContext& context = Owner().Context();
-    // A drive that did not answer at start-up is not touched: a floppy drive
+    // A drive that did not answer the probe is not touched: a floppy drive
     // without a disk would keep the run waiting.
-    digests_ = VolumeReady(context.ReadyVolumes, name) ? CachedDigestsOfFile(context, name)
+    digests_ = VolumeReady(context.ReadyVolumes(), name) ? CachedDigestsOfFile(context, name)
                                                         : EmptyInputDigests();
     digestsKnown_ = true;
   }
@@ -72,7 +72,7 @@ void TSystemLogItem::SetSHA256(const std::string& digest) {
 TFileSignature TSystemLogItem::Signature() {
   const std::string name = CompleteFilename();
   TInventoryContext& context = Owner().Context();
-  if (!VolumeReady(context.ReadyVolumes, name)) return TFileSignature();
+  if (!VolumeReady(context.ReadyVolumes(), name)) return TFileSignature();
   return CachedFileSignature(context, name);
 }
 

@@ -25,9 +25,16 @@ void LoadNumber(const std::string& text, TNumber& field) {
 
 std::string Decimal(uint32_t value) { return std::to_string(value); }
 
+// The columns of what the executable's file tells read it on first use.
+const TqxProcessItem& WithFileFacts(TqxProcessItem& p) {
+  p.ReadFileFacts();
+  return p;
+}
+
 // The inventory holds 0 for a size it could not tell.
-std::string SizeText(const TqxProcessItem& p) {
-  return p.StoredFilesize() > 0 ? std::to_string(p.StoredFilesize()) : std::string();
+std::string SizeText(TqxProcessItem& p) {
+  const int64_t size = WithFileFacts(p).StoredFilesize();
+  return size > 0 ? std::to_string(size) : std::string();
 }
 
 void LoadSize(TqxProcessItem& p, const std::string& text) {
@@ -60,11 +67,11 @@ const TExportColumns<TqxProcessItem>& ProcessExportColumns() {
       {"Filename", nullptr, [](P& p) { return p.FilenameOnly(); }, nullptr},
       {"Path", "Filename", [](P& p) { return p.CompleteFilename(); },
        [](P& p, const std::string& t) { p.Filename = t; }},
-      {"Description", "FileDescription", [](P& p) { return p.FileDescription; },
+      {"Description", "FileDescription", [](P& p) { return WithFileFacts(p).FileDescription; },
        [](P& p, const std::string& t) { p.FileDescription = t; }},
-      {"Version", "FileVersion", [](P& p) { return p.FileVersion; },
+      {"Version", "FileVersion", [](P& p) { return WithFileFacts(p).FileVersion; },
        [](P& p, const std::string& t) { p.FileVersion = t; }},
-      {"Company", "FileCompany", [](P& p) { return p.FileCompany; },
+      {"Company", "FileCompany", [](P& p) { return WithFileFacts(p).FileCompany; },
        [](P& p, const std::string& t) { p.FileCompany = t; }},
       {"Size", "Filesize", SizeText, LoadSize, kNumber},
       {"MD5", "MD5", [](P& p) { return p.FileMD5(); },
@@ -162,6 +169,7 @@ TXmlElement TqxProcessItem::SaveToXml(TXmlElement parent, bool skipHarmless, boo
 
 bool TqxProcessItem::LoadFromXml(TXmlElement element) {
   LoadXmlAttributes(ProcessExportColumns(), *this, element);
+  fileFactsRead_ = true;  // the document's facts are the ones to show
   return true;
 }
 

@@ -16,7 +16,11 @@ TProcessContext::TProcessContext(Os& os)
     : TInventoryContext(os),
       Native(os, Version),
       Wow64(QueryWow64(os)),
-      Locations(BuildLocationTable(os)),
       DebugPrivilege(os, IsNT6OrLater()) {}
+
+const TLocationTable& TProcessContext::Locations() {
+  if (!locations_) locations_ = BuildLocationTable(Sys);
+  return *locations_;
+}
 
 }  // namespace kvt

@@ -1,6 +1,12 @@
 #pragma once
-// Process-wide facts read once at start-up that the process inventory uses.
+// Process-wide facts of the run that the process inventory uses: read once,
+// the costly ones when first needed.
+#include <cstdint>
+#include <optional>
+#include <string>
+
 #include "files/location_table.h"
+#include "inventory/file_cache.h"
 #include "inventory/inventory_context.h"
 #include "native/native_api.h"
 #include "processes/debug_privilege.h"
@@ -8,16 +14,33 @@
 
 namespace kvt {
 
+// What an executable's own file tells the process list: its size and the
+// entries of its version resource (full_information.cpp).
+struct TExecutableFacts {
+  int64_t Size = 0;
+  std::string Company;
+  std::string Description;
+  std::string Version;
+  std::string Hint;  // every entry as "Name: value" and CR LF
+};
+
 struct TProcessContext : TInventoryContext {
-  // Reads the WOW64 state and builds the location table through Os.
+  // Reads the WOW64 state through Os.
   explicit TProcessContext(Os& os);
 
   TNativeApi Native;
   bool Wow64 = false;
-  // Well-known directories for turning reported paths into drive paths.
-  TLocationTable Locations;
+  // Well-known directories for turning reported paths into drive paths:
+  // built when a name is first normalised (from the shell folders and the
+  // registry), which a run that reads no file and writes no full path never is.
+  const TLocationTable& Locations();
   // Off until the run enables it for reading.
   TDebugPrivilege DebugPrivilege;
+  // What each executable's file tells, by its normalised name.
+  TFileCache<TExecutableFacts> ExecutableFactsCache;
+
+ private:
+  std::optional<TLocationTable> locations_;
 };
 
 }  // namespace kvt

@@ -74,16 +74,18 @@ void TqxProcessItem::Assign(const TCollectionItem& source) {
   AssignDigests(*other);
   FileVersion = other->FileVersion;
   FileHint = other->FileHint;
+  fileFactsRead_ = other->fileFactsRead_;
   Details = other->Details;
   StartTime = other->StartTime;
 }
 
 std::string TqxProcessItem::CompleteFilename() {
   TProcessContext& context = owner_.ProcessContext();
-  return CachedCompleteFilename(completeFilename_, context.Sys, context.Locations, Filename);
+  return CachedCompleteFilename(completeFilename_, context.Sys, context.Locations(), Filename);
 }
 
 void TqxProcessItem::AddLogLines(TStringList& lines) {
+  ReadFileFacts();
   lines.Add(Format("PID: %4d (%4d) %s", static_cast<int32_t>(ProcessID),
                    static_cast<int32_t>(ParentID), Filename.c_str()));
   if (StoredFilesize() > 0)
@@ -102,7 +104,8 @@ std::string TqxProcessItem::FormatHeader(const std::string& tmpl) {
   return FormatHeaderFromKeys(kProcessColumns, tmpl);
 }
 
-std::string TqxProcessItem::FormatLine(const std::string& tmpl) const {
+std::string TqxProcessItem::FormatLine(const std::string& tmpl) {
+  ReadFileFacts();
   return FormatLineFromKeys(kProcessColumns, *this, tmpl);
 }
 

@@ -46,6 +46,7 @@ class TqxProcessItem : public TSystemLogItem {
   int32_t StateIndex = 0;
   uint32_t Threads = 0;
   uint32_t Usage = 0;
+  // What the executable's version resource says, filled in by ReadFileFacts.
   std::string FileCompany;
   std::string FileDescription;
   std::string FileVersion;
@@ -65,6 +66,13 @@ class TqxProcessItem : public TSystemLogItem {
   // full_information.cpp).
   std::string FileMD5();
   std::string FileSHA256();
+
+  // Reads, on the first call only, what only the executable's file tells:
+  // its size and the entries of its version resource, through the run's
+  // cache of each file (full_information.cpp). Whatever writes these facts
+  // calls it first, so a run reads them for the processes it writes alone.
+  // Facts taken by Assign or loaded from a document count as read.
+  void ReadFileFacts();
 
   // The file name without its directory.
   std::string FilenameOnly() const;
@@ -90,11 +98,13 @@ class TqxProcessItem : public TSystemLogItem {
   bool LoadFromXml(TXmlElement element) override;
 
   static std::string FormatHeader(const std::string& tmpl);
-  std::string FormatLine(const std::string& tmpl) const;
+  // Reads the file facts first: every process template shows them.
+  std::string FormatLine(const std::string& tmpl);
 
  private:
   TqxProcessList& owner_;
   std::string completeFilename_;
+  bool fileFactsRead_ = false;
 };
 
 class TqxProcessList : public TSystemLogCollection {
@@ -109,8 +119,8 @@ class TqxProcessList : public TSystemLogCollection {
   TProcessContext& ProcessContext() const { return context_; }
 
   void Refresh();
-  // Adds what only each item's executable can tell: digest, size, and the
-  // entries of its version resource. Work already done for an item is kept.
+  // Reads the file facts of every item (TqxProcessItem::ReadFileFacts); the
+  // digests follow on first use. Work already done for an item is kept.
   void ReadFullInformation();
   TqxProcessItem& FindOrAddProcess(uint32_t processId, bool& isNew);
   // Replaces the HandleList of every item of Items by its handles, from one

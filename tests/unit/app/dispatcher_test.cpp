@@ -95,6 +95,26 @@ TEST_F(DispatcherTest, BareStartWritesBannerAndUsageOnly) {
   EXPECT_GT(os.CallCount("EnumProcesses"), 0u);  // the inventory is built all the same
 }
 
+// The drives are probed, and an executable's file read, only for a run that
+// writes what they tell; each file once, however many processes run it.
+TEST_F(DispatcherTest, FileFactsAreReadForTheProcessesWrittenOnly) {
+  AddFakeProcess(os, 700, 612, "C:\\Windows\\explorer.exe");
+  os.File("C:\\Windows\\explorer.exe").Bytes = PeFileWithStrings({{"FileVersion", "6.0"}});
+  os.File("C:\\Windows\\system32\\services.exe").Bytes = PeFileWithStrings({{"FileVersion", "5.1"}});
+  const struct {
+    const char* Arguments;
+    size_t VersionReads;
+  } cases[] = {{"/?", 0}, {"/license", 0}, {"/csv", 0}, {"/list 612", 1}, {"/list", 2}};
+  for (const auto& test : cases) {
+    os.Calls.clear();
+    Run(std::string("kvtProc.exe ") + test.Arguments);
+    EXPECT_EQ(os.CallCount("GetFileVersionInfoSizeW"), test.VersionReads) << test.Arguments;
+    if (test.VersionReads > 0) continue;
+    EXPECT_EQ(os.CallCount("GetVolumeInformationW"), 0u) << test.Arguments;
+    EXPECT_EQ(os.CallCount("CreateFileW"), 0u) << test.Arguments;
+  }
+}
+
 TEST_F(DispatcherTest, HelpSwitchesInAnyCase) {
   EXPECT_EQ(Run("kvtProc.exe /?"), 0);
   EXPECT_EQ(os.StdOut, kBanner + kUsage);

@@ -30,6 +30,7 @@ TEST(ExportForms, EveryProcessAttributeSurvivesSavingAndLoading) {
   explorer.ParentID = 0xFFFFFFFF;
   // Names in Cyrillic, CJK and beyond the Basic Multilingual Plane.
   explorer.Filename = "C:\\\xD0\x9F\\\xE5\x8A\xA9\xF0\x90\x90\xB7.exe";
+  explorer.ReadFileFacts();  // read as a run would, then replaced
   explorer.FileDescription = "Shell \xE2\x82\xAC \"quoted\"\r\n\tend";
   explorer.FileVersion = " 6.0 ";
   explorer.FileCompany = "Example & <Systems>";
@@ -38,6 +39,7 @@ TEST(ExportForms, EveryProcessAttributeSurvivesSavingAndLoading) {
   processes.Items(1).SetMD5(TSystemLogItem::kDigestFailure);
 
   const std::string text = SavedText(processes);
+  ASSERT_NE(text.find("FileCompany=\"Example &amp; &lt;Systems>\""), std::string::npos) << text;
   TqxProcessList loaded(context);
   LoadText(loaded, text);
   ASSERT_EQ(loaded.Count(), processes.Count());

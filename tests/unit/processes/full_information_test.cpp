@@ -2,6 +2,7 @@
 
 #include "fake_processes.h"
 #include "processes/process_list.h"
+#include "support/text.h"
 #include "version_resource_builder.h"
 
 namespace kvt {
@@ -156,7 +157,7 @@ TEST_F(FullInformationTest, SizeFallbackOffTheReadyVolumes) {
   EXPECT_EQ(os.OpenHandleCount(), 0u);
 }
 
-TEST_F(FullInformationTest, WithoutVersionResourceTheFieldsStayEmptyAndAreReadAgain) {
+TEST_F(FullInformationTest, WithoutVersionResourceTheFieldsStayEmpty) {
   os.File("C:\\plain.exe").Bytes = BuildPeFile("");
   TProcessContext context(os);
   TqxProcessList list(context);
@@ -165,9 +166,39 @@ TEST_F(FullInformationTest, WithoutVersionResourceTheFieldsStayEmptyAndAreReadAg
   list.ReadFullInformation();
   EXPECT_EQ(item.FileCompany, "");
   EXPECT_EQ(item.FileHint, "");
-  os.File("C:\\plain.exe").Bytes = PeFileWithStrings({{"CompanyName", "Later"}});
-  list.ReadFullInformation();
-  EXPECT_EQ(item.FileCompany, "Later");
+}
+
+// The version resource is read once per distinct file (names compared as the
+// normalised name, case ignored), and only for the items that ask.
+TEST_F(FullInformationTest, EachExecutableIsReadOncePerRun) {
+  const struct {
+    int Processes;
+    int Files;
+    bool SpellingVaries;
+  } cases[] = {{2, 1, true}, {250, 5, false}, {250, 5, true}, {3, 3, false}};
+  for (const auto& test : cases) {
+    TProcessContext context(os);
+    TqxProcessList list(context);
+    for (int i = 0; i < test.Files; ++i)
+      os.File("C:\\tool" + std::to_string(i) + ".exe").Bytes =
+          PeFileWithStrings({{"FileVersion", std::to_string(i)}});
+    for (int i = 0; i < test.Processes; ++i) {
+      const std::string name = "tool" + std::to_string(i % test.Files) + ".exe";
+      const bool upper = test.SpellingVaries && i % 2 == 1;
+      Item(list, upper ? "c:\\" + AsciiUpperCase(name) : "C:\\" + name);
+    }
+    os.Calls.clear();
+    list.Items(0).ReadFileFacts();
+    EXPECT_EQ(os.CallCount("GetFileVersionInfoSizeW"), 1u) << test.Processes;
+    list.ReadFullInformation();
+    EXPECT_EQ(os.CallCount("GetFileVersionInfoSizeW"), static_cast<size_t>(test.Files))
+        << test.Processes;
+    const int64_t size = static_cast<int64_t>(os.File("C:\\tool0.exe").Bytes.size());
+    for (int i = 0; i < test.Processes; ++i) {
+      EXPECT_EQ(list.Items(i).FileVersion, std::to_string(i % test.Files)) << i;
+      EXPECT_EQ(list.Items(i).StoredFilesize(), size) << i;
+    }
+  }
 }
 
 TEST_F(FullInformationTest, AnUnreadableExecutableDoesNotStopTheOthers) {
