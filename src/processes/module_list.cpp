@@ -38,11 +38,12 @@ TModuleSource Refusal(Os& os) {
   return os.GetLastError() == kErrorAccessDenied ? TModuleSource::Denied : TModuleSource::Failed;
 }
 
-// The module's name as the process-status call gives it, whole; empty when it cannot.
-std::string ModuleFileName(Os& os, OsHandle process, OsHandle module) {
-  std::vector<char> name(kMaxNameUtf8);
-  if (os.GetModuleFileNameExW(process, module, name.data(), kMaxNameUtf8) == 0) return {};
-  return TextUpToZero(name.data(), name.size());
+// The module's name as the process-status call gives it, whole, read into
+// Room (kMaxNameUtf8 bytes, kept for one module after another); empty when
+// it cannot be read.
+std::string ModuleFileName(Os& os, OsHandle process, OsHandle module, std::vector<char>& room) {
+  if (os.GetModuleFileNameExW(process, module, room.data(), kMaxNameUtf8) == 0) return {};
+  return TextUpToZero(room.data(), room.size());
 }
 
 // The snapshot's record holds kMaxPathUnits units of a path: one that long
@@ -52,7 +53,8 @@ std::string WholeSnapshotPath(Os& os, uint32_t processId, const TModuleEntry& en
   if (Utf8ToUtf16(path.data(), path.size()).size() < kMaxPathUnits) return path;
   const TScopedHandle process(os, os.OpenProcess(kQueryAndRead, false, processId));
   if (process.Get() == 0) return path;
-  std::string whole = ModuleFileName(os, process.Get(), entry.hModule);
+  std::vector<char> room(kMaxNameUtf8);
+  std::string whole = ModuleFileName(os, process.Get(), entry.hModule, room);
   return whole.size() > path.size() ? whole : path;
 }
 
@@ -99,8 +101,9 @@ TModuleSource AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t process
           : os.EnumProcessModules(process, modules.data(), kModuleHandleEntries, &needed);
   if (!listed || needed == 0) return TModuleSource::Failed;
   const uint32_t count = std::min<uint32_t>(needed, kModuleHandleEntries);
+  std::vector<char> room(kMaxNameUtf8);
   for (uint32_t i = 0; i < count; ++i) {
-    const std::string filename = ModuleFileName(os, process, modules[i]);
+    const std::string filename = ModuleFileName(os, process, modules[i], room);
     if (filename.empty() || list.IndexOfFilename(filename) != -1) continue;
     TqxModuleItem& item = list.Add();
     item.ModuleHandle = modules[i];
