@@ -108,10 +108,6 @@ std::string TranslationKey(uint32_t translation) {
   return Format("%04X%04X", translation & 0xFFFF, translation >> 16);
 }
 
-}  // namespace
-
-namespace {
-
 // Key + "=" + the key's text in the string table of Translation (language in
 // the low 16 bits, code page in the high 16 bits); Key + "=" when it cannot be
 // read.
