@@ -14,14 +14,9 @@ class Os;
 // Appends to List one entry per key of the fixed table for the translation at
 // TranslationIndex, and a "Translators" entry when that one has a value. False,
 // with nothing appended, when the file has no readable version block or no
-// translation at that index.
+// translation at that index. A long path that the platform's version calls
+// cannot open (long paths not enabled) is read with the program's own reader.
 bool ReadVersionInfo(Os& os, const std::string& fileName, int translationIndex,
                      TStringList& list);
-
-// Key + "=" + the key's text in the string table of Translation (language in
-// the low 16 bits, code page in the high 16 bits); Key + "=" when it cannot be
-// read.
-std::string QueryVersionValue(Os& os, const std::string& key, const std::vector<uint8_t>& block,
-                              uint32_t translation);
 
 }  // namespace kvt

@@ -25,7 +25,8 @@ constexpr THandleTableLayout kClass64Layout32 = {
     kSystemExtendedHandleInformation, 8, 4, 28, {4, 4}, {8, 4}, {18, 2}, {20, 4}, {0, 4}, {12, 4}};
 constexpr THandleTableLayout kClass64Layout64 = {
     kSystemExtendedHandleInformation, 16, 8, 40, {8, 8}, {16, 8}, {30, 2}, {32, 4}, {0, 8}, {24, 4}};
-constexpr size_t kFileNameMaxCharacters = 261;
+// FILE_NAME_INFORMATION counts its name in bytes: no path has more units.
+constexpr size_t kFileNameMaxCharacters = kMaxNameUnits;
 
 uint16_t U16At(const uint8_t* at) { return static_cast<uint16_t>(at[0] | at[1] << 8); }
 

@@ -82,9 +82,9 @@ std::vector<TListedObjectType> ObjectTypesFromReply(const uint8_t* data, size_t 
                                                     uint32_t pointerSize);
 
 // The name of a file-name reply: a 32-bit length in bytes, then the UTF-16
-// text, of which at most 261 characters up to the first zero are read and the
-// stated length kept. Given as UTF-8, without leading and trailing blanks and
-// control characters.
+// text, of which at most kMaxNameUnits characters (the longest path) up to
+// the first zero are read and the stated length kept. Given as UTF-8, without
+// leading and trailing blanks and control characters.
 std::string FileNameFromReply(const uint8_t* data, size_t size);
 
 }  // namespace kvt

@@ -15,7 +15,8 @@ namespace {
 constexpr uint32_t kMaxObjectNameReply = 16 + 0xFFFE + 2;
 // The same after the fixed part of a type-information record.
 constexpr uint32_t kMaxObjectTypeReply = 104 + 0xFFFE + 2;
-constexpr uint32_t kFileNameReplySize = 528;
+// FILE_NAME_INFORMATION: its length, the longest path and a terminator.
+constexpr uint32_t kFileNameReplySize = 4 + 2 * kMaxNameUnits + 2;
 // Room for the names most objects have, so that one query usually answers;
 // a longer name costs a second one of the size the first reported.
 constexpr uint32_t kFirstReplySize = 1024;

@@ -6,7 +6,11 @@
 // Names cross the seam as UTF-8. Every call that takes or gives a name is the
 // platform's wide (...W) form: text goes in as UTF-8 and comes back as UTF-8 in
 // the caller's byte buffer, cut on a character boundary when it does not fit
-// (sizes and lengths are in bytes). The core never sees the ANSI code page.
+// (sizes and lengths are in bytes). The platform is given room for as many
+// units as the caller's buffer can take, up to kMaxNameUnits. The core never
+// sees the ANSI code page. File names go in as the core holds them: Win32Os
+// adds the platform's long form ("\\?\") where a file is opened and the name
+// needs it.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -53,6 +57,14 @@ static_assert(sizeof(TOsVersionInfo) == 148, "OSVERSIONINFOA layout");
 // A name of up to MAX_PATH UTF-16 units in UTF-8, with its terminator: no unit
 // takes more than three bytes (a surrogate pair is two units and four bytes).
 constexpr uint32_t kMaxPathUtf8 = 3 * 260 + 1;
+// The platform's fixed records (toolhelp's) hold at most this many units of a
+// name: MAX_PATH with the terminator. A name that long may have been cut.
+constexpr uint32_t kMaxPathUnits = 260 - 1;
+// The longest name the platform has, 32,767 UTF-16 units (an image, module or
+// object path), in UTF-8 with its terminator: the room the core gives the
+// name calls, so that no name reaches it cut.
+constexpr uint32_t kMaxNameUnits = 32767;
+constexpr uint32_t kMaxNameUtf8 = 3 * kMaxNameUnits + 1;
 
 // One entry of a process snapshot, as Win32Os reads it from the platform's
 // PROCESSENTRY32W, whose size field it sets itself.
@@ -89,7 +101,9 @@ constexpr int32_t kErrorInvalidHandle = 6;
 constexpr int32_t kErrorMoreData = 234;
 
 // One entry of a module snapshot, as Win32Os reads it from the platform's
-// MODULEENTRY32W, whose size field it sets itself.
+// MODULEENTRY32W, whose size field it sets itself. Its path holds at most
+// kMaxPathUnits units: a longer one comes cut, and GetModuleFileNameExW with
+// hModule names it whole.
 struct TModuleEntry {
   uint32_t th32ModuleID = 0;
   uint32_t th32ProcessID = 0;

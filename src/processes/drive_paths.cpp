@@ -9,10 +9,9 @@
 namespace kvt {
 namespace {
 
-// Names of 260 and 261 UTF-16 units, in UTF-8 (the seam's wide calls take
+// A device name of 260 UTF-16 units, in UTF-8 (the seam's wide calls take
 // three bytes a unit).
 constexpr uint32_t kDeviceBufferSize = 3 * 260;
-constexpr uint32_t kImagePathBufferSize = 3 * 261;
 
 }  // namespace
 
@@ -52,12 +51,12 @@ std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& d
   const OsHandle process =
       os.OpenProcess(kProcessQueryInformation | kProcessVmRead, false, processId);
   if (process != 0) {
-    char buffer[kImagePathBufferSize] = {};
+    std::vector<char> buffer(kMaxNameUtf8);
     if (os.IsBound(TOptionalEntry::GetProcessImageFileNameW)) {
-      if (os.GetProcessImageFileNameW(process, buffer, kImagePathBufferSize) != 0)
-        result = DevicePathToDrivePath(drives, TextUpToZero(buffer, sizeof buffer));
-    } else if (os.GetModuleFileNameExW(process, 0, buffer, kImagePathBufferSize) != 0) {
-      result = TextUpToZero(buffer, sizeof buffer);
+      if (os.GetProcessImageFileNameW(process, buffer.data(), kMaxNameUtf8) != 0)
+        result = DevicePathToDrivePath(drives, TextUpToZero(buffer.data(), buffer.size()));
+    } else if (os.GetModuleFileNameExW(process, 0, buffer.data(), kMaxNameUtf8) != 0) {
+      result = TextUpToZero(buffer.data(), buffer.size());
     }
     os.CloseHandle(process);
   }
@@ -70,11 +69,11 @@ std::string QueryFullImageName(Os& os, uint32_t processId) {
   const TScopedHandle process(
       os, os.OpenProcess(kProcessQueryLimitedInformation, false, processId));
   if (process.Get() == 0) return std::string();
-  char buffer[kImagePathBufferSize] = {};
-  uint32_t size = kImagePathBufferSize;
+  std::vector<char> buffer(kMaxNameUtf8);
+  uint32_t size = kMaxNameUtf8;
   // Flags 0: the drive form, not the device path.
-  if (!os.QueryFullProcessImageNameW(process.Get(), 0, buffer, &size)) return std::string();
-  return TextUpToZero(buffer, size);
+  if (!os.QueryFullProcessImageNameW(process.Get(), 0, buffer.data(), &size)) return std::string();
+  return TextUpToZero(buffer.data(), size);
 }
 
 }  // namespace kvt

@@ -9,12 +9,12 @@
 #include "processes/process_list.h"
 #include "support/path_parts.h"
 #include "support/text.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
 
 constexpr uint32_t kModuleHandleEntries = 4097;  // handles beyond these are not looked at
-constexpr uint32_t kModuleNameBufferSize = 3 * 260;  // 260 UTF-16 units in UTF-8
 constexpr uint32_t kQueryAndRead = kProcessQueryInformation | kProcessVmRead;
 
 const TColumnKey<TqxModuleItem> kModuleColumns[] = {
@@ -38,6 +38,26 @@ TModuleSource Refusal(Os& os) {
   return os.GetLastError() == kErrorAccessDenied ? TModuleSource::Denied : TModuleSource::Failed;
 }
 
+// The module's name as the process-status call gives it, whole, read into
+// Room (kMaxNameUtf8 bytes, kept for one module after another); empty when
+// it cannot be read.
+std::string ModuleFileName(Os& os, OsHandle process, OsHandle module, std::vector<char>& room) {
+  if (os.GetModuleFileNameExW(process, module, room.data(), kMaxNameUtf8) == 0) return {};
+  return TextUpToZero(room.data(), room.size());
+}
+
+// The snapshot's record holds kMaxPathUnits units of a path: one that long
+// may have been cut, and is asked for again by the module's handle.
+std::string WholeSnapshotPath(Os& os, uint32_t processId, const TModuleEntry& entry) {
+  std::string path = TextUpToZero(entry.szExePath, sizeof entry.szExePath);
+  if (Utf8ToUtf16(path.data(), path.size()).size() < kMaxPathUnits) return path;
+  const TScopedHandle process(os, os.OpenProcess(kQueryAndRead, false, processId));
+  if (process.Get() == 0) return path;
+  std::vector<char> room(kMaxNameUtf8);
+  std::string whole = ModuleFileName(os, process.Get(), entry.hModule, room);
+  return whole.size() > path.size() ? whole : path;
+}
+
 TModuleSource AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId) {
   // For id 0 the platform would snapshot the calling process, this program,
   // and list its modules under the idle process or "[System]".
@@ -59,7 +79,7 @@ TModuleSource AddSnapshotModules(TqxModuleList& list, Os& os, uint32_t processId
     item.ModuleBaseAddr = entry.modBaseAddr;
     item.ModuleBaseSize = entry.modBaseSize;
     item.ModuleHandle = entry.hModule;
-    item.Filename = TextUpToZero(entry.szExePath, sizeof entry.szExePath);
+    item.Filename = WholeSnapshotPath(os, processId, entry);
   }
   return TModuleSource::Read;
 }
@@ -81,11 +101,10 @@ TModuleSource AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t process
           : os.EnumProcessModules(process, modules.data(), kModuleHandleEntries, &needed);
   if (!listed || needed == 0) return TModuleSource::Failed;
   const uint32_t count = std::min<uint32_t>(needed, kModuleHandleEntries);
+  std::vector<char> room(kMaxNameUtf8);
   for (uint32_t i = 0; i < count; ++i) {
-    char name[kModuleNameBufferSize] = {};
-    if (os.GetModuleFileNameExW(process, modules[i], name, kModuleNameBufferSize) == 0) continue;
-    const std::string filename = TextUpToZero(name, sizeof name);
-    if (list.IndexOfFilename(filename) != -1) continue;
+    const std::string filename = ModuleFileName(os, process, modules[i], room);
+    if (filename.empty() || list.IndexOfFilename(filename) != -1) continue;
     TqxModuleItem& item = list.Add();
     item.ModuleHandle = modules[i];
     item.Filename = filename;

@@ -16,7 +16,6 @@ namespace kvt {
 namespace {
 
 constexpr uint32_t kIdArrayEntries = 4097;  // the id pass sees at most this many processes
-constexpr uint32_t kModuleNameBufferSize = 3 * 261;  // 261 UTF-16 units in UTF-8
 constexpr uint32_t kQueryAndRead = kProcessQueryInformation | kProcessVmRead;
 constexpr const char* kSystemItemName = "[System]";
 
@@ -158,15 +157,15 @@ void TqxProcessList::IdPass() {
   const uint32_t bytes = kIdArrayEntries * sizeof(uint32_t);
   if (!os.EnumProcesses(ids.data(), bytes, &bytesReturned)) return;
   const uint32_t count = std::min(bytesReturned, bytes) / sizeof(uint32_t);
+  std::vector<char> nameBuffer(kMaxNameUtf8);
   for (uint32_t i = 0; i < count; ++i) {
     const uint32_t id = ids[i];
     if (id == 0) continue;
     const TScopedHandle process(os, os.OpenProcess(kQueryAndRead, false, id));
     std::string path;
-    char buffer[kModuleNameBufferSize] = {};
     if (process.Get() != 0 &&
-        os.GetModuleFileNameExW(process.Get(), 0, buffer, kModuleNameBufferSize) != 0)
-      path = TextUpToZero(buffer, sizeof buffer);
+        os.GetModuleFileNameExW(process.Get(), 0, nameBuffer.data(), kMaxNameUtf8) != 0)
+      path = TextUpToZero(nameBuffer.data(), nameBuffer.size());
     // Windows 6.0 and later name most processes of other users to the least right only.
     if (path.empty() && context_.IsNT6OrLater()) path = QueryFullImageName(os, id);
     if (process.Get() == 0 && path.empty()) continue;

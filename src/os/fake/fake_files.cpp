@@ -5,8 +5,18 @@
 
 #include "os/portable/version_block.h"
 #include "support/text.h"
+#include "support/utf8.h"
 
 namespace kvt {
+namespace {
+
+}  // namespace
+
+bool FakeOs::VersionCallTakes(const char* fileName) const {
+  const std::string name = fileName != nullptr ? fileName : "";
+  return LongPathsEnabled || Utf8ToUtf16(name.data(), name.size()).size() <= kMaxPathUnits;
+}
+
 namespace {
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
@@ -214,6 +224,7 @@ bool FakeOs::GetVolumeInformationW(const char* rootPathName, char* volumeNameBuf
 uint32_t FakeOs::GetFileVersionInfoSizeW(const char* fileName, uint32_t* handle) {
   Record("GetFileVersionInfoSizeW");
   *handle = 0;
+  if (!VersionCallTakes(fileName)) return 0;
   const TFakeFile* file = FindFile(fileName);
   if (file == nullptr || file->OpenFails) return 0;
   return PortableFileVersionInfoSize(reinterpret_cast<const uint8_t*>(file->Bytes.data()),
@@ -222,6 +233,7 @@ uint32_t FakeOs::GetFileVersionInfoSizeW(const char* fileName, uint32_t* handle)
 
 bool FakeOs::GetFileVersionInfoW(const char* fileName, uint32_t, uint32_t size, void* data) {
   Record("GetFileVersionInfoW");
+  if (!VersionCallTakes(fileName)) return false;
   const TFakeFile* file = FindFile(fileName);
   if (file == nullptr || file->OpenFails) return false;
   return PortableFileVersionInfo(reinterpret_cast<const uint8_t*>(file->Bytes.data()),

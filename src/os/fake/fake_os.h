@@ -171,6 +171,9 @@ class FakeOs : public Os {
   bool ToolhelpAvailable = true;
   bool SnapshotFails = false;
   bool ImageFileNameBound = true;
+  // The system's long-path setting: without it the version calls refuse a
+  // path beyond kMaxPathUnits units, as the platform's do for this program.
+  bool LongPathsEnabled = false;
   std::function<void()> OnProcess32Next;  // runs inside Process32Next, may throw
   std::string CommandLine = "kvtProc.exe";
   // A program started by CreateProcessW writes StartedOutput to standard
@@ -492,6 +495,8 @@ class FakeOs : public Os {
   bool redirectionOff_ = false;
   TRegistryView& View(bool view64) { return view64 ? registry64_ : registry32_; }
   TFakeFile* FindFile(const std::string& path);
+  // False for a path the version calls refuse while long paths are not enabled.
+  bool VersionCallTakes(const char* fileName) const;
 
   // Positions in Processes by id and in HandleTable by owner and handle
   // value, so that a script of thousands costs the program's time, not the

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "support/text.h"
+#include "support/utf8.h"
 
 namespace kvt {
 namespace {
@@ -12,6 +13,14 @@ bool TakeEntry(const std::vector<TEntry>& entries, size_t& cursor, TEntry* entry
   if (cursor >= entries.size()) return false;
   *entry = entries[cursor++];
   return true;
+}
+
+// A name as toolhelp's records hold it: its first kMaxPathUnits units.
+std::string AsFixedRecordHolds(const std::string& name) {
+  std::u16string units = Utf8ToUtf16(name.data(), name.size());
+  if (units.size() <= kMaxPathUnits) return name;
+  units.resize(kMaxPathUnits);
+  return Utf16ToUtf8(units);
 }
 
 bool RunsUnderWow64(const TFakeProcess& process) {
@@ -209,7 +218,7 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
       const size_t slash = module.Path.find_last_of('\\');
       CopyTextToBuffer(slash == std::string::npos ? module.Path : module.Path.substr(slash + 1),
                    entry.szModule, sizeof entry.szModule);
-      CopyTextToBuffer(module.Path, entry.szExePath, sizeof entry.szExePath);
+      CopyTextToBuffer(AsFixedRecordHolds(module.Path), entry.szExePath, sizeof entry.szExePath);
       handle.Modules.push_back(entry);
     }
   }
@@ -223,7 +232,8 @@ OsHandle FakeOs::CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) {
       entry.cntUsage = process.Usage;
       entry.th32DefaultHeapID = process.DefaultHeapId;
       entry.th32ModuleID = process.ModuleId;
-      CopyTextToBuffer(process.ExeFile, entry.szExeFile, sizeof entry.szExeFile);
+      CopyTextToBuffer(AsFixedRecordHolds(process.ExeFile), entry.szExeFile,
+                       sizeof entry.szExeFile);
       handle.Entries.push_back(entry);
     }
   }

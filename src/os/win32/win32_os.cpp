@@ -85,15 +85,52 @@ std::string WideTextUpToZero(const wchar_t* text, size_t units) {
 // bytes a unit: a kMaxPathUtf8 buffer takes MAX_PATH units and the terminator.
 uint32_t UnitsFor(uint32_t size) { return (size + 2) / 3; }
 
-// A wide call that fills a buffer of Units units and returns the units
-// written, 0 on failure: its text in the caller's UTF-8 buffer, and the
-// bytes copied.
+// The room a name call is first given: nearly every name fits MAX_PATH.
+constexpr DWORD kFirstWideRoom = MAX_PATH + 1;
+// Each retry gives four times the room: at most five calls up to kMaxWideText.
+constexpr DWORD kWideRoomGrowth = 4;
+
+// A wide call that fills a buffer of the units it is given and returns the
+// units written, 0 on failure: its text in the caller's UTF-8 buffer, and the
+// bytes copied. A reply that fills its room may have been cut (the
+// process-status calls cut a long name, others refuse it with
+// ERROR_INSUFFICIENT_BUFFER): the call is made again with more room, up to
+// the Units the caller's buffer takes and never beyond kMaxWideText.
 template <typename TCall>
 uint32_t CallForText(TCall call, uint32_t units, char* buffer, uint32_t size) {
-  std::vector<wchar_t> wide(std::min<uint32_t>(std::max<uint32_t>(units, 1), kMaxWideText));
-  const DWORD written = call(wide.data(), static_cast<DWORD>(wide.size()));
-  if (written == 0 || written > wide.size()) return 0;
-  return CopyTextToBuffer(WideTextUpToZero(wide.data(), written), buffer, size);
+  const DWORD most = std::min<DWORD>(std::max<DWORD>(units, 1), kMaxWideText);
+  std::vector<wchar_t> wide;
+  for (DWORD room = std::min(kFirstWideRoom, most);; room = std::min(room * kWideRoomGrowth, most)) {
+    wide.assign(room, L'\0');
+    ::SetLastError(ERROR_SUCCESS);
+    const DWORD written = call(wide.data(), room);
+    const bool filled = written == 0 ? ::GetLastError() == ERROR_INSUFFICIENT_BUFFER
+                                     : written + 1 >= room;
+    if (filled && room < most) continue;
+    if (written == 0 || written > room) return 0;
+    return CopyTextToBuffer(WideTextUpToZero(wide.data(), written), buffer, size);
+  }
+}
+
+// The form a file name takes where the platform opens it. Beyond MAX_PATH - 1
+// units a drive or share path must be given in the long form, "\\?\C:\..."
+// or "\\?\UNC\server\share\...", which the platform takes as it is: the name
+// is made full first (separators, "." and ".."), as the short form would be.
+// Every other name goes as it is: a short one, one in the long or device form
+// already ("\\?\", "\\.\", "\??\"), and a relative one.
+std::wstring FileNameForOpening(const char* fileName) {
+  std::wstring name = Utf8ToWide(fileName != nullptr ? fileName : "");
+  if (name.size() < MAX_PATH) return name;
+  const bool drive = name.size() > 2 && name[1] == L':' && (name[2] == L'\\' || name[2] == L'/');
+  const bool share = (name[0] == L'\\' || name[0] == L'/') &&
+                     (name[1] == L'\\' || name[1] == L'/') && name[2] != L'?' && name[2] != L'.';
+  if (!drive && !share) return name;
+  std::vector<wchar_t> full(kMaxWideText);
+  const DWORD units = ::GetFullPathNameW(name.c_str(), kMaxWideText, full.data(), nullptr);
+  if (units == 0 || units >= kMaxWideText) return name;
+  const std::wstring path(full.data(), units);
+  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC" + path.substr(1);
+  return L"\\\\?\\" + path;
 }
 
 void CopyText(const wchar_t* from, size_t units, char* to, size_t size) {
@@ -567,7 +604,7 @@ uint32_t Win32Os::QueryDosDeviceW(const char* deviceName, char* buffer, uint32_t
 }
 
 uint32_t Win32Os::GetFileAttributesW(const char* fileName) {
-  return ::GetFileAttributesW(ToWide(fileName).c_str());
+  return ::GetFileAttributesW(FileNameForOpening(fileName).c_str());
 }
 
 bool Win32Os::Wow64DisableWow64FsRedirection(uint64_t* oldValue) {
@@ -586,7 +623,7 @@ bool Win32Os::Wow64RevertWow64FsRedirection(uint64_t oldValue) {
 
 OsHandle Win32Os::CreateFileW(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
                               uint32_t creationDisposition, uint32_t flagsAndAttributes) {
-  return FromHandle(::CreateFileW(ToWide(fileName).c_str(), desiredAccess, shareMode, nullptr,
+  return FromHandle(::CreateFileW(FileNameForOpening(fileName).c_str(), desiredAccess, shareMode, nullptr,
                                   creationDisposition, flagsAndAttributes, nullptr));
 }
 
@@ -859,10 +896,10 @@ void Win32Os::BindTrust() {
 int32_t Win32Os::WinVerifyTrust(OsHandle window, TWinTrustData* data) {
   BindTrust();
   if (winVerifyTrust_ == nullptr) return TRUST_E_PROVIDER_UNKNOWN;
-  const std::wstring filePath = ToWide(data->pcwszFilePath);
+  const std::wstring filePath = FileNameForOpening(data->pcwszFilePath);
   const std::wstring catalogPath = ToWide(data->pcwszCatalogFilePath);
   const std::wstring memberTag = ToWide(data->pcwszMemberTag);
-  const std::wstring memberPath = ToWide(data->pcwszMemberFilePath);
+  const std::wstring memberPath = FileNameForOpening(data->pcwszMemberFilePath);
   WINTRUST_FILE_INFO file = {};
   file.cbStruct = sizeof file;
   file.pcwszFilePath = filePath.c_str();
@@ -1023,14 +1060,20 @@ bool Win32Os::CryptCATAdminReleaseContext(OsHandle catAdmin) {
 
 bool Win32Os::QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
                                          uint32_t* size) {
-  if (queryFullProcessImageNameW_ == nullptr) return false;
+  if (queryFullProcessImageNameW_ == nullptr || *size == 0) return false;
   using QueryFullProcessImageNameWFn = BOOL(WINAPI*)(HANDLE, DWORD, LPWSTR, PDWORD);
-  std::vector<wchar_t> wide(std::min<uint32_t>(std::max<uint32_t>(UnitsFor(*size), 1), kMaxWideText));
-  DWORD units = static_cast<DWORD>(wide.size());
-  if (As<QueryFullProcessImageNameWFn>(queryFullProcessImageNameW_)(ToHandle(process), flags,
-                                                                    wide.data(), &units) == 0)
-    return false;
-  *size = CopyTextToBuffer(ToUtf8(wide.data(), units), exeName, *size);
+  exeName[0] = '\0';
+  bool named = false;
+  const uint32_t copied = CallForText(
+      [&](wchar_t* wide, DWORD room) -> DWORD {
+        DWORD units = room;
+        named = As<QueryFullProcessImageNameWFn>(queryFullProcessImageNameW_)(
+                    ToHandle(process), flags, wide, &units) != 0;
+        return named ? units : 0;
+      },
+      UnitsFor(*size), exeName, *size);
+  if (!named) return false;
+  *size = copied;
   return true;
 }
 

@@ -7,6 +7,8 @@
 
 #include "expected_texts.h"
 #include "fake_processes.h"
+#include "support/md5.h"
+#include "support/text.h"
 #include "version_resource_builder.h"
 
 namespace kvt {
@@ -171,6 +173,32 @@ TEST_F(DispatcherTest, ListByFileNameInAnyCaseAndByWildcard) {
   os.StdOut.clear();
   Run("kvtProc.exe /list <substr>plor");
   EXPECT_EQ(os.StdOut, kBanner + kListHead + kExplorerLine);
+}
+
+// A path beyond the platform's fixed records and MAX_PATH: listed whole,
+// selected by its file name, sized, hashed and its version read, while the
+// table keeps its column widths.
+TEST_F(DispatcherTest, ALongPathIsReadWholeThroughEveryView) {
+  std::string folder = "C:\\";
+  while (folder.size() < 980) folder += "a folder far down\\";
+  const std::string path = folder + "longpath.exe";
+  AddFakeProcess(os, 700, 612, path);
+  const std::string bytes = PeFileWithStrings({{"FileDescription", "Long way down"}});
+  os.File(path).Bytes = bytes;
+
+  EXPECT_EQ(Run("kvtProc.exe /list LONGPATH.exe"), 0);
+  EXPECT_EQ(os.StdOut, kBanner + kListHead + " 700  longpath.exe               ( 612)  " +
+                           "Long way down         " + std::string(16 + 2 + 22 + 2, ' ') +
+                           folder + "\r\n");
+
+  os.StdOut.clear();
+  EXPECT_EQ(Run("kvtProc.exe /csv /list longpath.exe"), 0);
+  TMD5 md5;
+  md5.Update(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+  const std::string sizeAndDigest = std::to_string(bytes.size()) + "," +
+                                    AsciiUpperCase(DigestToHex(md5.Final())) + ",";
+  EXPECT_NE(os.StdOut.find("," + path + ",Long way down,,," + sizeAndDigest), std::string::npos)
+      << os.StdOut;
 }
 
 TEST_F(DispatcherTest, KillByFileNameEndsEveryCopy) {

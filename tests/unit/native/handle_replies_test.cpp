@@ -1,4 +1,5 @@
 #include "native/handle_replies.h"
+#include "os/os.h"
 
 #include <gtest/gtest.h>
 
@@ -244,9 +245,11 @@ TEST(FileNameReplyTest, LoneSurrogatesAndShortRepliesAreSafe) {
   for (size_t size = 0; size < 4; ++size) EXPECT_EQ(FileNameFromReply(half.data(), size), "");
 }
 
-TEST(FileNameReplyTest, ReadsAtMost261Characters) {
-  const TBytes reply = FileNameReply(1000, std::u16string(300, u'x'));
-  EXPECT_EQ(FileNameFromReply(reply.data(), reply.size()), std::string(261, 'x'));
+TEST(FileNameReplyTest, ReadsNamesWholeUpToTheLongestPath) {
+  const TBytes reply = FileNameReply(2000, std::u16string(1000, u'x'));
+  EXPECT_EQ(FileNameFromReply(reply.data(), reply.size()), std::string(1000, 'x'));
+  const TBytes beyond = FileNameReply(0xFFFFFFFF, std::u16string(kMaxNameUnits + 10, u'x'));
+  EXPECT_EQ(FileNameFromReply(beyond.data(), beyond.size()), std::string(kMaxNameUnits, 'x'));
 }
 
 }  // namespace

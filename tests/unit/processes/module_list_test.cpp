@@ -80,6 +80,18 @@ TEST_F(ModuleListTest, TheDuplicateTestIsExactAndCoversNamesTheEnumerationAddedI
                                       "C:\\Apps\\twice.dll"}));
 }
 
+// The snapshot's record cuts a long path: listed once, whole, from either source.
+TEST_F(ModuleListTest, ALongPathIsListedWholeAndOnce) {
+  const std::string path = "C:\\" + std::string(990, 'd') + "\\long.dll";
+  AddFakeModule(App(), path, 0x10000000, 0x3000);
+  TqxProcessItem& item = Filled();
+  for (const TModuleSources sources : {TModuleSources::SnapshotElseEnumeration, TModuleSources::Both}) {
+    item.FillModuleList(sources);
+    ASSERT_EQ(item.ModuleList.Count(), 4);
+    EXPECT_EQ(item.ModuleList.Items(3).Filename, path);
+  }
+}
+
 TEST_F(ModuleListTest, AProcessThatOpensButCannotBeSnapshottedGivesBareRecords) {
   App().ModuleSnapshotFails = true;
   const TqxModuleList& modules = Filled().ModuleList;
