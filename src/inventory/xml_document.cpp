@@ -159,6 +159,10 @@ void TXmlElement::SetNumberAttribute(const std::string& name, const std::string&
   document_->numbers_.insert(SetAttributeText(node_, name, value));
 }
 
+void TXmlElement::SetUnknownAttribute(const std::string& name) const {
+  SetNumberAttribute(name, std::string());
+}
+
 std::vector<TXmlAttribute> TXmlElement::Attributes() const {
   std::vector<TXmlAttribute> attributes;
   for (pugi::xml_attribute attribute : pugi::xml_node(node_).attributes())

@@ -27,7 +27,8 @@ class EXmlError : public EError {
 };
 
 // An attribute as the document holds it. IsNumber: it was set as a number,
-// which XML does not tell apart but other renderings of the document do.
+// which XML does not tell apart but other renderings of the document do; an
+// empty one is a value that could not be told.
 struct TXmlAttribute {
   std::string Name;
   std::string Value;
@@ -52,6 +53,9 @@ class TXmlElement {
   void SetAttribute(const std::string& name, const std::string& value) const;
   // The same for a decimal number, marked as one.
   void SetNumberAttribute(const std::string& name, const std::string& value) const;
+  // An empty attribute for a value that could not be read: a number without
+  // digits, which is how the renderings that tell it from text mark it.
+  void SetUnknownAttribute(const std::string& name) const;
   // The attributes in document order.
   std::vector<TXmlAttribute> Attributes() const;
   // The attribute Name's text; false, leaving Value as it was, when there is none.
