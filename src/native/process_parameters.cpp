@@ -46,7 +46,8 @@ class TProcessReader {
   uint64_t Address(uint32_t infoClass, uint32_t size, uint32_t offset, uint32_t pointerSize) {
     uint8_t reply[48] = {};
     uint32_t returned = 0;
-    const uint32_t status = os_.NtQueryInformationProcess(process_, infoClass, reply, size, &returned);
+    const uint32_t status =
+        os_.NtQueryInformationProcess(process_, infoClass, reply, size, &returned);
     if (status == kStatusAccessDenied) denied_ = true;
     if (status != kStatusSuccess) return 0;
     return UnsignedAt(reply + offset, static_cast<uint8_t>(pointerSize));

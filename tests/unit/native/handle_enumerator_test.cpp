@@ -447,7 +447,8 @@ TEST_F(HandleEnumeratorTest, AHandleOfAnUnknownTypeIsNamedOnlyOnTheWorker) {
 // is said to be unknown, never given a neighbour's name.
 TEST_F(HandleEnumeratorTest, TypesNoCopyCouldTeachComeFromTheListOfAllTypes) {
   using TTypes = std::map<uint16_t, std::u16string>;
-  const TTypes sparse = {{2, u"Type"}, {7, u"Process"}, {17, u"Device"}, {19, u"Key"}, {37, u"File"}};
+  const TTypes sparse = {
+      {2, u"Type"}, {7, u"Process"}, {17, u"Device"}, {19, u"Key"}, {37, u"File"}};
   const TTypes from2 = {{2, u"Type"}, {3, u"Directory"}, {4, u"Key"}};
   const TTypes from1 = {{1, u"Type"}, {2, u"Directory"}, {3, u"Key"}};
   struct TCase {
