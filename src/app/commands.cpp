@@ -157,10 +157,13 @@ void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out) {
     uint64_t started = 0;
     if (known && figures.CreateTime != 0) os.FileTimeToLocalFileTime(figures.CreateTime, &started);
     const auto figure = [known](const std::string& text) { return known ? text : std::string(); };
+    const auto readable = [](bool denied, const std::string& text) {
+      return denied ? std::string(kDetailDeniedValue) : text;
+    };
     const std::pair<const char*, std::string> facts[] = {
-        {"Command line", details.CommandLine},
-        {"User", details.User},
-        {"Integrity", details.Integrity},
+        {"Command line", readable(details.CommandLineDenied, details.CommandLine)},
+        {"User", readable(details.UserDenied, details.User)},
+        {"Integrity", readable(details.IntegrityDenied, details.Integrity)},
         {"Session", figure(std::to_string(figures.SessionId))},
         {"Started", LocalTimeText(started)},
         {"CPU time", figure(CpuTimeText(figures.CpuTime))},

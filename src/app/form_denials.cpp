@@ -16,6 +16,7 @@ void Note(Os& os, const char* text, uint32_t processId) {
 
 void WriteFormDenials(Os& os, const TqxProcessList& list, const TFormTables& tables) {
   for (const TqxProcessItem* item : list.SelectedItems()) {
+    if (tables.Details && item->Details.AnyDenied()) Note(os, kDetailsDeniedNote, item->ProcessID);
     if (tables.Modules && item->ModuleList.ReadDenied)
       Note(os, kModulesDeniedNote, item->ProcessID);
     if (tables.Handles && item->HandleList.NamesDenied)

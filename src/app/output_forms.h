@@ -41,7 +41,7 @@ void WriteJsonDocument(TqxProcessList& list, const TFormTables& tables, TConsole
 // its handles inside it when asked for.
 void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document);
 // After any form: one line on standard error for each selected process
-// whose modules, or whose handles' names, a table asked for but could not
+// whose details, modules, or handles' names a table asked for but could not
 // read for want of rights; standard output keeps the document alone.
 void WriteFormDenials(Os& os, const TqxProcessList& list, const TFormTables& tables);
 

@@ -24,5 +24,9 @@ extern const char* const kModulesDeniedLine;
 extern const char* const kHandleNamesDeniedLine;
 extern const char* const kModulesDeniedNote;
 extern const char* const kHandleNamesDeniedNote;
+// The same for the details, whose refusals are told on every version: a
+// fact's value in /details, and the forms' line.
+extern const char* const kDetailDeniedValue;
+extern const char* const kDetailsDeniedNote;
 
 }  // namespace kvt

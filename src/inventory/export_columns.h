@@ -28,6 +28,10 @@ struct TExportColumn {
   // Characters the text table gives the column, padded, never cut; 0 for the
   // last column, which takes what it needs.
   size_t TextWidth = 0;
+  // True where the item's value could not be read for want of rights (null:
+  // never). The value is then empty, and marked unknown where a form can
+  // tell that from empty text (JSON's null).
+  std::function<bool(TItem&)> Denied = nullptr;
 };
 
 template <typename TItem>
@@ -68,7 +72,9 @@ template <typename TItem>
 void SaveXmlAttributes(const TExportColumns<TItem>& columns, TItem& item, TXmlElement element) {
   for (const auto& column : columns) {
     if (!column.XmlName) continue;
-    if (column.Kind == TColumnKind::Decimal)
+    if (column.Denied && column.Denied(item))
+      element.SetUnknownAttribute(column.XmlName);
+    else if (column.Kind == TColumnKind::Decimal)
       element.SetNumberAttribute(column.XmlName, column.Value(item));
     else
       element.SetAttribute(column.XmlName, column.Value(item));

@@ -177,6 +177,10 @@ std::string TXmlElement::ValueAsSet(const pugi::xml_attribute& attribute) const 
   return found != document_->valuesAsSet_.end() ? found->second : attribute.value();
 }
 
+void TXmlElement::SetUnknownAttribute(const std::string& name) const {
+  SetNumberAttribute(name, std::string());
+}
+
 std::vector<TXmlAttribute> TXmlElement::Attributes() const {
   std::vector<TXmlAttribute> attributes;
   for (pugi::xml_attribute attribute : pugi::xml_node(node_).attributes())

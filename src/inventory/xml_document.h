@@ -29,7 +29,8 @@ class EXmlError : public EError {
 };
 
 // An attribute as the document holds it. IsNumber: it was set as a number,
-// which XML does not tell apart but other renderings of the document do.
+// which XML does not tell apart but other renderings of the document do; an
+// empty one is a value that could not be told.
 struct TXmlAttribute {
   std::string Name;
   std::string Value;
@@ -55,6 +56,9 @@ class TXmlElement {
   void SetAttribute(const std::string& name, const std::string& value) const;
   // The same for a decimal number, marked as one.
   void SetNumberAttribute(const std::string& name, const std::string& value) const;
+  // An empty attribute for a value that could not be read: a number without
+  // digits, which is how the renderings that tell it from text mark it.
+  void SetUnknownAttribute(const std::string& name) const;
   // The attributes in document order, each value as it was set.
   std::vector<TXmlAttribute> Attributes() const;
   // The attribute Name's value as it was set; false, leaving Value as it

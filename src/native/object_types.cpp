@@ -6,6 +6,7 @@
 #include "native/handle_replies.h"
 #include "native/native_api.h"
 #include "native/object_names.h"
+#include "support/format.h"
 #include "support/utf8.h"
 
 namespace kvt {
@@ -110,11 +111,13 @@ THandleTableKind HandleTableKindOf(const TOsVersionInfo& version) {
 }
 
 std::string ObjectTypeText(const TNativeApi& native, uint16_t number) {
-  if (HandleTableKindOf(native.Version) == THandleTableKind::Extended) {
-    const auto known = native.KernelTypeNames.find(number);
-    if (known != native.KernelTypeNames.end()) return known->second;
-  }
-  return GetObjectTypeName(native.Version, number);
+  if (HandleTableKindOf(native.Version) != THandleTableKind::Extended)
+    return GetObjectTypeName(native.Version, number);
+  const auto known = native.KernelTypeNames.find(number);
+  if (known != native.KernelTypeNames.end()) return known->second;
+  // Said as the fixed tables say a number they have no name for: a bare
+  // number would read as a name, and a guess could be a neighbour's.
+  return Format("Unknown[$%02X]", static_cast<unsigned>(number));
 }
 
 std::string GetObjectTypeName(const TOsVersionInfo& version, uint16_t number) {

@@ -18,7 +18,8 @@ enum class THandleTableKind { None, Classic, Extended };
 THandleTableKind HandleTableKindOf(const TOsVersionInfo& version);
 
 // The type text of Number in this run: from the fixed tables where they
-// apply, else the kernel's name once learnt, else the number in decimal.
+// apply (the number in decimal on NT 4.0), else the kernel's name once
+// learnt, else "Unknown[$XX]" with the number in hexadecimal.
 std::string ObjectTypeText(const TNativeApi& native, uint16_t number);
 
 // The type name of Number on Version: a table text on 5.0 and 5.1 (empty for

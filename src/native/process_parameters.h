@@ -16,9 +16,17 @@ struct TCommandLineReach {
   bool ProgramWow64 = false; // the 32-bit program on a 64-bit Windows
 };
 
+// A command line as far as it could be read. Denied: a query or read on the
+// way was refused for want of rights, which /details tells apart from a
+// command line that is not there or out of reach.
+struct TCommandLineText {
+  std::string Text;
+  bool Denied = false;
+};
+
 // The command line of Process (opened for querying and, unless the kernel
 // answers, reading); empty when it cannot be read. Every read is bounded by
 // the counted string's 16-bit length.
-std::string ReadProcessCommandLine(Os& os, OsHandle process, const TCommandLineReach& reach);
+TCommandLineText ReadProcessCommandLine(Os& os, OsHandle process, const TCommandLineReach& reach);
 
 }  // namespace kvt

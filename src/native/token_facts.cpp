@@ -72,7 +72,10 @@ std::string IntegrityText(const TSid& label, bool appContainer) {
 TTokenFacts ReadTokenFacts(Os& os, OsHandle process, bool integrityLevels) {
   TTokenFacts facts;
   OsHandle opened = 0;
-  if (!os.OpenProcessToken(process, kTokenQuery, &opened)) return facts;
+  if (!os.OpenProcessToken(process, kTokenQuery, &opened)) {
+    facts.Denied = os.GetLastError() == kErrorAccessDenied;
+    return facts;
+  }
   const TScopedHandle token(os, opened);
   facts.User = QuerySid(os, opened, kTokenUser);
   if (!integrityLevels) return facts;

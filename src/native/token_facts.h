@@ -30,6 +30,7 @@ std::string IntegrityText(const TSid& label, bool appContainer);
 struct TTokenFacts {
   TSid User;
   std::string Integrity;  // empty before Windows 6.0 and when unreadable
+  bool Denied = false;    // the token could not be opened for want of rights
 };
 
 // The facts of the token of Process, opened for the query right; as far as

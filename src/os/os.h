@@ -181,6 +181,7 @@ constexpr uint32_t kStatusSuccess = 0;
 constexpr uint32_t kStatusUnsuccessful = 0xC0000001u;
 constexpr uint32_t kStatusNotImplemented = 0xC0000002u;
 constexpr uint32_t kStatusInfoLengthMismatch = 0xC0000004u;
+constexpr uint32_t kStatusAccessDenied = 0xC0000022u;
 constexpr uint32_t kDuplicateSameAccess = 0x2;
 
 // Work for a worker thread. Run must allocate nothing and take no lock: a

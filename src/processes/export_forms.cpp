@@ -94,9 +94,12 @@ const TExportColumns<TqxProcessItem>& ProcessDetailExportColumns() {
   using P = TqxProcessItem;
   using I = TProcessInformationEntry;
   static const TExportColumns<P> kColumns = {
-      {"CommandLine", "CommandLine", [](P& p) { return p.Details.CommandLine; }, nullptr},
-      {"User", "User", [](P& p) { return p.Details.User; }, nullptr},
-      {"Integrity", "Integrity", [](P& p) { return p.Details.Integrity; }, nullptr},
+      {"CommandLine", "CommandLine", [](P& p) { return p.Details.CommandLine; }, nullptr, kText,
+       0, [](P& p) { return p.Details.CommandLineDenied; }},
+      {"User", "User", [](P& p) { return p.Details.User; }, nullptr, kText, 0,
+       [](P& p) { return p.Details.UserDenied; }},
+      {"Integrity", "Integrity", [](P& p) { return p.Details.Integrity; }, nullptr, kText, 0,
+       [](P& p) { return p.Details.IntegrityDenied; }},
       {"Session", "Session",
        [](P& p) { return Figure(p, [](const I& i) { return Decimal(i.SessionId); }); }, nullptr, kNumber},
       {"Started", "Started",

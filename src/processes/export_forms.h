@@ -15,7 +15,8 @@ namespace kvt {
 const TExportColumns<TqxProcessItem>& ProcessExportColumns();
 // With /details: command line, user, integrity, session, start (ISO 8601,
 // UTC), CPU seconds, working set and private bytes (bytes), threads, handles
-// and the services, separated by ";"; empty where a fact is unknown.
+// and the services, separated by ";"; empty where a fact is unknown, and
+// marked as denied where the rights refused it.
 const TExportColumns<TqxProcessItem>& ProcessDetailExportColumns();
 const TExportColumns<TqxModuleItem>& ModuleExportColumns();
 const TExportColumns<TqxHandleItem>& HandleExportColumns();

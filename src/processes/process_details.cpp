@@ -57,11 +57,23 @@ void TqxProcessList::ReadDetails(const std::vector<TqxProcessItem*>& items) {
     const auto hosted = services.find(item->ProcessID);
     if (hosted != services.end()) details.Services = hosted->second;
     const TScopedHandle process(os, OpenForDetails(os, item->ProcessID, vista));
-    if (process.Get() == 0) continue;
-    details.CommandLine = ReadProcessCommandLine(os, process.Get(), reach);
+    if (process.Get() == 0) {
+      // A process that ended meanwhile is no refusal: its facts are just gone.
+      const bool denied = os.GetLastError() == kErrorAccessDenied;
+      details.CommandLineDenied =
+          denied && os.IsBound(TOptionalEntry::NtQueryInformationProcess);
+      details.UserDenied = denied;
+      details.IntegrityDenied = denied && vista;
+      continue;
+    }
+    const TCommandLineText commandLine = ReadProcessCommandLine(os, process.Get(), reach);
+    details.CommandLine = commandLine.Text;
+    details.CommandLineDenied = commandLine.Denied;
     const TTokenFacts token = ReadTokenFacts(os, process.Get(), vista);
     details.User = accounts.NameOf(token.User);
     details.Integrity = token.Integrity;
+    details.UserDenied = token.Denied;
+    details.IntegrityDenied = token.Denied && vista;
   }
 }
 

@@ -20,6 +20,12 @@ struct TProcessDetails {
   std::string User;       // DOMAIN\name, or the SID text when unnamed
   std::string Integrity;  // empty before Windows 6.0
   std::vector<std::string> Services;
+  // The facts the run's rights could not read, which are said to be denied
+  // rather than left to look unknown. The other facts need no rights.
+  bool CommandLineDenied = false;
+  bool UserDenied = false;
+  bool IntegrityDenied = false;  // never before Windows 6.0, which has no levels
+  bool AnyDenied() const { return CommandLineDenied || UserDenied || IntegrityDenied; }
 };
 
 // The texts of the facts, as /details and the forms give them; each empty

@@ -19,10 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::u16string type = kvt::TypeNameFromReply(reply.data(), reply.size(), pointerSize);
   if (reply.size() < record ? !type.empty() : type.size() > (reply.size() - record) / 2)
     __builtin_trap();
-  // The list of every type: each entry's name lies inside the buffer after its record.
+  // The list of every type: each entry's name lies inside the buffer after its
+  // record, which holds its TypeIndex too; the places, which number the types
+  // before 8.1, run on without a gap.
   const auto types = kvt::ObjectTypesFromReply(reply.data(), reply.size(), pointerSize);
   if (types.size() > reply.size() / record) __builtin_trap();
-  for (const auto& listed : types)
-    if (listed.Name.size() > (reply.size() - record) / 2) __builtin_trap();
+  for (size_t i = 0; i < types.size(); ++i)
+    if (types[i].Position != i || types[i].Name.size() > (reply.size() - record) / 2)
+      __builtin_trap();
   return 0;
 }

@@ -19,7 +19,6 @@ constexpr TFakeProcessLayout kFakeLayout32 = {0xB8, 0x40, 0x44, 0x48, 0x4C, 0x50
 constexpr TFakeProcessLayout kFakeLayout64 = {0x100, 0x50, 0x50, 0x58, 0x60, 0x64, 0x90, 0xB8};
 
 constexpr uint32_t kStatusInvalidInfoClass = 0xC0000003u;
-constexpr uint32_t kStatusAccessDenied = 0xC0000022u;
 
 // Where a process of either width keeps its blocks: the environment block,
 // the parameter block a page above it, the command line's text a page above

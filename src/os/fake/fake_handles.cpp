@@ -134,7 +134,9 @@ uint32_t FakeOs::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buf
 }
 
 uint32_t FakeOs::AllObjectTypesReply(uint8_t* buffer, uint32_t size, uint32_t* needed) {
-  if (AllObjectTypes.empty()) return kStatusUnsuccessful;
+  if (!ObjectTypesListed) return kStatusUnsuccessful;
+  const bool typeIndexStated =
+      Version.dwMajorVersion > 6 || (Version.dwMajorVersion == 6 && Version.dwMinorVersion >= 3);
   // A 32-bit count, then per type its record (a counted string and the type's
   // figures, TypeIndex among them) and its name, each aligned to a pointer.
   const uint32_t word = ProgramPointerSize;
@@ -142,19 +144,19 @@ uint32_t FakeOs::AllObjectTypesReply(uint8_t* buffer, uint32_t size, uint32_t* n
   const uint32_t typeIndexAt = word == 8 ? 90 : 82;
   const auto align = [word](uint32_t offset) { return (offset + word - 1) / word * word; };
   uint32_t required = align(4);
-  for (const auto& type : AllObjectTypes)
+  for (const auto& type : ObjectTypeNames)
     required = align(required + record + static_cast<uint32_t>(type.second.size() * 2 + 2));
   *needed = required;
   if (buffer == nullptr || size < required) return kStatusInfoLengthMismatch;
   std::memset(buffer, 0, required);
-  PutU32(buffer, static_cast<uint32_t>(AllObjectTypes.size()));
+  PutU32(buffer, static_cast<uint32_t>(ObjectTypeNames.size()));
   uint32_t at = align(4);
-  for (const auto& type : AllObjectTypes) {
+  for (const auto& type : ObjectTypeNames) {
     const auto bytes = static_cast<uint32_t>(type.second.size() * 2);
     PutU16(buffer + at, bytes);
     PutU16(buffer + at + 2, bytes + 2);
     PutPointer(buffer + at + word, 0x00140000u + at + record, word);
-    buffer[at + typeIndexAt] = type.first;
+    if (typeIndexStated) buffer[at + typeIndexAt] = static_cast<uint8_t>(type.first);
     PutText(buffer + at + record, type.second, type.second.size());
     at = align(at + record + bytes + 2);
   }

@@ -230,8 +230,13 @@ class FakeOs : public Os {
   std::function<void()> OnHandleTableRead;
   // The size the table reports grows by this many bytes with every read.
   uint32_t HandleTableGrowthPerRead = 0;
-  // The kernel's names of the object types, by number (type information).
+  // The kernel's object types by their number: what the type query of a
+  // handle tells, and the list of every type (class 3), in the order of their
+  // numbers. From 8.1 on each listed type carries its number as TypeIndex;
+  // before, that byte is reserved (0) and the kernel numbers the list by
+  // place, so a script for those versions numbers its types without gaps.
   std::map<uint16_t, std::u16string> ObjectTypeNames;
+  bool ObjectTypesListed = true;  // false: the list of every type fails
   bool WorkersFail = false;  // no worker thread can be started
   // The kernel reports no size with a table that does not fit.
   bool HandleTableSizeUnreported = false;
@@ -239,9 +244,6 @@ class FakeOs : public Os {
   uint32_t HandleTableExtraBytes = 0;
   // A table read fails with this status, unless 0.
   uint32_t HandleTableFailure = 0;
-  // The reply of the query for every object type's name (class 3): the types
-  // in the kernel's order, each with its TypeIndex field; empty: it fails.
-  std::vector<std::pair<uint8_t, std::u16string>> AllObjectTypes;
 
   // Signatures: the script by path (the rules of File()), the groups of
   // entry points, the verifications asked for, and the trust objects (states,

@@ -116,6 +116,30 @@ TEST_F(LeastRightsTest, TheFormsSayEachDenialOnStandardError) {
   EXPECT_EQ(os.StdErr, "");
 }
 
+// A process that grants nothing: its facts that need an opening are said to
+// be denied; a fact it simply lacks (it hosts no service) stays empty.
+TEST_F(LeastRightsTest, DetailsTheRightsRefuseAreSaidToBeDenied) {
+  AddFakeProcess(os, 800, 612, "C:\\Services\\sealed.exe").AllowedAccess = 0;
+  const std::string out = Run("/details 800");
+  for (const char* line : {"\r\n  Command line:  Access denied.\r\n",
+                           "\r\n  User:          Access denied.\r\n",
+                           "\r\n  Integrity:     Access denied.\r\n", "\r\n  Threads:       1\r\n",
+                           "\r\n  Services:\r\n"})
+    EXPECT_NE(out.find(line), std::string::npos) << line << out;
+  EXPECT_EQ(os.StdErr, "");
+
+  const std::string denial = "Access denied: some details of process 800 could not be read.\r\n";
+  // The kernel tells the guarded process's command line for the limited right.
+  os.CommandLineClassAnswered = true;
+  Run("/csv /details *.exe");
+  EXPECT_EQ(os.StdErr, denial);  // none for the processes that open
+  const std::string json = Run("/json /details 800");
+  EXPECT_EQ(os.StdErr, denial);
+  for (const char* member : {"\"CommandLine\": null,", "\"User\": null,", "\"Integrity\": null,",
+                             "\"Services\": \"\""})
+    EXPECT_NE(json.find(member), std::string::npos) << member << json;
+}
+
 TEST_F(LeastRightsTest, TheDebugPrivilegeIsOnForEveryReadButNeverForATermination) {
   for (const bool held : {false, true}) {
     os.DebugPrivilegeHeld = held;

@@ -288,11 +288,11 @@ TEST_F(HandleEnumeratorTest, TheKernelNamesEachTypeOnce) {
                                       "\\NoTypeName"}));
   EXPECT_EQ(os.CallCount("RunOnWorkerThread"), 3u);  // the Files, and 99, which may be one
   EXPECT_EQ(os.CallCount("NtQueryObject/type"), 3u);  // 37, 16 and 99
-  // 99 sent the scan to the list of every type, once, which failed.
+  // 99 sent the scan to the list of every type, once, which does not name it either.
   EXPECT_EQ(os.CallCount("NtQueryObject/types"), 1u);
   EXPECT_EQ(native.KernelTypeNames, (std::map<uint16_t, std::string>{{16, "Event"}, {37, "File"}}));
   EXPECT_EQ(ObjectTypeText(native, 37), "File");
-  EXPECT_EQ(ObjectTypeText(native, 99), "99");
+  EXPECT_EQ(ObjectTypeText(native, 99), "Unknown[$63]");
   EXPECT_EQ(os.OpenHandleCount(), 0u);
   // A second scan in the same run asks for no type again, 99 included.
   os.Calls.clear();
@@ -442,26 +442,47 @@ TEST_F(HandleEnumeratorTest, AHandleOfAnUnknownTypeIsNamedOnlyOnTheWorker) {
 }
 
 // Types of processes that cannot be opened are named from the list of every
-// type, read once; the rights that were missing are told.
+// type, read once: from 8.1 on by each entry's own index, before by its
+// place (from 2 on 7 and 8, from 1 before); a number the list does not name
+// is said to be unknown, never given a neighbour's name.
 TEST_F(HandleEnumeratorTest, TypesNoCopyCouldTeachComeFromTheListOfAllTypes) {
-  SetVersion(10, 0, 19045);
+  using TTypes = std::map<uint16_t, std::u16string>;
+  const TTypes sparse = {
+      {2, u"Type"}, {7, u"Process"}, {17, u"Device"}, {19, u"Key"}, {37, u"File"}};
+  const TTypes from2 = {{2, u"Type"}, {3, u"Directory"}, {4, u"Key"}};
+  const TTypes from1 = {{1, u"Type"}, {2, u"Directory"}, {3, u"Key"}};
+  struct TCase {
+    uint32_t Major, Minor;
+    const TTypes& Types;
+    uint16_t Number;
+    const char* Expected;
+  };
+  const TCase cases[] = {
+      {10, 0, sparse, 19, "Key"},          {10, 0, sparse, 17, "Device"},
+      {6, 3, sparse, 19, "Key"},           {10, 0, sparse, 18, "Unknown[$12]"},
+      {10, 0, sparse, 40, "Unknown[$28]"}, {6, 1, from2, 4, "Key"},
+      {6, 2, from2, 3, "Directory"},       {6, 1, from2, 5, "Unknown[$05]"},
+      {6, 0, from1, 3, "Key"},             {5, 2, from1, 2, "Directory"},
+  };
   os.FindProcess(500)->AllowedAccess = kProcessQueryInformation;
-  // 8.1 and later: each entry states its number; the kernel's order is not the numbers'.
-  os.AllObjectTypes = {{37, u"File"}, {2, u"Type"}, {7, u"Process"}};
-  AddFakeHandle(os, 500, 0x8, 37, u"\\Device\\HarddiskVolume1\\locked.txt");
-  AddFakeHandle(os, 500, 0xC, 7, u"");
-  AddFakeHandle(os, 500, 0x10, 40, u"\\BaseNamedObjects\\x");
-  TNativeApi native(os, os.Version);
-  TqxHandleEnumerator enumerator(native);
-  enumerator.WantedProcessIds = {500};
-  enumerator.OnHandle = [](const THandleTableEntry&, const std::string&) {};
-  EXPECT_TRUE(enumerator.Enumerate());
-  EXPECT_EQ(ObjectTypeText(native, 37), "File");
-  EXPECT_EQ(ObjectTypeText(native, 7), "Process");
-  EXPECT_EQ(ObjectTypeText(native, 40), "40");
-  EXPECT_EQ(os.CallCount("NtQueryObject/types"), 1u);
-  EXPECT_EQ(os.CallCount("OpenProcess"), 1u);
-  EXPECT_EQ(enumerator.UnreachableProcessIds(), (std::unordered_set<uint64_t>{500}));
+  for (const TCase& c : cases) {
+    SCOPED_TRACE(std::to_string(c.Major) + "." + std::to_string(c.Minor) + " type " +
+                 std::to_string(c.Number));
+    SetVersion(c.Major, c.Minor, 0);
+    os.ObjectTypeNames = c.Types;
+    os.HandleTable.clear();
+    os.Calls.clear();
+    AddFakeHandle(os, 500, 0x8, c.Number, u"\\BaseNamedObjects\\x");
+    AddFakeHandle(os, 500, 0xC, 2, u"");
+    TNativeApi native(os, os.Version);
+    TqxHandleEnumerator enumerator(native);
+    enumerator.WantedProcessIds = {500};
+    enumerator.OnHandle = [](const THandleTableEntry&, const std::string&) {};
+    EXPECT_TRUE(enumerator.Enumerate());
+    EXPECT_EQ(ObjectTypeText(native, c.Number), c.Expected);
+    EXPECT_EQ(os.CallCount("NtQueryObject/types"), 1u);
+    EXPECT_EQ(enumerator.UnreachableProcessIds(), (std::unordered_set<uint64_t>{500}));
+  }
 }
 
 }  // namespace

@@ -50,12 +50,15 @@ TEST(ProcessCommandLineTest, FromTheKernelOrTheParameterBlockAtEitherWidth) {
     reach.PointerSize = c.ProgramWidth;
     reach.ProgramWow64 = c.ProgramWow64;
     reach.ClassSixty = true;
-    EXPECT_EQ(ReadProcessCommandLine(os, opened.Get(), reach),
-              c.Expected ? kCommandLine : std::string());
+    const TCommandLineText line = ReadProcessCommandLine(os, opened.Get(), reach);
+    EXPECT_EQ(line.Text, c.Expected ? kCommandLine : std::string());
+    EXPECT_FALSE(line.Denied);  // out of reach is no refusal
     EXPECT_EQ(os.CallCount("ReadProcessMemory") != 0, c.ReadsMemory);
   }
 }
 
+// Without the read right the command line is refused; without the entry
+// point it is simply not there.
 TEST(ProcessCommandLineTest, EmptyWithoutTheReadRightOrTheEntryPoint) {
   for (const bool bound : {true, false}) {
     FakeOs os;
@@ -65,7 +68,9 @@ TEST(ProcessCommandLineTest, EmptyWithoutTheReadRightOrTheEntryPoint) {
         os, os.OpenProcess(bound ? kProcessQueryInformation : kProcessQueryInformation |
                                                                   kProcessVmRead,
                            false, 700));
-    EXPECT_EQ(ReadProcessCommandLine(os, opened.Get(), TCommandLineReach()), "") << bound;
+    const TCommandLineText line = ReadProcessCommandLine(os, opened.Get(), TCommandLineReach());
+    EXPECT_EQ(line.Text, "") << bound;
+    EXPECT_EQ(line.Denied, bound);
   }
 }
 

@@ -102,7 +102,8 @@ TEST_F(HandleListTest, NewerVersionsListEveryHandleWithTheKernelsTypeNames) {
               "   9: Event                 \\BaseNamedObjects\\big             (70000)  0000002C  "
               "00000000      0");
     EXPECT_EQ(processes.Selected(0).HandleList.Items(0).ObjectTypeText(), "File");
-    EXPECT_EQ(processes.Selected(0).HandleList.Items(2).ObjectTypeText(), "8");  // no name known
+    // No name known for 8.
+    EXPECT_EQ(processes.Selected(0).HandleList.Items(2).ObjectTypeText(), "Unknown[$08]");
   }
 }
 

@@ -52,8 +52,9 @@ TEST_F(ProcessDetailsTest, EveryFactOfAProcessThatOpens) {
   EXPECT_EQ(details.Services, (std::vector<std::string>{"Dnscache", "Schedule"}));
 }
 
-// What the rights refuse stays empty; the rest is read all the same.
-TEST_F(ProcessDetailsTest, FactsTheRightsRefuseStayEmpty) {
+// What the rights refuse is empty and marked denied; what the version lacks
+// is only empty; the rest is read all the same.
+TEST_F(ProcessDetailsTest, FactsTheRightsRefuseAreEmptyAndDenied) {
   struct TCase {
     const char* What;
     uint32_t Major;
@@ -64,6 +65,8 @@ TEST_F(ProcessDetailsTest, FactsTheRightsRefuseStayEmpty) {
       {"limited query right only", 6, false, true, true, false, true},
       {"token refused", 6, true, true, false, true, false},
       {"Windows XP: no integrity levels", 5, true, false, true, true, true},
+      {"limited query right, token refused", 6, false, true, false, false, false},
+      {"token refused on Windows XP: no level to deny", 5, true, false, false, true, false},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.What);
@@ -74,8 +77,11 @@ TEST_F(ProcessDetailsTest, FactsTheRightsRefuseStayEmpty) {
     host.TokenDenied = !c.Token;
     const TProcessDetails& details = Read(600).Details;
     EXPECT_EQ(details.CommandLine.empty(), !c.CommandLine);
+    EXPECT_EQ(details.CommandLineDenied, !c.CommandLine);
     EXPECT_EQ(details.User.empty(), !c.User);
+    EXPECT_EQ(details.UserDenied, !c.User);
     EXPECT_EQ(details.Integrity.empty(), !c.User || c.Major < 6);
+    EXPECT_EQ(details.IntegrityDenied, !c.User && c.Major >= 6);
     EXPECT_TRUE(details.HasInformation);
     EXPECT_EQ(details.Services.size(), 2u);
   }
