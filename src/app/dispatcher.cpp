@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/command_table.h"
 #include "app/commands.h"
 #include "app/console_output.h"
 #include "app/handoff.h"
@@ -35,39 +36,17 @@ void SelectProcesses(TqxProcessList& list, const TSelector& selector) {
     list.SelectByFilename(selector.Text);
 }
 
-// The machine-readable forms, each by its switch.
-using TFormWriter = void (*)(TqxProcessList&, const TFormTables&, TConsoleOutput&);
-struct TFormSwitch {
-  const char* Name;
-  bool TRunParameters::*Given;
-  TFormWriter Write;
-};
-constexpr TFormSwitch kFormSwitches[] = {
-    {"csv", &TRunParameters::Csv, WriteCsvTables},
-    {"xml", &TRunParameters::Xml, WriteXmlDocument},
-    {"json", &TRunParameters::Json, WriteJsonDocument},
-};
-
-// A machine-readable run never terminates anything by surprise, and writes
+// A machine-readable run never changes a process by surprise, and writes
 // one form. Given: the names of the form switches on the command line.
 std::string FormSwitchConflict(const std::vector<std::string>& given,
                                const TCommandLine& commandLine) {
-  for (const char* termination : {"kill", "killtree"})
-    if (!given.empty() && commandLine.HasSwitch(termination))
+  for (const TSwitch& command : Switches())
+    if (command.ChangesProcesses && !given.empty() && commandLine.HasSwitch(command.Name))
       return Format("/%s cannot be combined with /csv, /xml or /json; nothing was terminated.",
-                    termination);
+                    command.Name);
   if (given.size() > 1)
     return "/" + given[0] + " and /" + given[1] + " cannot be combined; give one of them.";
   return std::string();
-}
-
-// The program that handed this run on waits for it to end; it is not to be
-// terminated as if it were any other process.
-uint32_t ProgramWaitingForThisRun(Os& os, const TqxProcessList& list) {
-  const uint32_t own = os.GetCurrentProcessId();
-  for (int i = 0; i < list.Count(); ++i)
-    if (list.Items(i).ProcessID == own) return HandingOnProgram(os, list.Items(i).ParentID);
-  return 0;
 }
 
 // The forms write the selected processes and their descendants in the order
@@ -81,32 +60,12 @@ void SelectInTreeOrder(TqxProcessList& list) {
   }
 }
 
-int RunTextCommands(Os& os, const TCommandLine& commandLine, TqxProcessList& list,
-                    const TRunParameters& parameters, const TFormTables& tables,
-                    TConsoleOutput& out) {
-  const TSparedProcess waiting = {ProgramWaitingForThisRun(os, list), kSparedWaitingLine};
+// Each command given, in the fixed order of the table.
+int RunTextCommands(const TCommandLine& commandLine, TCommandRun& run) {
   int exitCode = kExitDone;
-  if (commandLine.HasSwitch("list")) RunListCommand(list, out);
-  if (commandLine.HasSwitch("details")) RunDetailsCommand(list, out);
-  if (commandLine.HasSwitch("tree")) RunTreeCommand(list, out);
-  if (tables.Signatures) RunVerifyCommand(list, tables.Modules, tables.UnsignedOnly, out);
-  // /kill of this program ends it, last, as asked; a tree is only where it stands.
-  if (commandLine.HasSwitch("kill"))
-    exitCode = WorseExitCode(
-        exitCode, RunKillCommand(list, {parameters.Selector, parameters.All, {waiting}}, out));
-  if (commandLine.HasSwitch("killtree"))
-    exitCode = WorseExitCode(
-        exitCode,
-        RunKillTreeCommand(list,
-                           {parameters.Selector,
-                            parameters.All,
-                            {{os.GetCurrentProcessId(), kSparedItselfLine}, waiting}},
-                           out));
-  if (commandLine.HasSwitch("modules")) RunModulesCommand(list, out);
-  if (commandLine.HasSwitch("handles")) RunHandlesCommand(list, out);
-  if (parameters.Find) RunFindCommand(list, parameters.FindPattern, out);
-  if (commandLine.HasSwitch("license"))
-    for (const char* line : kLicenseLines) out.Line(line);
+  for (const TSwitch& command : Switches())
+    if (command.Run != nullptr && commandLine.HasSwitch(command.Name))
+      exitCode = WorseExitCode(exitCode, command.Run(run));
   return exitCode;
 }
 
@@ -131,12 +90,21 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   const TRunParameters parameters = ReadRunParameters(commandLine);
   TFormWriter writeForm = nullptr;
   std::vector<std::string> given;
-  for (const TFormSwitch& formSwitch : kFormSwitches) {
-    if (!(parameters.*formSwitch.Given)) continue;
-    writeForm = formSwitch.Write;
-    given.push_back(formSwitch.Name);
+  TFormTables tables;
+  bool usage = commandLine.Count() == 0;
+  for (const TSwitch& entry : Switches()) {
+    if (entry.Form != nullptr && parameters.*entry.Given) {
+      writeForm = entry.Form;
+      given.push_back(entry.Name);
+    }
+    const bool present = commandLine.HasSwitch(entry.Name);
+    if (entry.Table != nullptr && present) tables.*entry.Table = true;
+    usage = usage || (entry.Use == suUsage && present);
   }
-  const bool verify = commandLine.HasSwitch("verify");
+  // In a form the details, the tree and the signatures are columns of the
+  // process table.
+  tables.Processes = tables.Processes || tables.Details || tables.Tree || tables.Signatures;
+  tables.UnsignedOnly = parameters.UnsignedOnly;
   std::string conflict = parameters.Error;
   if (conflict.empty()) conflict = FormSwitchConflict(given, commandLine);
   if (conflict.empty() && parameters.Find && parameters.FindPattern.empty())
@@ -145,24 +113,12 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     WriteErrorLine(os, conflict);
     return kExitRefused;
   }
-  TFormTables tables;
-  tables.Details = commandLine.HasSwitch("details");
-  tables.Tree = commandLine.HasSwitch("tree");
-  // In a form the details, the tree and the signatures are columns of the
-  // process table.
-  tables.Processes = commandLine.HasSwitch("list") || tables.Details || tables.Tree || verify;
-  tables.Modules = commandLine.HasSwitch("modules");
-  tables.Handles = commandLine.HasSwitch("handles");
-  tables.Find = parameters.Find;
-  tables.Signatures = verify;
-  tables.UnsignedOnly = parameters.UnsignedOnly;
   const bool text = writeForm == nullptr;
   if (!text) out.SetEncoding(TConsoleOutput::TEncoding::Utf8);
   if (text) {
     for (const char* line : kBannerLines) out.Line(line);
-    if (commandLine.Count() == 0 || commandLine.HasSwitch("?") ||
-        commandLine.HasSwitch("help"))
-      for (const char* line : kUsageLines) out.Line(line);
+    if (usage)
+      for (const char* line : UsageLines()) out.Line(line);
   } else if (!tables.Any()) {
     return 0;  // a form without a table writes nothing: no fact is worth reading
   }
@@ -181,10 +137,12 @@ int RunCommands(Os& os, TConsoleOutput& out) {
 
   int exitCode = kExitDone;
   try {
-    if (text)
-      exitCode = RunTextCommands(os, commandLine, list, parameters, tables, out);
-    else
+    if (text) {
+      TCommandRun run = {list, parameters, tables, out};
+      exitCode = RunTextCommands(commandLine, run);
+    } else {
       WriteForm(writeForm, list, tables, parameters.FindPattern, out);
+    }
   } catch (const EHandleTableError& error) {
     // What the commands before wrote stands; a form has written nothing.
     if (text) out.Flush();

@@ -1,6 +1,7 @@
 #include "app/run_parameters.h"
 
 #include "app/command_line.h"
+#include "app/command_table.h"
 #include "matching/match_text.h"
 #include "support/format.h"
 #include "support/int_conversion.h"
@@ -8,43 +9,8 @@
 namespace kvt {
 namespace {
 
-enum TSwitchUse : uint8_t {
-  suCommand,          // runs at its place in the fixed order
-  suCommandWithWord,  // a command that takes the next word as its argument
-  suModifier,         // shapes the run; leaves the parameters, counts for no position
-};
-
-struct TSwitchRule {
-  const char* Name;
-  TSwitchUse Use;
-  bool ChangesProcesses;
-  const char* Implies;             // the command a modifier stands for, or nullptr
-  bool TRunParameters::*Given;     // where a modifier or a command with a word is noted
-};
-
-// Every switch the program knows.
-constexpr TSwitchRule kSwitchRules[] = {
-    {"?", suCommand, false, nullptr, nullptr},
-    {"help", suCommand, false, nullptr, nullptr},
-    {"list", suCommand, false, nullptr, nullptr},
-    {"details", suCommand, false, nullptr, nullptr},
-    {"tree", suCommand, false, nullptr, nullptr},
-    {"verify", suCommand, false, nullptr, nullptr},
-    {"kill", suCommand, true, nullptr, nullptr},
-    {"killtree", suCommand, true, nullptr, nullptr},
-    {"modules", suCommand, false, nullptr, nullptr},
-    {"handles", suCommand, false, nullptr, nullptr},
-    {"find", suCommandWithWord, false, nullptr, &TRunParameters::Find},
-    {"license", suCommand, false, nullptr, nullptr},
-    {"csv", suModifier, false, nullptr, &TRunParameters::Csv},
-    {"xml", suModifier, false, nullptr, &TRunParameters::Xml},
-    {"json", suModifier, false, nullptr, &TRunParameters::Json},
-    {"unsigned", suModifier, false, "verify", &TRunParameters::UnsignedOnly},
-    {"all", suModifier, false, nullptr, &TRunParameters::All},
-};
-
 bool IsKnownSwitch(const TCommandLine& commandLine, const std::string& word) {
-  for (const TSwitchRule& rule : kSwitchRules)
+  for (const TSwitch& rule : Switches())
     if (commandLine.IsSwitch(word, rule.Name)) return true;
   return false;
 }
@@ -93,8 +59,8 @@ TSelector SelectorFromWord(const std::string& text) {
 
 TRunParameters ReadRunParameters(TCommandLine& commandLine) {
   TRunParameters parameters;
-  for (const TSwitchRule& rule : kSwitchRules) {
-    if (rule.Use == suCommand) continue;
+  for (const TSwitch& rule : Switches()) {
+    if (rule.Given == nullptr) continue;
     const int given = commandLine.SwitchCount(rule.Name);
     if (given > 1 && parameters.Error.empty())
       parameters.Error = Format("/%s is given twice; give it once.", rule.Name);
@@ -109,7 +75,7 @@ TRunParameters ReadRunParameters(TCommandLine& commandLine) {
     if (rule.Implies != nullptr && !commandLine.HasSwitch(rule.Implies))
       commandLine.InsertParam(1, std::string("/") + rule.Implies);
   }
-  for (const TSwitchRule& rule : kSwitchRules)
+  for (const TSwitch& rule : Switches())
     if (rule.ChangesProcesses && commandLine.HasSwitch(rule.Name))
       parameters.ChangesProcesses = true;
 

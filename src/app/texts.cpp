@@ -9,24 +9,13 @@ const char* const kBannerLines[4] = {
     "",
 };
 
-const char* const kUsageLines[20] = {
+// The usage text around the lines of the switches (command_table.cpp).
+const char* const kUsageHead[3] = {
     "Usage: kvtProc <command> [parameters]",
     "",
     "Command:",
-    "  /list [pid or filename]     Lists running processes",
-    "  /details [pid or filename]  Shows how and by whom each process runs",
-    "  /tree [pid or filename]     Lists processes under the processes that started them",
-    "  /verify [pid or filename]   Checks the signature of each executable (no revocation check)",
-    "  /kill <pid or filename>     Terminates running processes",
-    "  /killtree <pid or filename> Terminates processes and every process they started",
-    "  /modules <pid or filename>  Lists all modules of the specified process",
-    "  /handles <pid or filename>  Lists all handles of the specified process",
-    "  /find <pattern> [pid or filename]  Lists the handles and modules whose names contain pattern",
-    "  /csv                        Writes the tables as comma-separated values",
-    "  /xml                        Writes the tables as one XML document",
-    "  /json                       Writes the tables as one JSON document",
-    "  /unsigned                   Shows only files that are not signed; implies /verify",
-    "  /all                        Lets /kill and /killtree end every process a pattern selects",
+};
+const char* const kUsageTail[3] = {
     "",
     "pid or filename: parameter 2, or the first later one that does not start with / or -.",
     "",

@@ -3,7 +3,8 @@
 namespace kvt {
 
 extern const char* const kBannerLines[4];
-extern const char* const kUsageLines[20];
+extern const char* const kUsageHead[3];
+extern const char* const kUsageTail[3];
 extern const char* const kFindUsage;
 extern const char* const kLicenseLines[10];
 
