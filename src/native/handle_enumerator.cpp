@@ -8,7 +8,6 @@
 #include "native/object_types.h"
 #include "native/system_information.h"
 #include "support/errors.h"
-#include "support/version_record.h"
 
 namespace kvt {
 
@@ -80,7 +79,7 @@ bool TqxHandleEnumerator::Enumerate() {
   if (!OnHandle) throw EError("Enumerating handles without a feedback method is useless!");
   unreachable_.clear();
   denied_.clear();
-  version_ = ReadVersionRecord(native_.Sys);
+  version_ = native_.Version;
   switch (HandleTableKindOf(version_)) {
     case THandleTableKind::Classic:
       return ScanHandleTable(HandleTableLayout(kSystemHandleInformation, native_.PointerSize));

@@ -1,4 +1,5 @@
 #include "native/object_types.h"
+#include "support/version_record.h"
 
 #include <iterator>
 #include <vector>
@@ -106,7 +107,7 @@ THandleTableKind HandleTableKindOf(const TOsVersionInfo& version) {
   const uint32_t minor = version.dwMinorVersion;
   const bool nt4 = major == 4 && minor == 0 && version.dwBuildNumber == 1381;
   if (nt4 || (major == 5 && minor <= 1)) return THandleTableKind::Classic;
-  if (major > 5 || (major == 5 && minor >= 2)) return THandleTableKind::Extended;
+  if (VersionAtLeast(version, 5, 2)) return THandleTableKind::Extended;
   return THandleTableKind::None;
 }
 
@@ -168,10 +169,7 @@ void LearnObjectTypeName(TNativeApi& native, uint16_t number, OsHandle copy) {
 uint16_t ListedObjectTypeNumber(const TOsVersionInfo& version, size_t position,
                                 uint8_t typeIndex) {
   for (const TTypeNumbering& family : kTypeNumberings) {
-    const bool reached = version.dwMajorVersion > family.Major ||
-                         (version.dwMajorVersion == family.Major &&
-                          version.dwMinorVersion >= family.Minor);
-    if (!reached) continue;
+    if (!VersionAtLeast(version, family.Major, family.Minor)) continue;
     if (family.FromTypeIndex) return typeIndex;
     return static_cast<uint16_t>(family.First + position);
   }

@@ -2,7 +2,6 @@
 
 #include "native/reply_fields.h"
 #include "native/system_information.h"
-#include "support/version_record.h"
 
 namespace kvt {
 namespace {
@@ -58,8 +57,9 @@ std::vector<TProcessInformationEntry> ProcessInformationFromReply(const uint8_t*
   return entries;
 }
 
-bool ReadProcessInformation(Os& os, std::vector<TProcessInformationEntry>& processes) {
-  if (ReadVersionRecord(os).dwMajorVersion < 5) return false;
+bool ReadProcessInformation(Os& os, const TOsVersionInfo& version,
+                            std::vector<TProcessInformationEntry>& processes) {
+  if (version.dwMajorVersion < 5) return false;
   if (!os.IsBound(TOptionalEntry::NtQuerySystemInformation)) return false;
   std::vector<uint8_t> reply;
   if (!ReadSystemInformation(os, kSystemProcessInformation, reply)) return false;

@@ -27,6 +27,7 @@ std::vector<TProcessInformationEntry> ProcessInformationFromReply(const uint8_t*
 
 // Every process the system reports, or false when the table cannot be read
 // (also on NT 4.0, whose layout differs, and where the entry is not bound).
-bool ReadProcessInformation(Os& os, std::vector<TProcessInformationEntry>& processes);
+bool ReadProcessInformation(Os& os, const TOsVersionInfo& version,
+                            std::vector<TProcessInformationEntry>& processes);
 
 }  // namespace kvt

@@ -1,5 +1,7 @@
 #include "processes/process_context.h"
 
+#include <utility>
+
 #include "files/location_sources.h"
 
 namespace kvt {
@@ -21,6 +23,15 @@ TProcessContext::TProcessContext(Os& os)
 const TLocationTable& TProcessContext::Locations() {
   if (!locations_) locations_ = BuildLocationTable(Sys);
   return *locations_;
+}
+
+const std::vector<TProcessInformationEntry>* TProcessContext::ProcessInformation() {
+  if (!processInformationRead_) {
+    processInformationRead_ = true;
+    std::vector<TProcessInformationEntry> read;
+    if (ReadProcessInformation(Sys, Version, read)) processInformation_ = std::move(read);
+  }
+  return processInformation_ ? &*processInformation_ : nullptr;
 }
 
 }  // namespace kvt

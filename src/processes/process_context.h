@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "files/location_table.h"
 #include "inventory/file_cache.h"
 #include "inventory/inventory_context.h"
 #include "native/native_api.h"
+#include "native/process_information.h"
 #include "processes/debug_privilege.h"
 #include "os/os.h"
 
@@ -38,9 +40,14 @@ struct TProcessContext : TInventoryContext {
   TDebugPrivilege DebugPrivilege;
   // What each executable's file tells, by its normalised name.
   TFileCache<TExecutableFacts> ExecutableFactsCache;
+  // The system's information of every process, from one read per run when
+  // first asked for; null where it cannot be read (NT 4.0, no entry point).
+  const std::vector<TProcessInformationEntry>* ProcessInformation();
 
  private:
   std::optional<TLocationTable> locations_;
+  std::optional<std::vector<TProcessInformationEntry>> processInformation_;
+  bool processInformationRead_ = false;
 };
 
 }  // namespace kvt

@@ -9,14 +9,10 @@
 #include "native/token_facts.h"
 #include "os/scoped_handle.h"
 #include "processes/process_list.h"
+#include "support/version_record.h"
 
 namespace kvt {
 namespace {
-
-bool AtLeast(const TOsVersionInfo& version, uint32_t major, uint32_t minor) {
-  return version.dwMajorVersion > major ||
-         (version.dwMajorVersion == major && version.dwMinorVersion >= minor);
-}
 
 // The process opened for querying and reading, else (Windows 6.0 and
 // later) for the limited query right, which still reaches the token and the
@@ -33,17 +29,17 @@ void TqxProcessList::ReadDetails(const std::vector<TqxProcessItem*>& items) {
   TProcessContext& context = ProcessContext();
   Os& os = context.Native.Sys;
   const TOsVersionInfo& version = context.Native.Version;
-  std::vector<TProcessInformationEntry> information;
-  ReadProcessInformation(os, information);
   std::unordered_map<uint32_t, const TProcessInformationEntry*> byId;
-  for (const TProcessInformationEntry& entry : information) byId.emplace(entry.ProcessId, &entry);
+  if (const auto* information = context.ProcessInformation())
+    for (const TProcessInformationEntry& entry : *information)
+      byId.emplace(entry.ProcessId, &entry);
   const std::map<uint32_t, std::vector<std::string>> services = ReadServiceProcesses(os);
   TAccountNames accounts(os);
   TCommandLineReach reach;
   reach.PointerSize = context.Native.PointerSize;
-  reach.ClassSixty = AtLeast(version, 6, 3);
+  reach.ClassSixty = VersionAtLeast(version, 6, 3);
   reach.ProgramWow64 = context.Wow64;
-  const bool vista = AtLeast(version, 6, 0);
+  const bool vista = VersionAtLeast(version, 6, 0);
 
   for (TqxProcessItem* item : items) {
     TProcessDetails& details = item->Details;

@@ -8,6 +8,7 @@
 #include "os/scoped_handle.h"
 #include "processes/debug_privilege.h"
 #include "processes/process_list.h"
+#include "support/version_record.h"
 
 namespace kvt {
 namespace {
@@ -15,16 +16,17 @@ namespace {
 // The right that reads a process's times: the limited one from Windows 6.0
 // on, which the system grants nearly everywhere termination is granted.
 uint32_t TimesRight(const TOsVersionInfo& version) {
-  return version.dwMajorVersion >= 6 ? kProcessQueryLimitedInformation : kProcessQueryInformation;
+  return VersionAtLeast(version, 6, 0) ? kProcessQueryLimitedInformation
+                                       : kProcessQueryInformation;
 }
 
 }  // namespace
 
 void RecordStartTimes(TqxProcessList& list) {
-  std::vector<TProcessInformationEntry> information;
-  if (!ReadProcessInformation(list.ProcessContext().Sys, information)) return;
+  const auto* information = list.ProcessContext().ProcessInformation();
+  if (information == nullptr) return;
   std::unordered_map<uint32_t, uint64_t> startById;
-  for (const TProcessInformationEntry& process : information)
+  for (const TProcessInformationEntry& process : *information)
     startById.emplace(process.ProcessId, process.CreateTime);
   for (int i = 0; i < list.Count(); ++i) {
     TqxProcessItem& item = list.Items(i);

@@ -11,9 +11,8 @@ namespace kvt {
 
 std::vector<TTreeItem> SelectedTrees(TqxProcessList& list, bool childrenFirst) {
   std::unordered_map<uint32_t, uint64_t> startById;
-  std::vector<TProcessInformationEntry> information;
-  if (ReadProcessInformation(list.ProcessContext().Sys, information))
-    for (const TProcessInformationEntry& process : information)
+  if (const auto* information = list.ProcessContext().ProcessInformation())
+    for (const TProcessInformationEntry& process : *information)
       startById.emplace(process.ProcessId, process.CreateTime);
 
   std::vector<TProcessTreeEntry> entries;

@@ -12,4 +12,9 @@ TOsVersionInfo ReadVersionRecord(Os& os) {
   return version;
 }
 
+bool VersionAtLeast(const TOsVersionInfo& version, uint32_t major, uint32_t minor) {
+  return version.dwMajorVersion > major ||
+         (version.dwMajorVersion == major && version.dwMinorVersion >= minor);
+}
+
 }  // namespace kvt

@@ -53,6 +53,13 @@ TEST_F(TreeCommandsTest, TreeIndentsEachProcessUnderItsParentInOrderOfStart) {
   // Without a selector every root, 400 among them; no command line, nothing after the name.
   EXPECT_NE(Run("kvtProc.exe /tree").find("\r\n400  orphan.exe\r\n"), std::string::npos)
       << os.StdOut;
+  // The tree and the details share one read of the system's process information.
+  os.Calls.clear();
+  Run("kvtProc.exe /details 300");
+  const size_t detailsReads = os.CallCount("NtQuerySystemInformation");
+  os.Calls.clear();
+  Run("kvtProc.exe /tree /details 300");
+  EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), detailsReads);
 }
 
 TEST_F(TreeCommandsTest, FormsWriteTheRowsInTreeOrderWithTheirDepth) {

@@ -46,7 +46,7 @@ TEST(ProcessInformationTest, ReadsEveryProcessAtBothWidths) {
     os.Processes[3].Alive = false;
     os.ProgramPointerSize = pointerSize;
     std::vector<TProcessInformationEntry> read;
-    ASSERT_TRUE(ReadProcessInformation(os, read));
+    ASSERT_TRUE(ReadProcessInformation(os, os.Version, read));
     ASSERT_EQ(read.size(), 29u);
     for (size_t i = 0; i < read.size(); ++i) {
       const TFakeProcess& process = os.Processes[i < 3 ? i : i + 1];
@@ -74,7 +74,7 @@ TEST(ProcessInformationTest, NothingOnNt4OrWithoutTheEntryPoint) {
     else
       os.NtQuerySystemInformationBound = false;
     std::vector<TProcessInformationEntry> read;
-    EXPECT_FALSE(ReadProcessInformation(os, read)) << nt4;
+    EXPECT_FALSE(ReadProcessInformation(os, os.Version, read)) << nt4;
     EXPECT_TRUE(read.empty());
     EXPECT_EQ(os.CallCount("NtQuerySystemInformation"), 0u);
   }
