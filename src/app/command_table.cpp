@@ -1,82 +1,12 @@
 #include "app/command_table.h"
 
+#include <iterator>
+
 #include "app/commands.h"
-#include "app/console_output.h"
-#include "app/handoff.h"
 #include "app/texts.h"
-#include "os/os.h"
-#include "processes/process_list.h"
 
 namespace kvt {
 namespace {
-
-// The program that handed this run on waits for it to end; it is not to be
-// terminated as if it were any other process.
-TSparedProcess ProgramWaitingForThisRun(const TqxProcessList& list) {
-  Os& os = list.ProcessContext().Sys;
-  const uint32_t own = os.GetCurrentProcessId();
-  for (int i = 0; i < list.Count(); ++i)
-    if (list.Items(i).ProcessID == own)
-      return {HandingOnProgram(os, list.Items(i).ParentID), kSparedWaitingLine};
-  return {0, kSparedWaitingLine};
-}
-
-int List(TCommandRun& run) {
-  RunListCommand(run.List, run.Out);
-  return kExitDone;
-}
-
-int Details(TCommandRun& run) {
-  RunDetailsCommand(run.List, run.Out);
-  return kExitDone;
-}
-
-int Tree(TCommandRun& run) {
-  RunTreeCommand(run.List, run.Out);
-  return kExitDone;
-}
-
-int Verify(TCommandRun& run) {
-  RunVerifyCommand(run.List, run.Tables.Modules, run.Tables.UnsignedOnly, run.Out);
-  return kExitDone;
-}
-
-// /kill of this program ends it, last, as asked.
-int Kill(TCommandRun& run) {
-  const TRunParameters& given = run.Parameters;
-  return RunKillCommand(run.List, {given.Selector, given.All, {ProgramWaitingForThisRun(run.List)}},
-                        run.Out);
-}
-
-// A tree is only where this program stands, not something it ends.
-int KillTree(TCommandRun& run) {
-  const TRunParameters& given = run.Parameters;
-  const TSparedProcess itself = {run.List.ProcessContext().Sys.GetCurrentProcessId(),
-                                 kSparedItselfLine};
-  return RunKillTreeCommand(
-      run.List, {given.Selector, given.All, {itself, ProgramWaitingForThisRun(run.List)}},
-      run.Out);
-}
-
-int Modules(TCommandRun& run) {
-  RunModulesCommand(run.List, run.Out);
-  return kExitDone;
-}
-
-int Handles(TCommandRun& run) {
-  RunHandlesCommand(run.List, run.Out);
-  return kExitDone;
-}
-
-int Find(TCommandRun& run) {
-  RunFindCommand(run.List, run.Parameters.FindPattern, run.Out);
-  return kExitDone;
-}
-
-int License(TCommandRun& run) {
-  for (const char* line : kLicenseLines) run.Out.Line(line);
-  return kExitDone;
-}
 
 using P = TRunParameters;
 using F = TFormTables;
@@ -90,32 +20,32 @@ const std::vector<TSwitch>& Switches() {
       {"?", suUsage, nullptr, nullptr, nullptr, nullptr, false, nullptr, nullptr},
       {"help", suUsage, nullptr, nullptr, nullptr, nullptr, false, nullptr, nullptr},
       {"list", suCommand, "  /list [pid or filename]     Lists running processes",
-       &F::Processes, nullptr, nullptr, false, List, nullptr},
+       &F::Processes, nullptr, nullptr, false, RunListCommand, nullptr},
       {"details", suCommand, "  /details [pid or filename]  Shows how and by whom each process runs",
-       &F::Details, nullptr, nullptr, false, Details, nullptr},
+       &F::Details, nullptr, nullptr, false, RunDetailsCommand, nullptr},
       {"tree", suCommand,
        "  /tree [pid or filename]     Lists processes under the processes that started them",
-       &F::Tree, nullptr, nullptr, false, Tree, nullptr},
+       &F::Tree, nullptr, nullptr, false, RunTreeCommand, nullptr},
       {"verify", suCommand,
        "  /verify [pid or filename]   Checks the signature of each executable (no revocation "
        "check)",
-       &F::Signatures, nullptr, nullptr, false, Verify, nullptr},
+       &F::Signatures, nullptr, nullptr, false, RunVerifyCommand, nullptr},
       {"kill", suCommand, "  /kill <pid or filename>     Terminates running processes", nullptr,
-       nullptr, nullptr, true, Kill, nullptr},
+       nullptr, nullptr, true, RunKillCommand, nullptr},
       {"killtree", suCommand,
        "  /killtree <pid or filename> Terminates processes and every process they started",
-       nullptr, nullptr, nullptr, true, KillTree, nullptr},
+       nullptr, nullptr, nullptr, true, RunKillTreeCommand, nullptr},
       {"modules", suCommand,
        "  /modules <pid or filename>  Lists all modules of the specified process", &F::Modules,
-       nullptr, nullptr, false, Modules, nullptr},
+       nullptr, nullptr, false, RunModulesCommand, nullptr},
       {"handles", suCommand,
        "  /handles <pid or filename>  Lists all handles of the specified process", &F::Handles,
-       nullptr, nullptr, false, Handles, nullptr},
+       nullptr, nullptr, false, RunHandlesCommand, nullptr},
       {"find", suCommandWithWord,
        "  /find <pattern> [pid or filename]  Lists the handles and modules whose names contain "
        "pattern",
-       &F::Find, &P::Find, nullptr, false, Find, nullptr},
-      {"license", suCommand, nullptr, nullptr, nullptr, nullptr, false, License, nullptr},
+       &F::Find, &P::Find, nullptr, false, RunFindCommand, nullptr},
+      {"license", suCommand, nullptr, nullptr, nullptr, nullptr, false, RunLicenseCommand, nullptr},
       {"csv", suModifier, "  /csv                        Writes the tables as comma-separated values",
        nullptr, &P::Csv, nullptr, false, nullptr, WriteCsvTables},
       {"xml", suModifier, "  /xml                        Writes the tables as one XML document",

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "app/command_table.h"
 #include "app/console_output.h"
+#include "app/handoff.h"
 #include "app/texts.h"
 #include "os/os.h"
 #include "processes/export_forms.h"
@@ -44,6 +46,14 @@ void WriteModulesDenied(TConsoleOutput& out) {
   out.Line(kModulesDeniedLine);
   out.Line("");
 }
+
+// What a termination works on: the selection the selector made, whether
+// the user allowed it to take every process, and the processes it spares.
+struct TTermination {
+  TSelector Selector;
+  bool All = false;
+  std::vector<TSparedProcess> Spared;
+};
 
 // A termination must name its targets: without a selector, or with one that
 // names nothing, every process would be selected, this program included; a
@@ -115,6 +125,17 @@ int TerminateEach(TqxProcessList& list, std::vector<TqxProcessItem*> items,
   return exitCode;
 }
 
+// The program that handed this run on waits for it to end; it is not to be
+// terminated as if it were any other process.
+TSparedProcess ProgramWaitingForThisRun(const TqxProcessList& list) {
+  Os& os = list.ProcessContext().Sys;
+  const uint32_t own = os.GetCurrentProcessId();
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Items(i).ProcessID == own)
+      return {HandingOnProgram(os, list.Items(i).ParentID), kSparedWaitingLine};
+  return {0, kSparedWaitingLine};
+}
+
 // Writes the refusal, when there is one, on standard error.
 bool Refused(const char* command, const TqxProcessList& list, const TTermination& termination) {
   const std::string refusal = TerminationRefusal(command, list, termination);
@@ -132,21 +153,34 @@ int WorseExitCode(int a, int b) {
   return kExitDone;
 }
 
-void RunListCommand(TqxProcessList& list, TConsoleOutput& out) {
+int RunListCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+
   out.Line("Processes:");
   out.Line(TqxProcessItem::FormatHeader(kProcessTemplate));
   for (int i = 0; i < list.SelectedCount(); ++i)
     out.Line(list.Selected(i).FormatLine(kProcessTemplate));
+  return kExitDone;
 }
 
-void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TConsoleOutput& out) {
+int RunVerifyCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+  const bool modules = run.Tables.Modules;
+  const bool unsignedOnly = run.Tables.UnsignedOnly;
+
   out.Line("Signatures:");
   out.Line(TSignatureRow::FormatHeader(kSignatureTemplate));
   for (const TSignatureRow& row : ReadSignatureRows(list, modules, unsignedOnly))
     out.Line(row.FormatLine(kSignatureTemplate));
+  return kExitDone;
 }
 
-void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out) {
+int RunDetailsCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+
   list.ReadDetails(list.SelectedItems());
   Os& os = list.ProcessContext().Native.Sys;
   for (TqxProcessItem* item : list.SelectedItems()) {
@@ -182,9 +216,13 @@ void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out) {
     }
     out.Line("");
   }
+  return kExitDone;
 }
 
-void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out) {
+int RunTreeCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+
   const std::vector<TTreeItem> tree = SelectedTrees(list, false);
   std::vector<TqxProcessItem*> items;
   for (const TTreeItem& line : tree) items.push_back(line.Item);
@@ -199,9 +237,15 @@ void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out) {
     if (!item.Details.CommandLine.empty()) text += "  " + item.Details.CommandLine;
     out.Line(text);
   }
+  return kExitDone;
 }
 
-int RunKillCommand(TqxProcessList& list, const TTermination& termination, TConsoleOutput& out) {
+int RunKillCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+  // This program, when among the targets, is ended last, as asked.
+  const TTermination termination = {run.Parameters.Selector, run.Parameters.All,
+                                    {ProgramWaitingForThisRun(list)}};
   if (Refused("/kill", list, termination)) return kExitRefused;
   const TSelector& selector = termination.Selector;
   if (selector.IsProcessId)
@@ -211,8 +255,14 @@ int RunKillCommand(TqxProcessList& list, const TTermination& termination, TConso
   return TerminateEach(list, list.SelectedItems(), termination.Spared, out);
 }
 
-int RunKillTreeCommand(TqxProcessList& list, const TTermination& termination,
-                       TConsoleOutput& out) {
+int RunKillTreeCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+  // A tree is only where this program stands, not something it ends.
+  const TSparedProcess itself = {list.ProcessContext().Sys.GetCurrentProcessId(),
+                                 kSparedItselfLine};
+  const TTermination termination = {run.Parameters.Selector, run.Parameters.All,
+                                    {itself, ProgramWaitingForThisRun(list)}};
   if (Refused("/killtree", list, termination)) return kExitRefused;
   const TSelector& selector = termination.Selector;
   if (selector.IsProcessId)
@@ -226,7 +276,10 @@ int RunKillTreeCommand(TqxProcessList& list, const TTermination& termination,
   return TerminateEach(list, items, termination.Spared, out);
 }
 
-void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {
+int RunModulesCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+
   for (int i = 0; i < list.SelectedCount(); ++i) {
     TqxProcessItem& item = list.Selected(i);
     WriteProcessHead(item, out);
@@ -236,9 +289,13 @@ void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out) {
     else
       WriteTable<TqxModuleItem>("Modules:", kModuleTemplate, item.ModuleList, out);
   }
+  return kExitDone;
 }
 
-void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out) {
+int RunHandlesCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+
   // One read of the system table serves every selected process.
   list.FillHandleLists(list.SelectedItems());
   for (TqxProcessItem* item : list.SelectedItems()) {
@@ -246,9 +303,14 @@ void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out) {
     WriteTable<TqxHandleItem>("Handles:", kHandleTemplate, item->HandleList, out,
                               item->HandleList.NamesDenied ? kHandleNamesDeniedLine : nullptr);
   }
+  return kExitDone;
 }
 
-void RunFindCommand(TqxProcessList& list, const std::string& pattern, TConsoleOutput& out) {
+int RunFindCommand(TCommandRun& run) {
+  TqxProcessList& list = run.List;
+  TConsoleOutput& out = run.Out;
+  const std::string& pattern = run.Parameters.FindPattern;
+
   TFindResult found = FindByName(list, list.SelectedItems(), pattern);
   const auto& columns = FindExportColumns();
   out.Line(Format("Handles and modules whose names match \"%s\":", pattern.c_str()));
@@ -262,6 +324,7 @@ void RunFindCommand(TqxProcessList& list, const std::string& pattern, TConsoleOu
   }
   if (found.UnsearchedCount > 0) out.Line(UnsearchedLine(found));
   out.Line("");
+  return kExitDone;
 }
 
 std::string UnsearchedLine(const TFindResult& found) {
@@ -271,6 +334,11 @@ std::string UnsearchedLine(const TFindResult& found) {
                     : "%d processes could not be searched: their handles or modules could not be "
                       "read.",
                 found.UnsearchedCount);
+}
+
+int RunLicenseCommand(TCommandRun& run) {
+  for (const char* line : kLicenseLines) run.Out.Line(line);
+  return kExitDone;
 }
 
 }  // namespace kvt

@@ -8,8 +8,7 @@
 
 namespace kvt {
 
-class TConsoleOutput;
-class TqxProcessList;
+struct TCommandRun;
 struct TFindResult;
 
 // The exit codes of a run. Where several apply the highest wins, in the
@@ -25,38 +24,34 @@ struct TSparedProcess {
   const char* Reason = nullptr;  // the line that says so
 };
 
-void RunListCommand(TqxProcessList& list, TConsoleOutput& out);
-// The signature of each selected process's executable, and with Modules of
-// each of their modules; with UnsignedOnly only those not signed.
-void RunVerifyCommand(TqxProcessList& list, bool modules, bool unsignedOnly, TConsoleOutput& out);
+// The text of each command, over the selected processes of Run's list; the
+// exit code each asks for.
+int RunListCommand(TCommandRun& run);
 // For each selected process: its process line, then a line for each fact of
 // how and by whom it runs.
-void RunDetailsCommand(TqxProcessList& list, TConsoleOutput& out);
+int RunDetailsCommand(TCommandRun& run);
 // The selected processes with their descendants, each indented under its parent.
-void RunTreeCommand(TqxProcessList& list, TConsoleOutput& out);
-// What a termination works on: the selection the selector made, whether
-// the user allowed it to take every process, and the processes it spares.
-struct TTermination {
-  TSelector Selector;
-  bool All = false;
-  std::vector<TSparedProcess> Spared;
-};
+int RunTreeCommand(TCommandRun& run);
+// The signature of each selected process's executable, and with /modules of
+// each of their modules; with /unsigned only those not signed.
+int RunVerifyCommand(TCommandRun& run);
 // Terminates the selected processes, this program last when it is among
-// them; the exit code the run asks for. Refuses, on standard error, a
-// termination that names no process, or every one without All.
-int RunKillCommand(TqxProcessList& list, const TTermination& termination, TConsoleOutput& out);
+// them. Refuses, on standard error, a termination that names no process, or
+// every one without /all.
+int RunKillCommand(TCommandRun& run);
 // Terminates the selected processes and all their descendants, each process
-// after its descendants.
-int RunKillTreeCommand(TqxProcessList& list, const TTermination& termination,
-                       TConsoleOutput& out);
+// after its descendants; this program and the one that handed the run on
+// are spared.
+int RunKillTreeCommand(TCommandRun& run);
 // For each selected process: its process line, then its modules as loaded now.
-void RunModulesCommand(TqxProcessList& list, TConsoleOutput& out);
+int RunModulesCommand(TCommandRun& run);
 // For each selected process: its process line, then its handles in the system table now.
-void RunHandlesCommand(TqxProcessList& list, TConsoleOutput& out);
-// The handles and modules of the selected processes whose names match
-// Pattern: a title, one row per hit, and a line with their number; then how
-// many processes could not be searched, when any.
-void RunFindCommand(TqxProcessList& list, const std::string& pattern, TConsoleOutput& out);
+int RunHandlesCommand(TCommandRun& run);
+// The handles and modules of the selected processes whose names match the
+// pattern of /find: a title, one row per hit, and a line with their number;
+// then how many processes could not be searched, when any.
+int RunFindCommand(TCommandRun& run);
+int RunLicenseCommand(TCommandRun& run);
 // The line that tells how many processes Found could not search.
 std::string UnsearchedLine(const TFindResult& found);
 
