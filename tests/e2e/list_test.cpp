@@ -111,10 +111,18 @@ TEST(List, EveryRunningProcessWithItsTrueIdAndParent) {
 }
 
 TEST(License, ComesAfterTheList) {
+  TChildProcess child;
   const TRunResult run = RunKvtProc("/license /list");
   EXPECT_EQ(run.ExitCode, 0u);
-  // Parameter 2 "/list" is also the selector: a file name that matches nothing.
-  EXPECT_EQ(run.Out, ListOutput("") + std::string(kLicense));
+  // Switches alone name no process: every one is listed, then the notice.
+  const std::string childLine = ProcessLine(child.Pid(), GetCurrentProcessId(), child.Path());
+  EXPECT_EQ(run.Out.rfind(ListOutput(""), 0), 0u) << run.Out;
+  const size_t listed = run.Out.find(childLine);
+  ASSERT_NE(listed, std::string::npos) << run.Out;
+  const std::string license = kLicense;
+  ASSERT_GE(run.Out.size(), license.size());
+  EXPECT_EQ(run.Out.substr(run.Out.size() - license.size()), license);
+  EXPECT_LT(listed, run.Out.size() - license.size());
 }
 
 TEST(UnhandledError, AFailingStandardOutputEndsWithExitCodeOne) {
