@@ -130,9 +130,17 @@ std::string NormalisePath(Os& os, const TLocationTable& table, const std::string
   return n.Text;
 }
 
-const std::string& CachedCompleteFilename(std::string& cache, Os& os, const TLocationTable& table,
+const std::string& TCompleteNames::Of(Os& os, const TLocationTable& table,
+                                      const std::string& filename) {
+  const auto found = byFilename_.find(filename);
+  if (found != byFilename_.end()) return found->second;
+  return byFilename_.emplace(filename, NormalisePath(os, table, filename)).first->second;
+}
+
+const std::string& CachedCompleteFilename(std::string& cache, TCompleteNames& names, Os& os,
+                                          const TLocationTable& table,
                                           const std::string& filename) {
-  if (cache.empty()) cache = NormalisePath(os, table, filename);
+  if (cache.empty()) cache = names.Of(os, table, filename);
   return cache;
 }
 

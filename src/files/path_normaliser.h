@@ -3,6 +3,7 @@
 // ("\??\C:\...", "\SystemRoot\System32\...", "%SystemRoot%\...", bare names,
 // host command lines) into an ordinary drive path.
 #include <string>
+#include <unordered_map>
 
 #include "files/location_table.h"
 
@@ -17,9 +18,23 @@ bool FileExists(Os& os, const std::string& path);
 // stands for, preferring the Windows drive; else the cleanest text derived from it.
 std::string NormalisePath(Os& os, const TLocationTable& table, const std::string& path);
 
-// The CompleteFilename of process and module items: Filename normalised on
-// first use and kept in Cache; an empty result is computed again next time.
-const std::string& CachedCompleteFilename(std::string& cache, Os& os, const TLocationTable& table,
+// Normalised names by reported name for the whole run: the processes and
+// modules of one file share one normalisation and the existence checks it
+// makes, however many there are.
+class TCompleteNames {
+ public:
+  const std::string& Of(Os& os, const TLocationTable& table, const std::string& filename);
+
+ private:
+  // By the exact name: the result keeps the reported text where the file exists.
+  std::unordered_map<std::string, std::string> byFilename_;
+};
+
+// The CompleteFilename of process and module items: Filename normalised
+// (through Names) on first use and kept in Cache; an empty result is taken
+// again next time.
+const std::string& CachedCompleteFilename(std::string& cache, TCompleteNames& names, Os& os,
+                                          const TLocationTable& table,
                                           const std::string& filename);
 
 }  // namespace kvt

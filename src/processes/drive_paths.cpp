@@ -45,19 +45,24 @@ std::string DevicePathToDrivePath(const TStringList& drives, const std::string& 
   return path;
 }
 
+std::string ReadProcessImageName(Os& os, OsHandle process, const TStringList& drives) {
+  std::vector<char> buffer(kMaxNameUtf8);
+  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameW)) {
+    if (os.GetProcessImageFileNameW(process, buffer.data(), kMaxNameUtf8) != 0)
+      return DevicePathToDrivePath(drives, TextUpToZero(buffer.data(), buffer.size()));
+  } else if (os.GetModuleFileNameExW(process, 0, buffer.data(), kMaxNameUtf8) != 0) {
+    return TextUpToZero(buffer.data(), buffer.size());
+  }
+  return std::string();
+}
+
 std::string GetProcessImageName(Os& os, uint32_t processId, const TStringList& drives,
                                 bool leastRight) {
   std::string result;
   const OsHandle process =
       os.OpenProcess(kProcessQueryInformation | kProcessVmRead, false, processId);
   if (process != 0) {
-    std::vector<char> buffer(kMaxNameUtf8);
-    if (os.IsBound(TOptionalEntry::GetProcessImageFileNameW)) {
-      if (os.GetProcessImageFileNameW(process, buffer.data(), kMaxNameUtf8) != 0)
-        result = DevicePathToDrivePath(drives, TextUpToZero(buffer.data(), buffer.size()));
-    } else if (os.GetModuleFileNameExW(process, 0, buffer.data(), kMaxNameUtf8) != 0) {
-      result = TextUpToZero(buffer.data(), buffer.size());
-    }
+    result = ReadProcessImageName(os, process, drives);
     os.CloseHandle(process);
   }
   if (result.empty() && leastRight) result = QueryFullImageName(os, processId);

@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "os/os.h"
 #include "support/string_list.h"
 
 namespace kvt {
-
-class Os;
 
 // One entry per present drive, "C" + Separator + "=" + device name. A drive whose
 // device name cannot be queried gets no entry: an empty device name would match
@@ -19,6 +18,10 @@ void ListDriveDevices(Os& os, TStringList& list, const std::string& separator);
 std::string DevicePathToDrivePath(Os& os, const std::string& path);
 // The same with the drives ListDriveDevices gave, Separator ":".
 std::string DevicePathToDrivePath(const TStringList& drives, const std::string& path);
+
+// The executable path of a process opened with the query and read rights,
+// in drive form, or empty; Drives as ListDriveDevices gives them, Separator ":".
+std::string ReadProcessImageName(Os& os, OsHandle process, const TStringList& drives);
 
 // The executable path of a process in drive form, or empty; Drives as
 // ListDriveDevices gives them, Separator ":". With LeastRight (Windows 6.0

@@ -145,7 +145,8 @@ void TqxModuleItem::Assign(const TCollectionItem& source) {
 
 std::string TqxModuleItem::CompleteFilename() {
   TProcessContext& context = Context();
-  return CachedCompleteFilename(completeFilename_, context.Sys, context.Locations(), Filename);
+  return CachedCompleteFilename(completeFilename_, context.CompleteNames, context.Sys,
+                                context.Locations(), Filename);
 }
 
 std::string TqxModuleItem::FormatHeader(const std::string& tmpl) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/location_table.h"
+#include "files/path_normaliser.h"
 #include "inventory/file_cache.h"
 #include "inventory/inventory_context.h"
 #include "native/native_api.h"
@@ -38,6 +39,8 @@ struct TProcessContext : TInventoryContext {
   const TLocationTable& Locations();
   // Off until the run enables it for reading.
   TDebugPrivilege DebugPrivilege;
+  // The complete name of each reported name of a process or module.
+  TCompleteNames CompleteNames;
   // What each executable's file tells, by its normalised name.
   TFileCache<TExecutableFacts> ExecutableFactsCache;
   // The system's information of every process, from one read per run when

@@ -80,7 +80,8 @@ void TqxProcessItem::Assign(const TCollectionItem& source) {
 
 std::string TqxProcessItem::CompleteFilename() {
   TProcessContext& context = owner_.ProcessContext();
-  return CachedCompleteFilename(completeFilename_, context.Sys, context.Locations(), Filename);
+  return CachedCompleteFilename(completeFilename_, context.CompleteNames, context.Sys,
+                                context.Locations(), Filename);
 }
 
 void TqxProcessItem::AddLogLines(TStringList& lines) {
@@ -138,10 +139,16 @@ void TqxProcessList::Refresh() {
   // Ids may have been written since the last lookup.
   IndexByProcessId();
   for (int i = 0; i < Count(); ++i) Items(i).StateIndex = 1;
-  IdPass();
-  if (SnapshotPassWanted()) {
+  const bool snapshotWanted = SnapshotPassWanted();
+  // The drives' device names, asked for once for the whole refresh.
+  TStringList drives;
+  if (snapshotWanted && context_.Sys.IsBound(TOptionalEntry::GetProcessImageFileNameW))
+    ListDriveDevices(context_.Sys, drives, ":");
+  TImageNames images;
+  IdPass(snapshotWanted ? &images : nullptr, drives);
+  if (snapshotWanted) {
     try {
-      SnapshotPass();
+      SnapshotPass(images, drives);
     } catch (const std::exception& error) {
       // The refresh goes on without the snapshot's view; a debugger may want to know.
       context_.Sys.OutputDebugStringW(error.what());
@@ -150,8 +157,9 @@ void TqxProcessList::Refresh() {
   RemoveUnseen();
 }
 
-void TqxProcessList::IdPass() {
+void TqxProcessList::IdPass(TImageNames* images, const TStringList& drives) {
   Os& os = context_.Sys;
+  const bool leastRight = context_.IsNT6OrLater();
   std::vector<uint32_t> ids(kIdArrayEntries);
   uint32_t bytesReturned = 0;
   const uint32_t bytes = kIdArrayEntries * sizeof(uint32_t);
@@ -167,7 +175,17 @@ void TqxProcessList::IdPass() {
         os.GetModuleFileNameExW(process.Get(), 0, nameBuffer.data(), kMaxNameUtf8) != 0)
       path = TextUpToZero(nameBuffer.data(), nameBuffer.size());
     // Windows 6.0 and later name most processes of other users to the least right only.
-    if (path.empty() && context_.IsNT6OrLater()) path = QueryFullImageName(os, id);
+    const bool askedLeastRight = path.empty() && leastRight;
+    if (askedLeastRight) path = QueryFullImageName(os, id);
+    if (images != nullptr) {
+      // The snapshot pass's name of the process, by GetProcessImageName's
+      // rule, through this one open.
+      std::string image =
+          process.Get() != 0 ? ReadProcessImageName(os, process.Get(), drives) : std::string();
+      if (image.empty() && leastRight)
+        image = askedLeastRight ? path : QueryFullImageName(os, id);
+      (*images)[id] = image;
+    }
     if (process.Get() == 0 && path.empty()) continue;
     bool isNew = false;
     TqxProcessItem* item;
@@ -198,13 +216,10 @@ bool TqxProcessList::SnapshotPassWanted() const {
          (context_.IsNT4OrLater() && context_.Wow64);
 }
 
-void TqxProcessList::SnapshotPass() {
+void TqxProcessList::SnapshotPass(const TImageNames& images, const TStringList& drives) {
   Os& os = context_.Sys;
   const OsHandle snapshot = os.CreateToolhelp32Snapshot(kTh32csSnapProcess, 0);
   if (snapshot == kInvalidHandleValue) return;
-  // The drives' device names, asked for once for the whole pass.
-  TStringList drives;
-  if (os.IsBound(TOptionalEntry::GetProcessImageFileNameW)) ListDriveDevices(os, drives, ":");
   const TScopedHandle closer(os, snapshot);
   TProcessEntry entry;
   bool delivered = os.Process32First(snapshot, &entry);
@@ -212,8 +227,12 @@ void TqxProcessList::SnapshotPass() {
     bool isNew = false;
     TqxProcessItem& item = FindOrAddProcess(entry.th32ProcessID, isNew);
     if (item.Filename.empty()) item.Filename = TextUpToZero(entry.szExeFile, sizeof entry.szExeFile);
+    // A process the id pass saw is not opened again; one started since is.
+    const auto known = images.find(entry.th32ProcessID);
     const std::string image =
-        GetProcessImageName(os, entry.th32ProcessID, drives, context_.IsNT6OrLater());
+        known != images.end()
+            ? known->second
+            : GetProcessImageName(os, entry.th32ProcessID, drives, context_.IsNT6OrLater());
     item.DefaultHeapID = entry.th32DefaultHeapID;
     item.ModuleID = entry.th32ModuleID;
     item.ParentID = entry.th32ParentProcessID;

@@ -156,8 +156,12 @@ class TqxProcessList : public TSystemLogCollection {
   void Deleting(TCollectionItem& item) override;
 
  private:
-  void IdPass();
-  void SnapshotPass();
+  // Each process's image name as the snapshot pass takes it, by id.
+  using TImageNames = std::unordered_map<uint32_t, std::string>;
+  // With Images, also reads the names the snapshot pass takes, through the
+  // same open of each process (Drives as ListDriveDevices gives them).
+  void IdPass(TImageNames* images, const TStringList& drives);
+  void SnapshotPass(const TImageNames& images, const TStringList& drives);
   void RemoveUnseen();
   bool SnapshotPassWanted() const;
 

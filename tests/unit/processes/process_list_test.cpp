@@ -1,5 +1,7 @@
 #include "processes/process_list.h"
 
+#include <map>
+
 #include <gtest/gtest.h>
 
 #include "fake_processes.h"
@@ -138,6 +140,39 @@ TEST_F(ProcessListTest, NamesThroughTheLeastRightFromWindows6On) {
       EXPECT_EQ(os.CallCount("QueryFullProcessImageNameW"), 0u) << at;
     }
     EXPECT_EQ(os.OpenHandleCount(), 0u) << at;
+  }
+}
+
+// What a listing costs: one open per process whichever passes run, and the
+// reads of a file (its existence, size and version) once, however many
+// processes run it.
+TEST_F(ProcessListTest, EachProcessOpenedOnceAndEachFileReadOnce) {
+  os.AddFile("C:\\Apps\\tool.exe");
+  const char* const kPerFile[] = {"GetFileAttributesW", "CreateFileW", "GetFileVersionInfoSizeW",
+                                  "Wow64DisableWow64FsRedirection"};
+  std::map<std::string, size_t> oneCopy;  // by snapshot pass and call
+  for (const uint32_t copies : {1u, 4u}) {
+    while (os.Processes.size() < 3 + copies)
+      AddFakeProcess(os, 800 + static_cast<uint32_t>(os.Processes.size()), 612,
+                     "C:\\Apps\\tool.exe");
+    for (const bool snapshot : {false, true}) {
+      os.Calls.clear();
+      TProcessContext context(os);
+      TqxProcessList list(context);
+      list.AlwaysFullInformation = snapshot;
+      list.Refresh();
+      list.ReadFullInformation();
+      const std::string at = std::to_string(copies) + (snapshot ? " with snapshot " : " ");
+      EXPECT_EQ(os.CallCount("OpenProcess"), os.Processes.size()) << at;
+      for (const char* call : kPerFile) {
+        size_t& first = oneCopy[at.substr(1) + call];
+        if (copies == 1)
+          first = os.CallCount(call);
+        else
+          EXPECT_EQ(os.CallCount(call), first) << at << call;
+      }
+      EXPECT_EQ(os.OpenHandleCount(), 0u) << at;
+    }
   }
 }
 
