@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "native/reply_fields.h"
+#include "os/layouts/handle_table.h"
 
 namespace kvt {
 
@@ -21,22 +21,6 @@ struct THandleTableEntry {
   uint64_t Object = 0;
   uint32_t GrantedAccess = 0;
 };
-
-// One layout of the system handle table (little-endian): the information
-// class that delivers it, a header that starts with the entry count, and
-// entries of a fixed size. The layout depends on the program's pointer width.
-struct THandleTableLayout {
-  uint32_t InfoClass;
-  uint8_t HeaderSize;
-  uint8_t CountWidth;
-  uint8_t EntrySize;
-  TReplyField ProcessId, Handle, ObjectType, Flags, Object, GrantedAccess;
-};
-
-// The layout of information class 16 (the old table, 16-bit process ids and
-// handle values) or 64 (the extended one, every field at full width) for a
-// program of PointerSize bytes.
-const THandleTableLayout& HandleTableLayout(uint32_t infoClass, uint32_t pointerSize);
 
 // The system handle table as Layout describes it.
 class THandleTableReply {

@@ -1,28 +1,10 @@
 #include "native/process_information.h"
 
-#include "native/reply_fields.h"
 #include "native/system_information.h"
+#include "os/layouts/process_information.h"
 
 namespace kvt {
 namespace {
-
-// The fixed part of an entry (its threads follow it) and the fields read.
-// Process ids are handle-sized; the memory counters are pointer-sized.
-struct TProcessInformationLayout {
-  uint16_t EntrySize;
-  TReplyField NextEntryOffset, Threads, CreateTime, UserTime, KernelTime, ProcessId,
-      ParentProcessId, Handles, SessionId, WorkingSet, PrivateBytes;
-};
-
-// Windows 2000 and later. The image name is a counted string of 8 or 16
-// bytes, so everything after it moves with the width; private bytes are the
-// page-file usage of the memory counters.
-constexpr TProcessInformationLayout kLayout32 = {
-    0xB8,       {0x00, 4}, {0x04, 4}, {0x20, 8}, {0x28, 8}, {0x30, 8},
-    {0x44, 4},  {0x48, 4}, {0x4C, 4}, {0x50, 4}, {0x68, 4}, {0x7C, 4}};
-constexpr TProcessInformationLayout kLayout64 = {
-    0x100,      {0x00, 4}, {0x04, 4}, {0x20, 8}, {0x28, 8}, {0x30, 8},
-    {0x50, 8},  {0x58, 8}, {0x60, 4}, {0x64, 4}, {0x90, 8}, {0xB8, 8}};
 
 TProcessInformationEntry EntryAt(const uint8_t* at, const TProcessInformationLayout& layout) {
   TProcessInformationEntry entry;
@@ -43,7 +25,7 @@ TProcessInformationEntry EntryAt(const uint8_t* at, const TProcessInformationLay
 std::vector<TProcessInformationEntry> ProcessInformationFromReply(const uint8_t* data,
                                                                   size_t size,
                                                                   uint32_t pointerSize) {
-  const TProcessInformationLayout& layout = pointerSize == 8 ? kLayout64 : kLayout32;
+  const TProcessInformationLayout& layout = ProcessInformationLayout(pointerSize);
   std::vector<TProcessInformationEntry> entries;
   // Each step moves at least one fixed part forwards, so the loop ends
   // within Size / EntrySize steps whatever the offsets say.

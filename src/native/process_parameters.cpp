@@ -3,7 +3,8 @@
 #include <vector>
 
 #include "native/handle_replies.h"
-#include "native/reply_fields.h"
+#include "os/layouts/object_replies.h"
+#include "os/layouts/process_blocks.h"
 #include "support/utf8.h"
 
 namespace kvt {
@@ -11,14 +12,6 @@ namespace {
 
 // The 64-bit header of a counted string, the longest text it can count.
 constexpr uint32_t kMaxCommandLineReply = 16 + 0xFFFE + 2;
-
-// Where the environment block keeps the parameter block's address, and
-// where that keeps the command line's counted string, at either width.
-struct TParameterLayout {
-  uint32_t ParametersInEnvironmentBlock, CommandLineInParameters, BufferInCountedString;
-};
-constexpr TParameterLayout kParameters32 = {0x10, 0x40, 4};
-constexpr TParameterLayout kParameters64 = {0x20, 0x70, 8};
 
 // The reads of one process's memory and the kernel's answers about it; it
 // remembers whether the rights refused one, for the refusal to be told.
@@ -64,12 +57,14 @@ class TProcessReader {
 // The command line from the environment block at Address, laid out for
 // Width (4: a 32-bit process, 8: a 64-bit one).
 std::string FromEnvironmentBlock(TProcessReader& reader, uint64_t address, uint8_t width) {
-  const TParameterLayout& layout = width == 8 ? kParameters64 : kParameters32;
+  const TProcessBlockLayout& layout = ProcessBlockLayout(width);
+  const TCountedStringLayout& string = CountedStringLayout(width);
   const uint64_t parameters = reader.Value(address + layout.ParametersInEnvironmentBlock, width);
   if (parameters == 0) return std::string();
   const uint64_t counted = parameters + layout.CommandLineInParameters;
-  const auto length = static_cast<uint16_t>(reader.Value(counted, 2) & 0xFFFE);
-  const uint64_t text = reader.Value(counted + layout.BufferInCountedString, width);
+  const auto length = static_cast<uint16_t>(
+      reader.Value(counted + string.Length.Offset, string.Length.Width) & 0xFFFE);
+  const uint64_t text = reader.Value(counted + string.Buffer.Offset, width);
   if (length == 0 || text == 0) return std::string();
   std::vector<uint8_t> bytes(length);
   if (!reader.Read(text, bytes.data(), length)) return std::string();
@@ -107,8 +102,9 @@ TCommandLineText ReadProcessCommandLine(Os& os, OsHandle process, const TCommand
     line.Text = FromEnvironmentBlock(reader, block32, 4);
   } else {
     // The basic information: the exit status, then the environment block's address.
-    const uint64_t block =
-        reader.Address(kProcessBasicInformation, 6 * width, width, width);
+    const TProcessBlockLayout& layout = ProcessBlockLayout(width);
+    const uint64_t block = reader.Address(kProcessBasicInformation, layout.BasicInformationSize,
+                                          layout.PebBaseAddress.Offset, width);
     line.Text = FromEnvironmentBlock(reader, block, static_cast<uint8_t>(width));
   }
   line.Denied = line.Text.empty() && reader.Denied();

@@ -1,13 +1,11 @@
 #include "native/token_facts.h"
 
-#include "native/reply_fields.h"
+#include "os/layouts/token_replies.h"
 #include "os/scoped_handle.h"
 
 namespace kvt {
 namespace {
 
-constexpr size_t kSidHeaderSize = 8;
-constexpr uint8_t kMaxSubAuthorities = 15;
 // A SID and its pointer and attributes, at either width, with room to spare.
 constexpr uint32_t kTokenReplySize = 128;
 
@@ -41,27 +39,30 @@ TSid SidFromTokenReply(const uint8_t* data, size_t size, uint64_t base, uint32_t
   if (size < pointerSize) return TSid();
   // The distance from Base in the pointer's own width, where it wraps.
   const uint64_t mask = pointerSize == 8 ? ~uint64_t{0} : 0xFFFFFFFFu;
-  const uint64_t distance = (UnsignedAt(data, static_cast<uint8_t>(pointerSize)) - base) & mask;
+  const uint64_t distance = (FieldAt(data, SidAndAttributesLayout(pointerSize).Sid) - base) & mask;
   if (distance > size || size - distance < kSidHeaderSize) return TSid();
   const auto offset = static_cast<size_t>(distance);
-  const size_t length = kSidHeaderSize + size_t{4} * data[offset + 1];
-  if (data[offset + 1] > kMaxSubAuthorities || size - offset < length) return TSid();
+  const uint8_t subAuthorities = data[offset + kSidSubAuthorityCount];
+  const size_t length = kSidHeaderSize + size_t{4} * subAuthorities;
+  if (subAuthorities > kMaxSubAuthorities || size - offset < length) return TSid();
   return TSid(data + offset, data + offset + length);
 }
 
 std::string SidText(const TSid& sid) {
-  if (sid.size() < kSidHeaderSize || sid.size() != kSidHeaderSize + size_t{4} * sid[1])
+  if (sid.size() < kSidHeaderSize ||
+      sid.size() != kSidHeaderSize + size_t{4} * sid[kSidSubAuthorityCount])
     return std::string();
   uint64_t authority = 0;
-  for (size_t i = 2; i < kSidHeaderSize; ++i) authority = authority << 8 | sid[i];
-  std::string text = "S-" + std::to_string(sid[0]) + "-" + std::to_string(authority);
+  for (size_t i = kSidAuthority; i < kSidAuthority + kSidAuthorityWidth; ++i)
+    authority = authority << 8 | sid[i];
+  std::string text = "S-" + std::to_string(sid[kSidRevision]) + "-" + std::to_string(authority);
   for (size_t at = kSidHeaderSize; at < sid.size(); at += 4)
     text += "-" + std::to_string(UnsignedAt(sid.data() + at, 4));
   return text;
 }
 
 std::string IntegrityText(const TSid& label, bool appContainer) {
-  if (SidText(label).empty() || label[1] == 0) return std::string();
+  if (SidText(label).empty() || label[kSidSubAuthorityCount] == 0) return std::string();
   const uint64_t level = UnsignedAt(label.data() + label.size() - 4, 4);
   for (const TIntegrityLevel& known : kIntegrityLevels)
     if (level >= known.From)
@@ -82,7 +83,8 @@ TTokenFacts ReadTokenFacts(Os& os, OsHandle process, bool integrityLevels) {
   uint8_t reply[kTokenReplySize] = {};
   uint32_t returned = 0;
   const bool appContainer = QueryToken(os, opened, kTokenIsAppContainer, reply, returned) &&
-                            returned >= 4 && UnsignedAt(reply, 4) != 0;
+                            returned >= kAppContainerFlagWidth &&
+                            UnsignedAt(reply, kAppContainerFlagWidth) != 0;
   facts.Integrity = IntegrityText(QuerySid(os, opened, kTokenIntegrityLevel), appContainer);
   return facts;
 }

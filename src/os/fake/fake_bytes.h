@@ -2,6 +2,8 @@
 // Little-endian stores for the replies the fake builds.
 #include <cstdint>
 
+#include "os/layouts/reply_field.h"
+
 namespace kvt {
 
 inline void PutU16(uint8_t* at, uint32_t value) {
@@ -25,6 +27,11 @@ inline void PutPointer(uint8_t* at, uint64_t value, uint32_t pointerSize) {
     PutU64(at, value);
   else
     PutU32(at, static_cast<uint32_t>(value));
+}
+
+// A field of a layout (os/layouts/), cut to its width.
+inline void PutField(uint8_t* entry, TReplyField field, uint64_t value) {
+  for (uint8_t i = 0; i < field.Width; ++i) entry[field.Offset + i] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 }  // namespace kvt

@@ -1,22 +1,17 @@
 #include <algorithm>
 #include <cstring>
 
-#include "native/token_facts.h"
 #include "os/fake/fake_bytes.h"
 #include "os/fake/fake_os.h"
+#include "os/layouts/object_replies.h"
+#include "os/layouts/process_blocks.h"
+#include "os/layouts/process_information.h"
+#include "os/layouts/token_replies.h"
 #include "support/text.h"
 #include "support/utf8.h"
 
 namespace kvt {
 namespace {
-
-// The fixed part of an entry and of each thread record after it, for the
-// 32- and the 64-bit program; the fields the platform fills, at their offsets.
-struct TFakeProcessLayout {
-  uint32_t EntrySize, ThreadSize, ProcessId, ParentId, Handles, SessionId, WorkingSet, Pagefile;
-};
-constexpr TFakeProcessLayout kFakeLayout32 = {0xB8, 0x40, 0x44, 0x48, 0x4C, 0x50, 0x68, 0x7C};
-constexpr TFakeProcessLayout kFakeLayout64 = {0x100, 0x50, 0x50, 0x58, 0x60, 0x64, 0x90, 0xB8};
 
 constexpr uint32_t kStatusInvalidInfoClass = 0xC0000003u;
 
@@ -29,25 +24,20 @@ constexpr uint64_t kBlocks64 = 0x7FF700000000u;
 // process: nothing the fake keeps there, so only its 32-bit blocks tell.
 constexpr uint64_t kUnmapped = 0x7FF600000000u;
 
-struct TBlockLayout {
-  uint32_t Parameters, CommandLine, Buffer;
-};
-constexpr TBlockLayout kBlockLayout32 = {0x10, 0x40, 4};
-constexpr TBlockLayout kBlockLayout64 = {0x20, 0x70, 8};
-
 // The memory of Process at its blocks: the bytes of the three pages.
 std::vector<uint8_t> Blocks(const TFakeProcess& process, uint64_t& base) {
   const bool wide = process.Is64Bit;
   const uint32_t word = wide ? 8 : 4;
-  const TBlockLayout& layout = wide ? kBlockLayout64 : kBlockLayout32;
+  const TProcessBlockLayout& layout = ProcessBlockLayout(word);
+  const TCountedStringLayout& string = CountedStringLayout(word);
   base = wide ? kBlocks64 : kBlocks32;
   const std::u16string text = Utf8ToUtf16(process.CommandLine.data(), process.CommandLine.size());
   std::vector<uint8_t> memory(0x2000 + 2 * text.size() + 2, 0);
-  PutPointer(memory.data() + layout.Parameters, base + 0x1000, word);
-  uint8_t* counted = memory.data() + 0x1000 + layout.CommandLine;
-  PutU16(counted, static_cast<uint32_t>(2 * text.size()));
-  PutU16(counted + 2, static_cast<uint32_t>(2 * text.size() + 2));
-  PutPointer(counted + layout.Buffer, base + 0x2000, word);
+  PutPointer(memory.data() + layout.ParametersInEnvironmentBlock, base + 0x1000, word);
+  uint8_t* counted = memory.data() + 0x1000 + layout.CommandLineInParameters;
+  PutField(counted, string.Length, 2 * text.size());
+  PutField(counted, string.MaximumLength, 2 * text.size() + 2);
+  PutField(counted, string.Buffer, base + 0x2000);
   for (size_t i = 0; i < text.size(); ++i) PutU16(memory.data() + 0x2000 + 2 * i, text[i]);
   return memory;
 }
@@ -60,23 +50,25 @@ std::vector<uint8_t> SidBytes(const std::string& text) {
     parts.push_back(std::stoull(text.substr(at, end - at)));
     at = end + 1;
   }
-  std::vector<uint8_t> sid(8 + 4 * (parts.size() - 2), 0);
-  sid[0] = static_cast<uint8_t>(parts[0]);
-  sid[1] = static_cast<uint8_t>(parts.size() - 2);
-  for (int i = 0; i < 6; ++i) sid[2 + i] = static_cast<uint8_t>(parts[1] >> (8 * (5 - i)));
+  std::vector<uint8_t> sid(kSidHeaderSize + 4 * (parts.size() - 2), 0);
+  sid[kSidRevision] = static_cast<uint8_t>(parts[0]);
+  sid[kSidSubAuthorityCount] = static_cast<uint8_t>(parts.size() - 2);
+  for (size_t i = 0; i < kSidAuthorityWidth; ++i)
+    sid[kSidAuthority + i] = static_cast<uint8_t>(parts[1] >> (8 * (kSidAuthorityWidth - 1 - i)));
   for (size_t i = 2; i < parts.size(); ++i)
-    PutU32(sid.data() + 8 + 4 * (i - 2), static_cast<uint32_t>(parts[i]));
+    PutU32(sid.data() + kSidHeaderSize + 4 * (i - 2), static_cast<uint32_t>(parts[i]));
   return sid;
 }
 
 // SID_AND_ATTRIBUTES and the SID after it, its pointer pointing there.
 bool PutSidReply(const std::vector<uint8_t>& sid, uint8_t* buffer, uint32_t size,
                  uint32_t* returned, uint32_t word) {
-  *returned = static_cast<uint32_t>(2 * word + sid.size());
+  const TSidAndAttributesLayout& layout = SidAndAttributesLayout(word);
+  *returned = static_cast<uint32_t>(layout.Size + sid.size());
   if (size < *returned) return false;
-  PutPointer(buffer, reinterpret_cast<uintptr_t>(buffer + 2 * word), word);
-  PutU32(buffer + word, 0x60);
-  std::copy(sid.begin(), sid.end(), buffer + 2 * word);
+  PutField(buffer, layout.Sid, reinterpret_cast<uintptr_t>(buffer + layout.Size));
+  PutField(buffer, layout.Attributes, 0x60);
+  std::copy(sid.begin(), sid.end(), buffer + layout.Size);
   return true;
 }
 
@@ -84,7 +76,7 @@ bool PutSidReply(const std::vector<uint8_t>& sid, uint8_t* buffer, uint32_t size
 
 uint32_t FakeOs::ProcessInformationReply(uint8_t* buffer, uint32_t size, uint32_t* needed) {
   const uint32_t word = ProgramPointerSize;
-  const TFakeProcessLayout& layout = word == 8 ? kFakeLayout64 : kFakeLayout32;
+  const TProcessInformationLayout& layout = ProcessInformationLayout(word);
   std::vector<const TFakeProcess*> living;
   uint64_t required = 0;
   for (const TFakeProcess& process : Processes) {
@@ -99,17 +91,17 @@ uint32_t FakeOs::ProcessInformationReply(uint8_t* buffer, uint32_t size, uint32_
   for (size_t i = 0; i < living.size(); ++i) {
     const TFakeProcess& process = *living[i];
     const uint32_t length = layout.EntrySize + process.Threads * layout.ThreadSize;
-    PutU32(at, i + 1 == living.size() ? 0 : length);
-    PutU32(at + 0x04, process.Threads);
-    PutU64(at + 0x20, process.CreateTime);
-    PutU64(at + 0x28, process.UserTime);
-    PutU64(at + 0x30, process.KernelTime);
-    PutPointer(at + layout.ProcessId, process.Id, word);
-    PutPointer(at + layout.ParentId, process.ParentId, word);
-    PutU32(at + layout.Handles, process.HandleCount);
-    PutU32(at + layout.SessionId, process.SessionId);
-    PutPointer(at + layout.WorkingSet, process.WorkingSet, word);
-    PutPointer(at + layout.Pagefile, process.PrivateBytes, word);
+    PutField(at, layout.NextEntryOffset, i + 1 == living.size() ? 0 : length);
+    PutField(at, layout.Threads, process.Threads);
+    PutField(at, layout.CreateTime, process.CreateTime);
+    PutField(at, layout.UserTime, process.UserTime);
+    PutField(at, layout.KernelTime, process.KernelTime);
+    PutField(at, layout.ProcessId, process.Id);
+    PutField(at, layout.ParentProcessId, process.ParentId);
+    PutField(at, layout.Handles, process.HandleCount);
+    PutField(at, layout.SessionId, process.SessionId);
+    PutField(at, layout.WorkingSet, process.WorkingSet);
+    PutField(at, layout.PrivateBytes, process.PrivateBytes);
     at += length;
   }
   return kStatusSuccess;
@@ -133,12 +125,14 @@ uint32_t FakeOs::NtQueryInformationProcess(OsHandle process, uint32_t infoClass,
   const uint32_t word = ProgramPointerSize;
   switch (infoClass) {
     case kProcessBasicInformation: {
-      *returned = 6 * word;
+      const TProcessBlockLayout& layout = ProcessBlockLayout(word);
+      *returned = layout.BasicInformationSize;
       if (size < *returned) return kStatusInfoLengthMismatch;
       std::memset(buffer, 0, *returned);
       const bool sameWidth = target->Is64Bit == (word == 8);
-      PutPointer(buffer + word, sameWidth ? (word == 8 ? kBlocks64 : kBlocks32) : kUnmapped, word);
-      PutPointer(buffer + 4 * word, target->Id, word);
+      PutField(buffer, layout.PebBaseAddress,
+               sameWidth ? (word == 8 ? kBlocks64 : kBlocks32) : kUnmapped);
+      PutField(buffer, layout.UniqueProcessId, target->Id);
       return kStatusSuccess;
     }
     case kProcessWow64Information:
@@ -150,13 +144,14 @@ uint32_t FakeOs::NtQueryInformationProcess(OsHandle process, uint32_t infoClass,
       if (!CommandLineClassAnswered) return kStatusInvalidInfoClass;
       const std::u16string text =
           Utf8ToUtf16(target->CommandLine.data(), target->CommandLine.size());
-      *returned = static_cast<uint32_t>(2 * word + 2 * text.size() + 2);
+      const TCountedStringLayout& string = CountedStringLayout(word);
+      *returned = static_cast<uint32_t>(string.Size + 2 * text.size() + 2);
       if (size < *returned) return kStatusInfoLengthMismatch;
       std::memset(buffer, 0, *returned);
-      PutU16(buffer, static_cast<uint32_t>(2 * text.size()));
-      PutU16(buffer + 2, static_cast<uint32_t>(2 * text.size() + 2));
-      PutPointer(buffer + word, reinterpret_cast<uintptr_t>(buffer + 2 * word), word);
-      for (size_t i = 0; i < text.size(); ++i) PutU16(buffer + 2 * word + 2 * i, text[i]);
+      PutField(buffer, string.Length, 2 * text.size());
+      PutField(buffer, string.MaximumLength, 2 * text.size() + 2);
+      PutField(buffer, string.Buffer, reinterpret_cast<uintptr_t>(buffer + string.Size));
+      for (size_t i = 0; i < text.size(); ++i) PutU16(buffer + string.Size + 2 * i, text[i]);
       return kStatusSuccess;
     }
     default:
@@ -218,8 +213,11 @@ bool FakeOs::LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSiz
     Stall();  // until the fake is destroyed, on a worker
     return false;
   }
-  const TSid bytes(sid, sid + 8 + 4 * size_t{sid[1]});
-  const auto account = Accounts.find(SidText(bytes));
+  const std::vector<uint8_t> bytes(
+      sid, sid + kSidHeaderSize + 4 * size_t{sid[kSidSubAuthorityCount]});
+  const auto account = std::find_if(Accounts.begin(), Accounts.end(), [&bytes](const auto& known) {
+    return SidBytes(known.first) == bytes;
+  });
   if (account == Accounts.end()) {
     lastError_ = 1332;  // ERROR_NONE_MAPPED
     return false;
@@ -237,49 +235,6 @@ bool FakeOs::LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSiz
   *nameSize = CopyTextToBuffer(nameText, name, *nameSize);
   *domainSize = CopyTextToBuffer(domainText, domain, *domainSize);
   return true;
-}
-
-OsHandle FakeOs::OpenSCManagerW(uint32_t) {
-  Record("OpenSCManagerW");
-  THandle opened;
-  opened.Type = THandle::ServiceManager;
-  return NewHandle(std::move(opened));
-}
-
-bool FakeOs::CloseServiceHandle(OsHandle scManager) {
-  Record("CloseServiceHandle");
-  return handles_.erase(scManager) != 0;
-}
-
-bool FakeOs::EnumServicesStatusExW(OsHandle scManager, uint32_t, uint32_t, uint32_t bufferSize,
-                                   uint32_t* bytesNeeded, uint32_t* resumeHandle,
-                                   std::vector<TServiceProcess>& services) {
-  Record("EnumServicesStatusExW");
-  if (Find(scManager, THandle::ServiceManager) == nullptr) {
-    lastError_ = kErrorInvalidHandle;
-    return false;
-  }
-  // Each entry takes its two pointers, its status and its name twice (as
-  // the display name too), in UTF-16 with terminators.
-  const auto cost = [this](const TServiceProcess& service) {
-    return 2 * ProgramPointerSize + 36 + 4 * (service.ServiceName.size() + 1);
-  };
-  size_t used = 0;
-  size_t at = *resumeHandle;
-  for (; at < Services.size() && used + cost(Services[at]) <= bufferSize; ++at) {
-    used += cost(Services[at]);
-    services.push_back(Services[at]);
-  }
-  *resumeHandle = static_cast<uint32_t>(at);
-  if (at == Services.size()) {
-    *resumeHandle = 0;
-    return true;
-  }
-  size_t rest = 0;
-  for (size_t i = at; i < Services.size(); ++i) rest += cost(Services[i]);
-  *bytesNeeded = static_cast<uint32_t>(rest);
-  lastError_ = static_cast<uint32_t>(kErrorMoreData);
-  return false;
 }
 
 bool FakeOs::FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) {

@@ -105,30 +105,6 @@ uint32_t FakeOs::GetSystemDirectoryW(char* buffer, uint32_t size) {
   return CopyDirectory(SystemDirectory, buffer, size);
 }
 
-int32_t FakeOs::SHGetSpecialFolderLocation(OsHandle, int folder, OsItemIdList* idList) {
-  Record("SHGetSpecialFolderLocation");
-  if (ShellFolders.count(folder) == 0) return static_cast<int32_t>(0x80004005u);  // E_FAIL
-  *idList = nextIdList_;
-  nextIdList_ += 0x10;
-  idLists_[*idList] = folder;
-  return 0;
-}
-
-bool FakeOs::SHGetPathFromIDListW(OsItemIdList idList, char* path) {
-  Record("SHGetPathFromIDListW");
-  const auto list = idLists_.find(idList);
-  if (list == idLists_.end()) return false;
-  const auto folder = ShellFolders.find(list->second);
-  if (folder == ShellFolders.end() || folder->second.empty()) return false;
-  CopyTextToBuffer(folder->second, path, kMaxPathUtf8);
-  return true;
-}
-
-void FakeOs::CoTaskMemFree(OsItemIdList memory) {
-  Record("CoTaskMemFree");
-  idLists_.erase(memory);
-}
-
 uint32_t FakeOs::GetLogicalDrives() {
   Record("GetLogicalDrives");
   uint32_t mask = 0;

@@ -1,10 +1,11 @@
 #include "os/fake/fake_os.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 
 #include "os/fake/fake_bytes.h"
+#include "os/layouts/handle_table.h"
+#include "os/layouts/object_replies.h"
 
 namespace kvt {
 namespace {
@@ -54,13 +55,9 @@ uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, u
     return kStatusInvalidInfoClass;
   if (OnHandleTableRead) OnHandleTableRead();
   if (HandleTableFailure != 0) return HandleTableFailure;
-  const bool extended = infoClass == kSystemExtendedHandleInformation;
-  const bool wide = ProgramPointerSize == 8;
-  // Old table: a 32-bit count, then 16 bytes an entry for the 32-bit program
-  // and 24, aligned, for the 64-bit one. Extended table: a pointer-sized
-  // count and reserved word, then 28 or 40 bytes an entry.
-  const uint32_t header = extended ? 2 * ProgramPointerSize : ProgramPointerSize;
-  const uint32_t entrySize = extended ? (wide ? 40 : 28) : (wide ? 24 : 16);
+  const THandleTableLayout& layout = HandleTableLayout(infoClass, ProgramPointerSize);
+  const uint32_t header = layout.HeaderSize;
+  const uint32_t entrySize = layout.EntrySize;
   const std::vector<const TFakeHandle*> table = ReportedTable();
   const auto count = static_cast<uint32_t>(table.size());
   const uint64_t required =
@@ -69,26 +66,18 @@ uint32_t FakeOs::NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, u
   *needed = HandleTableSizeUnreported ? 0 : static_cast<uint32_t>(std::min<uint64_t>(required, 0xFFFFFFFFu));
   if (size < required) return kStatusInfoLengthMismatch;
   std::memset(buffer, 0, header + size_t{count} * entrySize);
-  PutPointer(buffer, count, ProgramPointerSize);
+  PutField(buffer, {0, layout.CountWidth}, count);
+  // The old table keeps only the low bits of the id, the handle value, the
+  // type and the flags: each field is cut to its width.
   for (uint32_t i = 0; i < count; ++i) {
     const TFakeHandle& entry = *table[i];
     uint8_t* at = buffer + header + size_t{i} * entrySize;
-    if (extended) {
-      const uint32_t word = ProgramPointerSize;
-      PutPointer(at, entry.Object, word);
-      PutPointer(at + word, entry.ProcessId, word);
-      PutPointer(at + 2 * word, entry.Handle, word);
-      PutU32(at + 3 * word, entry.GrantedAccess);
-      PutU16(at + 3 * word + 6, entry.ObjectType);
-      PutU32(at + 3 * word + 8, entry.Flags);
-    } else {
-      PutU16(at, entry.ProcessId & 0xFFFF);
-      at[4] = static_cast<uint8_t>(entry.ObjectType);
-      at[5] = static_cast<uint8_t>(entry.Flags);
-      PutU16(at + 6, static_cast<uint32_t>(entry.Handle & 0xFFFF));
-      PutPointer(at + 8, entry.Object, ProgramPointerSize);
-      PutU32(at + (wide ? 16 : 12), entry.GrantedAccess);
-    }
+    PutField(at, layout.Object, entry.Object);
+    PutField(at, layout.ProcessId, entry.ProcessId);
+    PutField(at, layout.Handle, entry.Handle);
+    PutField(at, layout.GrantedAccess, entry.GrantedAccess);
+    PutField(at, layout.ObjectType, entry.ObjectType);
+    PutField(at, layout.Flags, entry.Flags);
   }
   return kStatusSuccess;
 }
@@ -113,19 +102,19 @@ uint32_t FakeOs::NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buf
   const auto typeName = ObjectTypeNames.find(object->ObjectType);
   if (typeWanted && typeName == ObjectTypeNames.end()) return kStatusUnsuccessful;
   const std::u16string& text = typeWanted ? typeName->second : object->Name;
-  // A counted string (two 16-bit lengths and a pointer, aligned to its
-  // width); the text follows it, or for a type the rest of its record.
-  const uint32_t header = 2 * ProgramPointerSize;
-  const uint32_t textOffset = typeWanted ? (ProgramPointerSize == 8 ? 104 : 96) : header;
+  // A counted string; the text follows it, or for a type the rest of its record.
+  const TCountedStringLayout& counted = CountedStringLayout(ProgramPointerSize);
+  const uint32_t textOffset =
+      typeWanted ? ObjectTypeRecordLayout(ProgramPointerSize).Size : counted.Size;
   const uint32_t bytes = static_cast<uint32_t>(text.size() * 2);
   const uint32_t required = textOffset + (bytes == 0 ? 0 : bytes + 2);
   *needed = required;
   if (buffer == nullptr || size < required) return kStatusInfoLengthMismatch;
   std::memset(buffer, 0, textOffset);
-  PutU16(buffer, bytes);
-  PutU16(buffer + 2, bytes == 0 ? 0 : bytes + 2);
+  PutField(buffer, counted.Length, bytes);
+  PutField(buffer, counted.MaximumLength, bytes == 0 ? 0 : bytes + 2);
   // Where the text would be in memory.
-  PutPointer(buffer + header / 2, bytes == 0 ? 0 : 0x00140008u + textOffset, ProgramPointerSize);
+  PutField(buffer, counted.Buffer, bytes == 0 ? 0 : 0x00140008u + textOffset);
   if (bytes != 0) {
     PutText(buffer + textOffset, text, text.size());
     PutU16(buffer + textOffset + bytes, 0);
@@ -140,22 +129,23 @@ uint32_t FakeOs::AllObjectTypesReply(uint8_t* buffer, uint32_t size, uint32_t* n
   // A 32-bit count, then per type its record (a counted string and the type's
   // figures, TypeIndex among them) and its name, each aligned to a pointer.
   const uint32_t word = ProgramPointerSize;
-  const uint32_t record = word == 8 ? 104 : 96;
-  const uint32_t typeIndexAt = word == 8 ? 90 : 82;
+  const TCountedStringLayout& counted = CountedStringLayout(word);
+  const uint32_t record = ObjectTypeRecordLayout(word).Size;
+  const uint32_t typeIndexAt = ObjectTypeRecordLayout(word).TypeIndex;
   const auto align = [word](uint32_t offset) { return (offset + word - 1) / word * word; };
-  uint32_t required = align(4);
+  uint32_t required = align(kObjectTypesCountWidth);
   for (const auto& type : ObjectTypeNames)
     required = align(required + record + static_cast<uint32_t>(type.second.size() * 2 + 2));
   *needed = required;
   if (buffer == nullptr || size < required) return kStatusInfoLengthMismatch;
   std::memset(buffer, 0, required);
-  PutU32(buffer, static_cast<uint32_t>(ObjectTypeNames.size()));
-  uint32_t at = align(4);
+  PutField(buffer, {0, kObjectTypesCountWidth}, ObjectTypeNames.size());
+  uint32_t at = align(kObjectTypesCountWidth);
   for (const auto& type : ObjectTypeNames) {
     const auto bytes = static_cast<uint32_t>(type.second.size() * 2);
-    PutU16(buffer + at, bytes);
-    PutU16(buffer + at + 2, bytes + 2);
-    PutPointer(buffer + at + word, 0x00140000u + at + record, word);
+    PutField(buffer + at, counted.Length, bytes);
+    PutField(buffer + at, counted.MaximumLength, bytes + 2);
+    PutField(buffer + at, counted.Buffer, 0x00140000u + at + record);
     if (typeIndexStated) buffer[at + typeIndexAt] = static_cast<uint8_t>(type.first);
     PutText(buffer + at + record, type.second, type.second.size());
     at = align(at + record + bytes + 2);
@@ -174,14 +164,14 @@ uint32_t FakeOs::NtQueryInformationFile(OsHandle file, TIoStatusBlock* ioStatus,
     Stall();
     return kStatusUnsuccessful;
   }
-  if (size < 4) return kStatusInfoLengthMismatch;
+  if (size < kFileNameText) return kStatusInfoLengthMismatch;
   const uint32_t bytes = static_cast<uint32_t>(object->FileName.size() * 2);
-  const uint32_t fit = std::min(bytes, (size - 4) & ~1u);
-  PutU32(buffer, bytes);
-  PutText(buffer + 4, object->FileName, fit / 2);
+  const uint32_t fit = std::min(bytes, (size - kFileNameText) & ~1u);
+  PutField(buffer, kFileNameLength, bytes);
+  PutText(buffer + kFileNameText, object->FileName, fit / 2);
   const uint32_t status = fit < bytes ? kStatusBufferOverflow : kStatusSuccess;
   ioStatus->Status = status;
-  ioStatus->Information = 4 + fit;
+  ioStatus->Information = kFileNameText + fit;
   return status;
 }
 
@@ -209,69 +199,6 @@ bool FakeOs::DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle t
   handles_[value].Copied.Handle = value;
   *target = value;
   return true;
-}
-
-void FakeOs::WorkerLoop(TWorker& worker) {
-  std::unique_lock<std::mutex> lock(workerMutex_);
-  for (;;) {
-    workerChanged_.wait(lock, [&worker] { return worker.Job != nullptr || worker.Quit; });
-    if (worker.Job == nullptr) return;
-    TWorkerJob* job = worker.Job;
-    lock.unlock();
-    job->Run();
-    lock.lock();
-    worker.Job = nullptr;
-    worker.Done = true;
-    workerChanged_.notify_all();
-  }
-}
-
-OsWorker FakeOs::CreateWorkerThread() {
-  Record("CreateWorkerThread");
-  if (WorkersFail) return 0;
-  auto worker = std::make_unique<TWorker>();
-  TWorker& started = *worker;
-  started.Thread = std::thread([this, &started] { WorkerLoop(started); });
-  const OsWorker id = nextWorker_++;
-  workers_[id] = std::move(worker);
-  return id;
-}
-
-TWorkerResult FakeOs::RunOnWorkerThread(OsWorker id, std::unique_ptr<TWorkerJob>& job,
-                                        uint32_t timeoutMs) {
-  Record("RunOnWorkerThread");
-  const auto found = workers_.find(id);
-  if (found == workers_.end()) return TWorkerResult::NotStarted;
-  TWorker* running = found->second.get();
-  std::unique_lock<std::mutex> lock(workerMutex_);
-  const size_t stalledBefore = stalledWorkers_;
-  running->Done = false;
-  running->Job = job.get();
-  workerChanged_.notify_all();
-  if (workerChanged_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [running] { return running->Done; }))
-    return TWorkerResult::Finished;
-  // Past the limit the worker counts as abandoned; the fake still waits until
-  // it is done with the fake's own state.
-  workerChanged_.wait(lock, [&] { return running->Done || stalledWorkers_ > stalledBefore; });
-  lock.unlock();
-  running->Kept = std::move(job);
-  abandoned_.push_back(std::move(found->second));
-  workers_.erase(found);
-  return TWorkerResult::Abandoned;
-}
-
-void FakeOs::CloseWorkerThread(OsWorker id) {
-  Record("CloseWorkerThread");
-  const auto found = workers_.find(id);
-  if (found == workers_.end()) return;
-  {
-    const std::lock_guard<std::mutex> lock(workerMutex_);
-    found->second->Quit = true;
-  }
-  workerChanged_.notify_all();
-  found->second->Thread.join();
-  workers_.erase(found);
 }
 
 }  // namespace kvt

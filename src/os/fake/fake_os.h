@@ -300,6 +300,14 @@ class FakeOs : public Os {
   // Name queries on a stalling object that were made on the caller's thread.
   size_t StallsOnCallerThread = 0;
 
+  // The calls of each part of the seam, by its header. fake_<part>.cpp holds
+  // a part's calls where it exists (files, registry, services, threads); the
+  // program, console and text are in fake_os.cpp; processes with their
+  // toolhelp and module lists in fake_processes.cpp, the token's privileges
+  // in fake_rights.cpp, and its replies, the process information and memory
+  // and local time in fake_facts.cpp; the native queries in
+  // fake_handles.cpp; signatures in fake_trust.cpp.
+  // os/os_program.h
   bool GetVersionExA(TOsVersionInfo* info) override;
   OsHandle GetCurrentProcess() override;
   uint32_t GetCurrentProcessId() override;
@@ -307,13 +315,14 @@ class FakeOs : public Os {
   std::string GetOwnModuleFileName() override;
   bool IsBound(TOptionalEntry entry) override;
   uint32_t PointerSize() override { return ProgramPointerSize; }
-
-  bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) override;
-  OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
   bool CloseHandle(OsHandle handle) override;
-  uint32_t GetModuleFileNameExW(OsHandle process, OsHandle module, char* buffer,
-                                uint32_t size) override;
-  uint32_t GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) override;
+  uint32_t GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) override;
+  bool SetEnvironmentVariableW(const char* name, const char* value) override;
+  uint32_t GetLastError() override { return lastError_; }
+  bool FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) override;
+
+  // os/os_processes.h
+  OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
   bool TerminateProcess(OsHandle process, uint32_t exitCode) override;
   bool GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t* exitTime,
                        uint64_t* kernelTime, uint64_t* userTime) override;
@@ -322,34 +331,40 @@ class FakeOs : public Os {
                       TProcessInformation* info) override;
   uint32_t WaitForSingleObject(OsHandle handle, uint32_t milliseconds) override;
   bool GetExitCodeProcess(OsHandle process, uint32_t* exitCode) override;
-  uint32_t GetEnvironmentVariableW(const char* name, char* buffer, uint32_t size) override;
-  bool SetEnvironmentVariableW(const char* name, const char* value) override;
+  bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
+                                  uint32_t* size) override;
+  bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) override;
+  bool LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) override;
+  bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
+                             const TTokenPrivileges* newState) override;
+  bool ReadProcessMemory(OsHandle process, uint64_t address, uint8_t* buffer, uint32_t size,
+                         uint32_t* bytesRead) override;
+  bool GetTokenInformation(OsHandle token, uint32_t infoClass, uint8_t* buffer, uint32_t size,
+                           uint32_t* returned) override;
+  bool LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSize, char* domain,
+                         uint32_t* domainSize) override;
 
+  // os/os_modules.h
+  bool EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) override;
+  uint32_t GetModuleFileNameExW(OsHandle process, OsHandle module, char* buffer,
+                                uint32_t size) override;
+  uint32_t GetProcessImageFileNameW(OsHandle process, char* buffer, uint32_t size) override;
   OsHandle CreateToolhelp32Snapshot(uint32_t flags, uint32_t processId) override;
   bool Process32First(OsHandle snapshot, TProcessEntry* entry) override;
   bool Process32Next(OsHandle snapshot, TProcessEntry* entry) override;
-
   bool Module32First(OsHandle snapshot, TModuleEntry* entry) override;
   bool Module32Next(OsHandle snapshot, TModuleEntry* entry) override;
   bool EnumProcessModules(OsHandle process, OsHandle* modules, uint32_t count,
                           uint32_t* countNeeded) override;
   bool EnumProcessModulesEx(OsHandle process, OsHandle* modules, uint32_t count,
                             uint32_t* countNeeded, uint32_t filterFlag) override;
+
+  // os/os_files.h
   uint32_t GetFileAttributesW(const char* fileName) override;
   uint32_t GetWindowsDirectoryW(char* buffer, uint32_t size) override;
   uint32_t GetSystemDirectoryW(char* buffer, uint32_t size) override;
-  int32_t SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) override;
-  bool SHGetPathFromIDListW(OsItemIdList idList, char* path) override;
-  void CoTaskMemFree(OsItemIdList memory) override;
-  int32_t RegOpenKeyExW(OsHandle key, const char* subKey, uint32_t options, uint32_t samDesired,
-                        OsHandle* result) override;
-  int32_t RegQueryValueExW(OsHandle key, const char* valueName, uint32_t* type, uint8_t* data,
-                           uint32_t* dataSize) override;
-  int32_t RegCloseKey(OsHandle key) override;
-
   uint32_t GetLogicalDrives() override;
   uint32_t QueryDosDeviceW(const char* deviceName, char* buffer, uint32_t size) override;
-
   bool Wow64DisableWow64FsRedirection(uint64_t* oldValue) override;
   bool Wow64RevertWow64FsRedirection(uint64_t oldValue) override;
   OsHandle CreateFileW(const char* fileName, uint32_t desiredAccess, uint32_t shareMode,
@@ -366,18 +381,17 @@ class FakeOs : public Os {
   bool VerQueryValueW(const void* block, const char* subBlock, const void** value,
                       uint32_t* length) override;
 
-  int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
-                     int bLength) override;
-  std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) override;
-  // Upper case only, for the letters of a few scripts (see fake_os.cpp).
-  std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
+  // os/os_registry.h
+  int32_t SHGetSpecialFolderLocation(OsHandle owner, int folder, OsItemIdList* idList) override;
+  bool SHGetPathFromIDListW(OsItemIdList idList, char* path) override;
+  void CoTaskMemFree(OsItemIdList memory) override;
+  int32_t RegOpenKeyExW(OsHandle key, const char* subKey, uint32_t options, uint32_t samDesired,
+                        OsHandle* result) override;
+  int32_t RegQueryValueExW(OsHandle key, const char* valueName, uint32_t* type, uint8_t* data,
+                           uint32_t* dataSize) override;
+  int32_t RegCloseKey(OsHandle key) override;
 
-  bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
-  bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
-  bool WriteStdOut(const char* data, size_t length) override;
-  bool WriteStdErr(const char* data, size_t length) override;
-  void OutputDebugStringW(const char* text) override;
-
+  // os/os_native.h
   uint32_t NtQuerySystemInformation(uint32_t infoClass, uint8_t* buffer, uint32_t size,
                                     uint32_t* needed) override;
   uint32_t NtQueryObject(OsHandle handle, uint32_t infoClass, uint8_t* buffer, uint32_t size,
@@ -386,11 +400,16 @@ class FakeOs : public Os {
                                   uint32_t size, uint32_t infoClass) override;
   bool DuplicateHandle(OsHandle sourceProcess, OsHandle source, OsHandle targetProcess,
                        OsHandle* target, uint32_t access, bool inherit, uint32_t options) override;
+  uint32_t NtQueryInformationProcess(OsHandle process, uint32_t infoClass, uint8_t* buffer,
+                                     uint32_t size, uint32_t* returned) override;
+
+  // os/os_threads.h
   OsWorker CreateWorkerThread() override;
   TWorkerResult RunOnWorkerThread(OsWorker worker, std::unique_ptr<TWorkerJob>& job,
                                   uint32_t timeoutMs) override;
   void CloseWorkerThread(OsWorker worker) override;
 
+  // os/os_signatures.h
   int32_t WinVerifyTrust(OsHandle window, TWinTrustData* data) override;
   OsHandle WTHelperProvDataFromStateData(OsHandle stateData) override;
   bool WTHelperGetProvSignerFromChain(OsHandle provData, uint32_t signerIndex, bool counterSigner,
@@ -412,28 +431,26 @@ class FakeOs : public Os {
   bool CryptCATAdminReleaseCatalogContext(OsHandle catAdmin, OsHandle catInfo) override;
   bool CryptCATAdminReleaseContext(OsHandle catAdmin) override;
 
-  bool QueryFullProcessImageNameW(OsHandle process, uint32_t flags, char* exeName,
-                                  uint32_t* size) override;
-  bool OpenProcessToken(OsHandle process, uint32_t desiredAccess, OsHandle* token) override;
-  bool LookupPrivilegeValueW(const char* systemName, const char* name, TLuid* luid) override;
-  bool AdjustTokenPrivileges(OsHandle token, bool disableAllPrivileges,
-                             const TTokenPrivileges* newState) override;
-  uint32_t GetLastError() override { return lastError_; }
-
-  uint32_t NtQueryInformationProcess(OsHandle process, uint32_t infoClass, uint8_t* buffer,
-                                     uint32_t size, uint32_t* returned) override;
-  bool ReadProcessMemory(OsHandle process, uint64_t address, uint8_t* buffer, uint32_t size,
-                         uint32_t* bytesRead) override;
-  bool GetTokenInformation(OsHandle token, uint32_t infoClass, uint8_t* buffer, uint32_t size,
-                           uint32_t* returned) override;
-  bool LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSize, char* domain,
-                         uint32_t* domainSize) override;
+  // os/os_services.h
   OsHandle OpenSCManagerW(uint32_t desiredAccess) override;
   bool CloseServiceHandle(OsHandle scManager) override;
   bool EnumServicesStatusExW(OsHandle scManager, uint32_t serviceType, uint32_t serviceState,
                              uint32_t bufferSize, uint32_t* bytesNeeded, uint32_t* resumeHandle,
                              std::vector<TServiceProcess>& services) override;
-  bool FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) override;
+
+  // os/os_console.h
+  bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
+  bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
+  bool WriteStdOut(const char* data, size_t length) override;
+  bool WriteStdErr(const char* data, size_t length) override;
+  void OutputDebugStringW(const char* text) override;
+
+  // os/os_text.h
+  int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
+                     int bLength) override;
+  std::string WideCharToMultiByte(uint32_t codePage, const std::string& text) override;
+  // Upper case only, for the letters of a few scripts (see fake_os.cpp).
+  std::string LCMapStringW(uint32_t locale, uint32_t mapFlags, const std::string& text) override;
 
  private:
   // Signatures: a verification's state (with its certificate), a

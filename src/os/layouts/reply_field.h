@@ -1,6 +1,8 @@
 #pragma once
 // Fields of the native interface's replies, little-endian, read at an offset
-// and width that a layout record states.
+// and width that a layout record states. The layouts under os/layouts/ are
+// declared once for the readers in native/ and the replies FakeOs builds, and
+// os/win32/win32_layouts.cpp checks them against the platform's headers.
 #include <cstdint>
 
 namespace kvt {

@@ -1,0 +1,129 @@
+// The layouts of os/layouts/ against the structures the platform's headers
+// declare, for this build's own width: a layout written wrong would be read
+// and faked alike, and only a check against something outside the program
+// can tell. The headers lack the extended handle table's entry and the list
+// of every object type; those layouts stand on the tests' recorded replies.
+#include <windows.h>
+#include <winternl.h>
+
+#include <cstddef>
+
+#include "os/layouts/handle_table.h"
+#include "os/layouts/object_replies.h"
+#include "os/layouts/process_blocks.h"
+#include "os/layouts/process_information.h"
+#include "os/layouts/token_replies.h"
+
+namespace kvt {
+namespace {
+
+constexpr uint32_t kWidth = sizeof(void*);
+
+constexpr bool Is(TReplyField field, size_t offset, size_t width) {
+  return field.Offset == offset && field.Width == width;
+}
+
+// Process information (class 5): the entry and its thread records.
+constexpr const TProcessInformationLayout& kProcesses = ProcessInformationLayout(kWidth);
+constexpr size_t kCounters = offsetof(SYSTEM_PROCESS_INFORMATION, VirtualMemoryCounters);
+static_assert(kProcesses.ThreadSize == sizeof(SYSTEM_THREAD_INFORMATION), "thread record");
+static_assert(Is(kProcesses.NextEntryOffset, offsetof(SYSTEM_PROCESS_INFORMATION, NextEntryOffset),
+                 sizeof(ULONG)) &&
+                  Is(kProcesses.Threads, offsetof(SYSTEM_PROCESS_INFORMATION, NumberOfThreads),
+                     sizeof(ULONG)),
+              "entry chain");
+static_assert(Is(kProcesses.CreateTime, offsetof(SYSTEM_PROCESS_INFORMATION, CreateTime), 8) &&
+                  Is(kProcesses.UserTime, offsetof(SYSTEM_PROCESS_INFORMATION, UserTime), 8) &&
+                  Is(kProcesses.KernelTime, offsetof(SYSTEM_PROCESS_INFORMATION, KernelTime), 8),
+              "process times");
+static_assert(Is(kProcesses.ProcessId, offsetof(SYSTEM_PROCESS_INFORMATION, UniqueProcessId),
+                 sizeof(HANDLE)) &&
+                  Is(kProcesses.ParentProcessId,
+                     offsetof(SYSTEM_PROCESS_INFORMATION, InheritedFromUniqueProcessId),
+                     sizeof(HANDLE)),
+              "process ids");
+static_assert(Is(kProcesses.Handles, offsetof(SYSTEM_PROCESS_INFORMATION, HandleCount),
+                 sizeof(ULONG)) &&
+                  Is(kProcesses.SessionId, offsetof(SYSTEM_PROCESS_INFORMATION, SessionId),
+                     sizeof(ULONG)),
+              "handle count and session");
+static_assert(Is(kProcesses.WorkingSet, kCounters + offsetof(VM_COUNTERS, WorkingSetSize),
+                 sizeof(SIZE_T)) &&
+                  Is(kProcesses.PrivateBytes, kCounters + offsetof(VM_COUNTERS, PagefileUsage),
+                     sizeof(SIZE_T)),
+              "memory counters");
+// The fixed part ends where the platform's declaration does, its I/O
+// counters included.
+static_assert(kProcesses.EntrySize == sizeof(SYSTEM_PROCESS_INFORMATION), "entry size");
+
+// The old handle table (class 16).
+constexpr const THandleTableLayout& kHandles = HandleTableLayout(kSystemHandleInformation, kWidth);
+static_assert(kHandles.EntrySize == sizeof(SYSTEM_HANDLE_ENTRY) &&
+                  kHandles.HeaderSize == offsetof(SYSTEM_HANDLE_INFORMATION, Handle) &&
+                  kHandles.CountWidth == sizeof(ULONG),
+              "handle table");
+// The process id is read in its low 16 bits, where a little-endian ULONG keeps them.
+static_assert(kHandles.ProcessId.Offset == offsetof(SYSTEM_HANDLE_ENTRY, OwnerPid) &&
+                  Is(kHandles.ObjectType, offsetof(SYSTEM_HANDLE_ENTRY, ObjectType), 1) &&
+                  Is(kHandles.Flags, offsetof(SYSTEM_HANDLE_ENTRY, HandleFlags), 1) &&
+                  Is(kHandles.Handle, offsetof(SYSTEM_HANDLE_ENTRY, HandleValue), 2) &&
+                  Is(kHandles.Object, offsetof(SYSTEM_HANDLE_ENTRY, ObjectPointer),
+                     sizeof(PVOID)) &&
+                  Is(kHandles.GrantedAccess, offsetof(SYSTEM_HANDLE_ENTRY, AccessMask),
+                     sizeof(ULONG)),
+              "handle table entry");
+
+// Counted strings, object names and types, file names.
+constexpr const TCountedStringLayout& kString = CountedStringLayout(kWidth);
+static_assert(kString.Size == sizeof(UNICODE_STRING) &&
+                  Is(kString.Length, offsetof(UNICODE_STRING, Length), sizeof(USHORT)) &&
+                  Is(kString.MaximumLength, offsetof(UNICODE_STRING, MaximumLength),
+                     sizeof(USHORT)) &&
+                  Is(kString.Buffer, offsetof(UNICODE_STRING, Buffer), sizeof(PWSTR)),
+              "counted string");
+static_assert(sizeof(OBJECT_NAME_INFORMATION) == kString.Size, "object name reply");
+constexpr const TObjectTypeRecordLayout& kTypeRecord = ObjectTypeRecordLayout(kWidth);
+static_assert(kTypeRecord.Size == sizeof(OBJECT_TYPE_INFORMATION), "type record");
+// TypeIndex is the byte after MaintainHandleCount, which the headers still
+// count as padding.
+static_assert(kTypeRecord.TypeIndex == offsetof(OBJECT_TYPE_INFORMATION, MaintainHandleCount) + 1,
+              "type number");
+static_assert(Is(kFileNameLength, offsetof(FILE_NAME_INFORMATION, FileNameLength),
+                 sizeof(ULONG)) &&
+                  kFileNameText == offsetof(FILE_NAME_INFORMATION, FileName),
+              "file name reply");
+
+// The basic information and the blocks the command line is found through.
+constexpr const TProcessBlockLayout& kBlocks = ProcessBlockLayout(kWidth);
+static_assert(kBlocks.BasicInformationSize == sizeof(PROCESS_BASIC_INFORMATION) &&
+                  Is(kBlocks.PebBaseAddress, offsetof(PROCESS_BASIC_INFORMATION, PebBaseAddress),
+                     sizeof(PVOID)) &&
+                  Is(kBlocks.UniqueProcessId,
+                     offsetof(PROCESS_BASIC_INFORMATION, UniqueProcessId), sizeof(ULONG_PTR)),
+              "basic information");
+static_assert(kBlocks.ParametersInEnvironmentBlock == offsetof(PEB, ProcessParameters) &&
+                  kBlocks.CommandLineInParameters ==
+                      offsetof(RTL_USER_PROCESS_PARAMETERS, CommandLine),
+              "process blocks");
+
+// Token replies and SIDs.
+constexpr const TSidAndAttributesLayout& kSidAndAttributes = SidAndAttributesLayout(kWidth);
+static_assert(kSidAndAttributes.Size == sizeof(SID_AND_ATTRIBUTES) &&
+                  Is(kSidAndAttributes.Sid, offsetof(SID_AND_ATTRIBUTES, Sid), sizeof(PSID)) &&
+                  Is(kSidAndAttributes.Attributes, offsetof(SID_AND_ATTRIBUTES, Attributes),
+                     sizeof(DWORD)),
+              "SID and attributes");
+static_assert(offsetof(TOKEN_USER, User) == 0 && sizeof(TOKEN_USER) == kSidAndAttributes.Size &&
+                  offsetof(TOKEN_MANDATORY_LABEL, Label) == 0 &&
+                  sizeof(TOKEN_MANDATORY_LABEL) == kSidAndAttributes.Size,
+              "token replies");
+static_assert(kSidRevision == offsetof(SID, Revision) &&
+                  kSidSubAuthorityCount == offsetof(SID, SubAuthorityCount) &&
+                  kSidAuthority == offsetof(SID, IdentifierAuthority) &&
+                  kSidAuthorityWidth == sizeof(SID_IDENTIFIER_AUTHORITY) &&
+                  kSidHeaderSize == offsetof(SID, SubAuthority) &&
+                  kMaxSubAuthorities == SID_MAX_SUB_AUTHORITIES,
+              "SID");
+
+}  // namespace
+}  // namespace kvt
