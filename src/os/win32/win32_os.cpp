@@ -14,9 +14,13 @@ Win32Os::Win32Os() {
     getProcessImageFileNameW_ = Lookup(psapi, "GetProcessImageFileNameW");
   HMODULE kernel = GetModuleHandleA("kernel32.dll");
   isWow64Process_ = Lookup(kernel, "IsWow64Process");
-  // Both or neither: a redirection switched off must be switched on again.
-  void* disable = Lookup(kernel, "Wow64DisableWow64FsRedirection");
-  void* revert = Lookup(kernel, "Wow64RevertWow64FsRedirection");
+  // Redirection applies to a 32-bit program on a 64-bit Windows alone; the
+  // 64-bit program and a 32-bit Windows would only make calls that change
+  // nothing. Both or neither: a redirection switched off must be switched on again.
+  bool wow64 = false;
+  const bool underWow64 = Win32Os::IsWow64Process(Win32Os::GetCurrentProcess(), &wow64) && wow64;
+  void* disable = underWow64 ? Lookup(kernel, "Wow64DisableWow64FsRedirection") : nullptr;
+  void* revert = underWow64 ? Lookup(kernel, "Wow64RevertWow64FsRedirection") : nullptr;
   if (disable != nullptr && revert != nullptr) {
     wow64DisableFsRedirection_ = disable;
     wow64RevertFsRedirection_ = revert;
