@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "native/handle_replies.h"
+#include "os/os.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<uint8_t> reply(data, data + size);
   const std::string name = kvt::FileNameFromReply(reply.data(), reply.size());
-  // At most 261 characters of at most 3 bytes each (a pair gives 4 for 2).
-  if (name.size() > 261 * 3) __builtin_trap();
+  // At most the longest path's units, of at most 3 bytes each (a pair gives 4 for 2).
+  if (name.size() > kvt::kMaxNameUnits * 3) __builtin_trap();
   return 0;
 }
