@@ -7,13 +7,16 @@
 #include "app/handoff.h"
 #include "app/texts.h"
 #include "os/os.h"
-#include "processes/export_forms.h"
 #include "processes/find.h"
 #include "processes/process_list.h"
 #include "processes/signature_rows.h"
 #include "processes/termination.h"
 #include "processes/tree_order.h"
 #include "support/format.h"
+#include "tables/detail_table.h"
+#include "tables/find_table.h"
+#include "tables/text_views.h"
+#include "tables/tree_table.h"
 
 namespace kvt {
 namespace {
@@ -28,7 +31,7 @@ void WriteProcessHead(TqxProcessItem& item, TConsoleOutput& out) {
 // A process's table under its title, between empty lines; Note, when
 // given, follows the rows.
 template <typename TItemClass, typename TList>
-void WriteTable(const char* title, const char* tmpl, const TList& items, TConsoleOutput& out,
+void WriteTable(const char* title, const char* tmpl, TList& items, TConsoleOutput& out,
                 const char* note = nullptr) {
   out.Line("");
   out.Line(title);
@@ -172,7 +175,7 @@ int RunVerifyCommand(TCommandRun& run) {
 
   out.Line("Signatures:");
   out.Line(TSignatureRow::FormatHeader(kSignatureTemplate));
-  for (const TSignatureRow& row : ReadSignatureRows(list, modules, unsignedOnly))
+  for (TSignatureRow& row : ReadSignatureRows(list, modules, unsignedOnly))
     out.Line(row.FormatLine(kSignatureTemplate));
   return kExitDone;
 }
@@ -182,38 +185,9 @@ int RunDetailsCommand(TCommandRun& run) {
   TConsoleOutput& out = run.Out;
 
   list.ReadDetails(list.SelectedItems());
-  Os& os = list.ProcessContext().Native.Sys;
   for (TqxProcessItem* item : list.SelectedItems()) {
     WriteProcessHead(*item, out);
-    const TProcessDetails& details = item->Details;
-    const TProcessInformationEntry& figures = details.Information;
-    const bool known = details.HasInformation;
-    uint64_t started = 0;
-    if (known && figures.CreateTime != 0) os.FileTimeToLocalFileTime(figures.CreateTime, &started);
-    const auto figure = [known](const std::string& text) { return known ? text : std::string(); };
-    const auto readable = [](bool denied, const std::string& text) {
-      return denied ? std::string(kDetailDeniedValue) : text;
-    };
-    const std::pair<const char*, std::string> facts[] = {
-        {"Command line", readable(details.CommandLineDenied, details.CommandLine)},
-        {"User", readable(details.UserDenied, details.User)},
-        {"Integrity", readable(details.IntegrityDenied, details.Integrity)},
-        {"Session", figure(std::to_string(figures.SessionId))},
-        {"Started", LocalTimeText(started)},
-        {"CPU time", figure(CpuTimeText(figures.CpuTime))},
-        {"Working set", figure(KilobytesText(figures.WorkingSet))},
-        {"Private bytes", figure(KilobytesText(figures.PrivateBytes))},
-        {"Threads", figure(std::to_string(figures.Threads))},
-        {"Handles", figure(std::to_string(figures.Handles))},
-        {"Services", JoinedServices(details.Services, ", ")},
-    };
-    // The values in one column: the longest label and its colon, then a blank;
-    // an unknown fact leaves its label alone on the line.
-    for (const auto& fact : facts) {
-      const std::string label = std::string(fact.first) + ":";
-      out.Line(fact.second.empty() ? "  " + label
-                                   : Format("  %-15s%s", label.c_str(), fact.second.c_str()));
-    }
+    for (const std::string& line : FactLines(DetailTable(), *item)) out.Line(line);
     out.Line("");
   }
   return kExitDone;
@@ -229,14 +203,7 @@ int RunTreeCommand(TCommandRun& run) {
   // The command lines come with the other details, for the processes shown only.
   list.ReadDetails(items);
   out.Line("Process tree:");
-  for (const TTreeItem& line : tree) {
-    const TqxProcessItem& item = *line.Item;
-    std::string text = std::string(2 * static_cast<size_t>(line.Depth), ' ') +
-                       Format("%d  %s", static_cast<int32_t>(item.ProcessID),
-                              item.FilenameOnly().c_str());
-    if (!item.Details.CommandLine.empty()) text += "  " + item.Details.CommandLine;
-    out.Line(text);
-  }
+  for (const TTreeItem& line : tree) out.Line(IndentedLine(TreeTable(), *line.Item, line.Depth));
   return kExitDone;
 }
 
@@ -312,13 +279,13 @@ int RunFindCommand(TCommandRun& run) {
   const std::string& pattern = run.Parameters.FindPattern;
 
   TFindResult found = FindByName(list, list.SelectedItems(), pattern);
-  const auto& columns = FindExportColumns();
+  const TTable<TqxFindItem>& table = FindTable();
   out.Line(Format("Handles and modules whose names match \"%s\":", pattern.c_str()));
   if (found.Hits.empty()) {
     out.Line("No handle or module matches.");
   } else {
-    out.Line(ExportTextLine(columns, ExportTitles(columns)));
-    for (TqxFindItem& hit : found.Hits) out.Line(ExportTextLine(columns, ExportValues(columns, hit)));
+    out.Line(AlignedHeader(table));
+    for (TqxFindItem& hit : found.Hits) out.Line(AlignedLine(table, hit));
     out.Line(Format(found.Hits.size() == 1 ? "%d match found." : "%d matches found.",
                     static_cast<int>(found.Hits.size())));
   }

@@ -1,8 +1,10 @@
 #include "app/console_output.h"
 #include "app/output_forms.h"
-#include "processes/export_forms.h"
 #include "processes/find.h"
 #include "support/csv.h"
+#include "tables/find_table.h"
+#include "tables/form_views.h"
+#include "tables/handle_table.h"
 
 namespace kvt {
 namespace {
@@ -12,26 +14,26 @@ class TCsvWriter {
   explicit TCsvWriter(TConsoleOutput& out) : out_(out) {}
 
   template <typename TItem>
-  void Header(const TExportColumns<TItem>& columns) {
+  void Header(const TTable<TItem>& table) {
     if (tables_++ > 0) out_.Line("");
-    out_.Line(CsvRecord(ExportTitles(columns)));
+    out_.Line(CsvRecord(CsvTitles(table)));
   }
 
   template <typename TItem>
-  void Row(const TExportColumns<TItem>& columns, TItem& item) {
-    out_.Line(CsvRecord(ExportValues(columns, item)));
+  void Row(const TTable<TItem>& table, TItem& item) {
+    out_.Line(CsvRecord(CsvValues(table, item)));
   }
 
   // The table of a list every selected process owns (its modules or its
   // handles), filled already: the rows Keep keeps.
   template <typename TItem, typename TList, typename TKeep>
-  void ListTable(TqxProcessList& list, const TExportColumns<TItem>& columns,
-                 TList TqxProcessItem::*items, TKeep keep) {
-    Header(columns);
+  void ListTable(TqxProcessList& list, const TTable<TItem>& table, TList TqxProcessItem::*items,
+                 TKeep keep) {
+    Header(table);
     for (TqxProcessItem* process : list.SelectedItems()) {
       TList& rows = process->*items;
       for (int j = 0; j < rows.Count(); ++j)
-        if (keep(rows.Items(j))) Row(columns, rows.Items(j));
+        if (keep(rows.Items(j))) Row(table, rows.Items(j));
     }
   }
 
@@ -40,52 +42,26 @@ class TCsvWriter {
   int tables_ = 0;
 };
 
-// An item class's columns, followed by its signature's with Signatures.
-template <typename TItem>
-TExportColumns<TItem> TableColumns(const TExportColumns<TItem>& columns, bool signatures) {
-  TExportColumns<TItem> all = columns;
-  if (signatures) {
-    const TExportColumns<TItem>& more = SignatureExportColumns<TItem>();
-    all.insert(all.end(), more.begin(), more.end());
-  }
-  return all;
-}
-
 }  // namespace
 
 void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
-  // One read of the system table serves every selected process; it comes
-  // before any row, so that a table that cannot be read leaves no document.
-  if (tables.Handles) list.FillHandleLists(list.SelectedItems());
+  ReadFormFacts(list, tables);
   TCsvWriter csv(out);
-  const auto keep = [&tables](TSystemLogItem& item) {
-    return !tables.UnsignedOnly || ShownAsUnsigned(item);
-  };
+  const auto keep = [&tables](TSystemLogItem& item) { return KeepsRow(tables, item); };
   if (tables.Processes) {
-    TExportColumns<TqxProcessItem> columns =
-        TableColumns(ProcessExportColumns(), tables.Signatures);
-    if (tables.Details) {
-      list.ReadDetails(list.SelectedItems());
-      const TExportColumns<TqxProcessItem>& details = ProcessDetailExportColumns();
-      columns.insert(columns.end(), details.begin(), details.end());
-    }
-    if (tables.Tree)
-      columns.insert(columns.end(), TreeExportColumns().begin(), TreeExportColumns().end());
+    const TTable<TqxProcessItem> columns = ProcessRowColumns(tables);
     csv.Header(columns);
     for (TqxProcessItem* process : list.SelectedItems())
       if (keep(*process)) csv.Row(columns, *process);
   }
-  if (tables.Modules) {
-    for (TqxProcessItem* process : list.SelectedItems()) process->FillModuleList();
-    csv.ListTable(list, TableColumns(ModuleExportColumns(), tables.Signatures),
-                  &TqxProcessItem::ModuleList, keep);
-  }
+  if (tables.Modules)
+    csv.ListTable(list, ModuleRowColumns(tables), &TqxProcessItem::ModuleList, keep);
   if (tables.Handles)
-    csv.ListTable(list, HandleExportColumns(), &TqxProcessItem::HandleList,
+    csv.ListTable(list, HandleTable(), &TqxProcessItem::HandleList,
                   [](TqxHandleItem&) { return true; });
   if (tables.FindHits) {
-    csv.Header(FindExportColumns());
-    for (TqxFindItem& hit : tables.FindHits->Hits) csv.Row(FindExportColumns(), hit);
+    csv.Header(FindTable());
+    for (TqxFindItem& hit : tables.FindHits->Hits) csv.Row(FindTable(), hit);
   }
 }
 

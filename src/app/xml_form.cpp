@@ -1,45 +1,66 @@
 #include "app/console_output.h"
 #include "app/output_forms.h"
-#include "processes/export_forms.h"
 #include "processes/find.h"
+#include "tables/find_table.h"
+#include "tables/form_views.h"
+#include "tables/handle_table.h"
 
 namespace kvt {
 namespace {
 
-bool HasUnsignedModule(TqxProcessItem& item, const TFormTables& tables) {
+constexpr const char* kHandleListTag = "TqxHandleList";
+constexpr const char* kFindListPath = "Vantora/TqxFindList";
+constexpr const char* kFindItemTag = "TqxFindItem";
+
+// A row: an element named Tag below Parent, its columns as attributes.
+template <typename TItem>
+void SaveRow(const TTable<TItem>& table, TItem& item, const std::string& tag, TXmlElement parent) {
+  SaveXmlAttributes(table, item, parent.AppendChild(tag));
+}
+
+bool KeepsAnyModule(TqxProcessItem& item, const TFormTables& tables) {
   if (!tables.Modules) return false;
   for (int i = 0; i < item.ModuleList.Count(); ++i)
-    if (ShownAsUnsigned(item.ModuleList.Items(i))) return true;
+    if (KeepsRow(tables, item.ModuleList.Items(i))) return true;
   return false;
+}
+
+void SaveModules(TqxModuleList& modules, const TFormTables& tables, TXmlElement parent) {
+  const TXmlElement element = parent.AppendChild(modules.ClassTag);
+  const TTable<TqxModuleItem> columns = ModuleRowColumns(tables);
+  for (int i = 0; i < modules.Count(); ++i)
+    if (KeepsRow(tables, modules.Items(i)))
+      SaveRow(columns, modules.Items(i), modules.Items(i).ClassTag, element);
+}
+
+void SaveHandles(TqxHandleCollection& handles, TXmlElement parent) {
+  const TXmlElement element = parent.AppendChild(kHandleListTag);
+  for (int i = 0; i < handles.Count(); ++i)
+    SaveRow(HandleTable(), handles.Items(i), handles.Items(i).ClassName(), element);
 }
 
 void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
   const TXmlElement processes = list.XmlClassElement(document);
-  // One read of the system table serves every selected process.
-  if (tables.Handles) list.FillHandleLists(list.SelectedItems());
-  if (tables.Details) list.ReadDetails(list.SelectedItems());
+  const TTable<TqxProcessItem> columns = ProcessRowColumns(tables);
   for (TqxProcessItem* item : list.SelectedItems()) {
-    if (tables.Modules) item->FillModuleList();
-    // With /unsigned a process stays for its own file or for one of its modules.
-    if (tables.UnsignedOnly && !ShownAsUnsigned(*item) && !HasUnsignedModule(*item, tables))
-      continue;
-    const TXmlElement element = item->SaveToXml(processes, false, false);
-    // After the file facts, in the order of the CSV form's columns.
-    if (tables.Signatures)
-      SaveXmlAttributes(SignatureExportColumns<TqxProcessItem>(), *item, element);
-    if (tables.Details) SaveXmlAttributes(ProcessDetailExportColumns(), *item, element);
-    if (tables.Tree) SaveXmlAttributes(TreeExportColumns(), *item, element);
-    if (tables.Modules)
-      SaveModuleListToXml(item->ModuleList, element, tables.Signatures, tables.UnsignedOnly);
-    if (tables.Handles) SaveHandleListToXml(item->HandleList, element);
+    // A process stays for its own row or for a module row it holds.
+    if (!KeepsRow(tables, *item) && !KeepsAnyModule(*item, tables)) continue;
+    const TXmlElement element = processes.AppendChild(item->ClassTag);
+    SaveXmlAttributes(columns, *item, element);
+    if (tables.Modules) SaveModules(item->ModuleList, tables, element);
+    if (tables.Handles) SaveHandles(item->HandleList, element);
   }
 }
 
 }  // namespace
 
 void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
+  ReadFormFacts(list, tables);
   if (tables.AnyProcessTable()) SaveProcesses(list, tables, document);
-  if (tables.FindHits) SaveFindListToXml(tables.FindHits->Hits, document);
+  if (tables.FindHits) {
+    const TXmlElement element = document.CreateElement(kFindListPath);
+    for (TqxFindItem& hit : tables.FindHits->Hits) SaveRow(FindTable(), hit, kFindItemTag, element);
+  }
 }
 
 void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
