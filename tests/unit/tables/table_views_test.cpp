@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/console_output.h"
-#include "app/output_forms.h"
+#include "forms/output_forms.h"
 #include "inventory/xml_document.h"
 #include "os/fake/fake_os.h"
 #include "support/csv.h"

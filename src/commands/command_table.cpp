@@ -1,8 +1,8 @@
-#include "app/command_table.h"
+#include "commands/command_table.h"
 
 #include <iterator>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "app/texts.h"
 
 namespace kvt {
@@ -61,6 +61,14 @@ const std::vector<TSwitch>& Switches() {
   };
   return kSwitches;
 }
+
+int WorseExitCode(int a, int b) {
+  // From the worst: the first of these that either code is wins.
+  for (const int code : {kExitRefused, kExitChangeFailed})
+    if (a == code || b == code) return code;
+  return kExitDone;
+}
+
 
 std::vector<const char*> UsageLines() {
   std::vector<const char*> lines(std::begin(kUsageHead), std::end(kUsageHead));

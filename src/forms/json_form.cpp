@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "app/console_output.h"
-#include "app/output_forms.h"
+#include "forms/output_forms.h"
 #include "inventory/xml_document.h"
 #include "support/json.h"
 

@@ -1,5 +1,5 @@
 #include "app/console_output.h"
-#include "app/output_forms.h"
+#include "forms/output_forms.h"
 #include "processes/find.h"
 #include "support/csv.h"
 #include "tables/find_table.h"
