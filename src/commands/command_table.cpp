@@ -69,7 +69,6 @@ int WorseExitCode(int a, int b) {
   return kExitDone;
 }
 
-
 std::vector<const char*> UsageLines() {
   std::vector<const char*> lines(std::begin(kUsageHead), std::end(kUsageHead));
   for (const TSwitch& entry : Switches())

@@ -22,8 +22,6 @@ void WriteModulesDenied(TConsoleOutput& out) {
   out.Line("");
 }
 
-// What a termination works on: the selection the selector made, whether
-
 }  // namespace
 
 int RunModulesCommand(TCommandRun& run) {

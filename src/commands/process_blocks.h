@@ -22,5 +22,4 @@ void WriteTable(const char* title, const char* tmpl, TList& items, TConsoleOutpu
   out.Line("");
 }
 
-
 }  // namespace kvt

@@ -69,5 +69,4 @@ int RunLicenseCommand(TCommandRun& run) {
   return kExitDone;
 }
 
-
 }  // namespace kvt

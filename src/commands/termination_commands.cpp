@@ -16,6 +16,7 @@
 namespace kvt {
 namespace {
 
+// What a termination works on: the selection the selector made, whether
 // the user allowed it to take every process, and the processes it spares.
 struct TTermination {
   TSelector Selector;
