@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/command_table.h"
-#include "app/commands.h"
+#include "commands/command_table.h"
+#include "commands/commands.h"
 #include "app/console_output.h"
 #include "app/handoff.h"
-#include "app/output_forms.h"
+#include "forms/output_forms.h"
 #include "app/run_parameters.h"
 #include "app/texts.h"
 #include "inventory/column_template.h"

@@ -1,7 +1,7 @@
 #include "app/run_parameters.h"
 
 #include "app/command_line.h"
-#include "app/command_table.h"
+#include "commands/command_table.h"
 #include "matching/match_text.h"
 #include "support/format.h"
 #include "support/int_conversion.h"

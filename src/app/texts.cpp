@@ -59,7 +59,6 @@ const char* const kModulesDeniedNote =
     "Access denied: the modules of process %d could not be read.";
 const char* const kHandleNamesDeniedNote =
     "Access denied: the handle names of process %d could not be read.";
-const char* const kDetailDeniedValue = "Access denied.";
 const char* const kDetailsDeniedNote =
     "Access denied: some details of process %d could not be read.";
 

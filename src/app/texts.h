@@ -27,7 +27,6 @@ extern const char* const kModulesDeniedNote;
 extern const char* const kHandleNamesDeniedNote;
 // The same for the details, whose refusals are told on every version: a
 // fact's value in /details, and the forms' line.
-extern const char* const kDetailDeniedValue;
 extern const char* const kDetailsDeniedNote;
 
 }  // namespace kvt

@@ -4,30 +4,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "inventory/column_keys.h"
 #include "native/handle_enumerator.h"
 #include "native/object_types.h"
 #include "processes/process_list.h"
 
 namespace kvt {
-namespace {
-
-const TColumnKey<TqxHandleItem> kHandleColumns[] = {
-    {"NAME", "Name", TColumnKind::Text, {}, [](const TqxHandleItem& h) { return h.Name; }},
-    {"PID", "PID", TColumnKind::Decimal, [](const TqxHandleItem& h) { return h.ProcessID; }, {}},
-    {"OTYPENR", "Type", TColumnKind::Decimal,
-     [](const TqxHandleItem& h) { return uint64_t{h.ObjectTypeNumber}; }, {}},
-    {"OTYPETEXT", "Type", TColumnKind::Text, {},
-     [](const TqxHandleItem& h) { return h.ObjectTypeText(); }},
-    {"HANDLE", "Handle", TColumnKind::Hex, [](const TqxHandleItem& h) { return h.Handle; }, {}},
-    {"ACCESS", "Access", TColumnKind::Hex,
-     [](const TqxHandleItem& h) { return h.GrantedAccess; }, {}},
-    {"FLAGS", "Flags", TColumnKind::Decimal,
-     [](const TqxHandleItem& h) { return uint64_t{h.Flags}; }, {}},
-};
-
-}  // namespace
-
 void TqxHandleItem::Assign(const TCollectionItem& source) {
   const auto* other = dynamic_cast<const TqxHandleItem*>(&source);
   if (other == nullptr) {
@@ -50,14 +31,6 @@ std::string TqxHandleItem::DisplayName() const {
 std::string TqxHandleItem::ObjectTypeText() const {
   const auto& owner = static_cast<const TqxHandleCollection&>(Collection());
   return kvt::ObjectTypeText(owner.Native(), ObjectTypeNumber);
-}
-
-std::string TqxHandleItem::FormatHeader(const std::string& tmpl) {
-  return FormatHeaderFromKeys(kHandleColumns, tmpl);
-}
-
-std::string TqxHandleItem::FormatLine(const std::string& tmpl) const {
-  return FormatLineFromKeys(kHandleColumns, *this, tmpl);
 }
 
 TqxHandleCollection::TqxHandleCollection(const TNativeApi& native)

@@ -38,7 +38,7 @@ class TqxHandleItem : public TCollectionItem {
   std::string ObjectTypeText() const;
 
   static std::string FormatHeader(const std::string& tmpl);
-  std::string FormatLine(const std::string& tmpl) const;
+  std::string FormatLine(const std::string& tmpl);
 };
 
 class TqxHandleCollection : public TCollection {

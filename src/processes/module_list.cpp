@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "files/path_normaliser.h"
-#include "inventory/column_keys.h"
 #include "os/scoped_handle.h"
 #include "processes/process_list.h"
 #include "support/path_parts.h"
@@ -16,19 +15,6 @@ namespace {
 
 constexpr uint32_t kModuleHandleEntries = 4097;  // handles beyond these are not looked at
 constexpr uint32_t kQueryAndRead = kProcessQueryInformation | kProcessVmRead;
-
-const TColumnKey<TqxModuleItem> kModuleColumns[] = {
-    {"PID", "PID", TColumnKind::Decimal, [](const TqxModuleItem& m) { return m.ProcessID; }, {}},
-    {"MID", "MID", TColumnKind::Decimal, [](const TqxModuleItem& m) { return m.ModuleID; }, {}},
-    {"ADDR", "Address", TColumnKind::Hex, [](const TqxModuleItem& m) { return m.ModuleBaseAddr; },
-     {}},
-    {"SIZE", "Size", TColumnKind::Hex, [](const TqxModuleItem& m) { return m.ModuleBaseSize; },
-     {}},
-    {"FILENAME", "Filename", TColumnKind::Text, {},
-     [](const TqxModuleItem& m) { return m.FilenamePart(); }},
-    {"PATH", "Path", TColumnKind::Text, {},
-     [](const TqxModuleItem& m) { return m.DirectoryPart(); }},
-};
 
 // What a source made of the process: a refusal for want of rights is told
 // apart from other failures, which are said only as "not read".
@@ -147,14 +133,6 @@ std::string TqxModuleItem::CompleteFilename() {
   TProcessContext& context = Context();
   return CachedCompleteFilename(completeFilename_, context.CompleteNames, context.Sys,
                                 context.Locations(), Filename);
-}
-
-std::string TqxModuleItem::FormatHeader(const std::string& tmpl) {
-  return FormatHeaderFromKeys(kModuleColumns, tmpl);
-}
-
-std::string TqxModuleItem::FormatLine(const std::string& tmpl) const {
-  return FormatLineFromKeys(kModuleColumns, *this, tmpl);
 }
 
 TqxModuleList::TqxModuleList(TqxProcessItem& owner, TProcessContext& context)

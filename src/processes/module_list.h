@@ -31,11 +31,11 @@ class TqxModuleItem : public TSystemLogItem {
 
   void Assign(const TCollectionItem& source) override;
   std::string CompleteFilename() override;
-  // The module's columns as attributes (export_forms.cpp).
+  // The module's columns as attributes (tables/module_table.cpp).
   TXmlElement SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) override;
 
   static std::string FormatHeader(const std::string& tmpl);
-  std::string FormatLine(const std::string& tmpl) const;
+  std::string FormatLine(const std::string& tmpl);
 
  private:
   TProcessContext& Context() const;

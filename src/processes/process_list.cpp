@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "files/path_normaliser.h"
-#include "inventory/column_keys.h"
 #include "matching/match_text.h"
 #include "os/scoped_handle.h"
 #include "processes/drive_paths.h"
@@ -18,21 +17,6 @@ namespace {
 constexpr uint32_t kIdArrayEntries = 4097;  // the id pass sees at most this many processes
 constexpr uint32_t kQueryAndRead = kProcessQueryInformation | kProcessVmRead;
 constexpr const char* kSystemItemName = "[System]";
-
-const TColumnKey<TqxProcessItem> kProcessColumns[] = {
-    {"PID", "PID", TColumnKind::Decimal, [](const TqxProcessItem& p) { return p.ProcessID; }, {}},
-    {"PPID", "PPID", TColumnKind::Decimal, [](const TqxProcessItem& p) { return p.ParentID; }, {}},
-    {"FILENAME", "Filename", TColumnKind::Text, {},
-     [](const TqxProcessItem& p) { return p.FilenameOnly(); }},
-    {"DESCRIPTION", "Description", TColumnKind::Text, {},
-     [](const TqxProcessItem& p) { return p.FileDescription; }},
-    {"VERSION", "Version", TColumnKind::Text, {},
-     [](const TqxProcessItem& p) { return p.FileVersion; }},
-    {"COMPANY", "Company", TColumnKind::Text, {},
-     [](const TqxProcessItem& p) { return p.FileCompany; }},
-    {"PATH", "Path", TColumnKind::Text, {},
-     [](const TqxProcessItem& p) { return p.DirectoryPart(); }},
-};
 
 }  // namespace
 
@@ -98,15 +82,6 @@ void TqxProcessItem::AddLogLines(TStringList& lines) {
 void TqxProcessItem::AddListEntry(TStringList& lines) {
   TSystemLogItem::AddListEntry(lines);
   lines.Add(CompleteFilename());
-}
-
-std::string TqxProcessItem::FormatHeader(const std::string& tmpl) {
-  return FormatHeaderFromKeys(kProcessColumns, tmpl);
-}
-
-std::string TqxProcessItem::FormatLine(const std::string& tmpl) {
-  ReadFileFacts();
-  return FormatLineFromKeys(kProcessColumns, *this, tmpl);
 }
 
 TqxProcessList::TqxProcessList(TProcessContext& context)

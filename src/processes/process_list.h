@@ -93,7 +93,7 @@ class TqxProcessItem : public TSystemLogItem {
   std::string CompleteFilename() override;
   void AddLogLines(TStringList& lines) override;
   void AddListEntry(TStringList& lines) override;
-  // The process's facts as attributes, and back (export_forms.cpp).
+  // The process's facts as attributes, and back (tables/process_table.cpp).
   TXmlElement SaveToXml(TXmlElement parent, bool skipHarmless, bool onlyActive) override;
   bool LoadFromXml(TXmlElement element) override;
 

@@ -15,10 +15,13 @@ class TSystemLogItem;
 struct TSignatureRow {
   uint32_t ProcessID = 0;
   std::string Path;  // of the file checked
-  TFileSignature Signature;
+  TFileSignature Verdict;
 
+  const TFileSignature& Signature() const { return Verdict; }
+  const std::string& CompleteFilename() const { return Path; }
+  // Through the signature table (tables/signature_table.cpp).
   static std::string FormatHeader(const std::string& tmpl);
-  std::string FormatLine(const std::string& tmpl) const;
+  std::string FormatLine(const std::string& tmpl);
 };
 
 // Whether an /unsigned run shows Item: its file is not Signed or Catalog.

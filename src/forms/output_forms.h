@@ -1,30 +1,14 @@
 #pragma once
 // The machine-readable forms of the list, modules, handles and find commands:
 // standard output holds the document and nothing else, in UTF-8.
+#include "tables/form_tables.h"
+
 namespace kvt {
 
 class Os;
 class TConsoleOutput;
 class TqxProcessList;
-struct TFindResult;
 class TXmlDocument;
-
-// The commands whose tables a form writes. With Signatures the process and
-// module rows carry their files' signatures; with UnsignedOnly only the rows
-// whose file is not signed are written.
-struct TFormTables {
-  bool Processes = false;
-  bool Modules = false;
-  bool Handles = false;
-  bool Find = false;
-  TFindResult* FindHits = nullptr;  // what /find found, when Find
-  bool Signatures = false;
-  bool UnsignedOnly = false;
-  bool Details = false;  // the process rows carry the details (and are written)
-  bool Tree = false;     // the processes come in tree order, each with its depth
-  bool Any() const { return Processes || Modules || Handles || Find; }
-  bool AnyProcessTable() const { return Processes || Modules || Handles; }
-};
 
 // One table per command, in the fixed command order, each headed by its
 // column names and separated from the next by an empty line. The modules
@@ -37,6 +21,7 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
 // The same content as one JSON document (RFC 8259): the lists as arrays, each
 // item as an object of its facts and its lists, decimal facts as numbers.
 void WriteJsonDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
+void WriteDocumentAsJson(const TXmlDocument& document, TConsoleOutput& out);
 // The document both write: an element per selected process, its modules and
 // its handles inside it when asked for.
 void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document);

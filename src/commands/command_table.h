@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/output_forms.h"
+#include "forms/output_forms.h"
 #include "app/run_parameters.h"
 
 namespace kvt {

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "app/console_output.h"
-#include "app/output_forms.h"
+#include "forms/output_forms.h"
 #include "inventory/xml_document.h"
 #include "support/json.h"
 
@@ -41,11 +41,15 @@ void WriteElement(const TXmlElement& element, bool object, const std::string& in
 
 }  // namespace
 
+void WriteDocumentAsJson(const TXmlDocument& document, TConsoleOutput& out) {
+  WriteElement(document.RootElement(), true, "", "", "", out);
+}
+
 void WriteJsonDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out) {
   if (!tables.Any()) return;
   TXmlDocument document;
   SaveFormDocument(list, tables, document);
-  WriteElement(document.RootElement(), true, "", "", "", out);
+  WriteDocumentAsJson(document, out);
 }
 
 }  // namespace kvt

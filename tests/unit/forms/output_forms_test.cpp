@@ -1,4 +1,4 @@
-#include "app/output_forms.h"
+#include "forms/output_forms.h"
 
 #include <gtest/gtest.h>
 

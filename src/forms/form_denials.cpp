@@ -1,4 +1,4 @@
-#include "app/output_forms.h"
+#include "forms/output_forms.h"
 #include "app/texts.h"
 #include "os/os.h"
 #include "processes/process_list.h"

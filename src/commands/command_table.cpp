@@ -1,8 +1,8 @@
-#include "app/command_table.h"
+#include "commands/command_table.h"
 
 #include <iterator>
 
-#include "app/commands.h"
+#include "commands/commands.h"
 #include "app/texts.h"
 
 namespace kvt {
@@ -60,6 +60,13 @@ const std::vector<TSwitch>& Switches() {
        nullptr, &P::All, nullptr, false, nullptr, nullptr},
   };
   return kSwitches;
+}
+
+int WorseExitCode(int a, int b) {
+  // From the worst: the first of these that either code is wins.
+  for (const int code : {kExitRefused, kExitChangeFailed})
+    if (a == code || b == code) return code;
+  return kExitDone;
 }
 
 std::vector<const char*> UsageLines() {

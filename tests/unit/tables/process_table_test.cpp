@@ -1,4 +1,4 @@
-#include "processes/export_forms.h"
+#include "tables/process_table.h"
 
 #include <gtest/gtest.h>
 
