@@ -1,9 +1,11 @@
 #include "tables/process_table.h"
 
+#include <cstdint>
+#include <limits>
 #include <string>
 
+#include "support/int_conversion.h"
 #include "tables/form_views.h"
-#include "tables/number_text.h"
 #include "tables/text_views.h"
 
 namespace kvt {
@@ -11,6 +13,14 @@ namespace {
 
 using P = TqxProcessItem;
 using C = TColumn<P>;
+
+// A text that is no such number leaves Field as it is.
+template <typename TNumber>
+void LoadNumber(const std::string& text, TNumber& field) {
+  uint64_t value = 0;
+  if (TryDecimalToUnsigned(text, static_cast<uint64_t>(std::numeric_limits<TNumber>::max()), value))
+    field = static_cast<TNumber>(value);
+}
 
 // The columns of what the executable's file tells read it on first use.
 const P& WithFileFacts(P& p) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "support/utf8.h"
+
 namespace kvt {
 
 const char* const kDeniedText = "Access denied.";

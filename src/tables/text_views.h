@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "inventory/column_template.h"
-#include "support/utf8.h"
 #include "tables/table.h"
 
 namespace kvt {
