@@ -11,12 +11,19 @@
 namespace kvt {
 namespace {
 
+// A UDP endpoint or a socket of no service leaves its last columns empty:
+// no line ends in their padding.
+std::string WithoutTrailingBlanks(std::string line) {
+  line.erase(line.find_last_not_of(' ') + 1);
+  return line;
+}
+
 void WriteEndpoints(const char* title, const std::vector<TEndpointRow>& rows, TConsoleOutput& out) {
   const TTable<TEndpointRow>& table = EndpointTable();
   out.Line("");
   out.Line(title);
   out.Line(AlignedHeader(table));
-  for (TEndpointRow row : rows) out.Line(AlignedLine(table, row));
+  for (TEndpointRow row : rows) out.Line(WithoutTrailingBlanks(AlignedLine(table, row)));
   out.Line("");
 }
 
