@@ -15,6 +15,13 @@ bool IsMappedIpv4(const TIpAddress& address) {
   return address.Bytes[10] == 0xFF && address.Bytes[11] == 0xFF;
 }
 
+// Only a link-local address needs its zone to be told apart (fe80::/10, and
+// multicast of the node or link); Wine gives the loopback address one too.
+bool HasZone(const TIpAddress& address) {
+  const uint8_t* b = address.Bytes.data();
+  return (b[0] == 0xFE && (b[1] & 0xC0) == 0x80) || (b[0] == 0xFF && (b[1] & 0x0F) <= 2);
+}
+
 // The longest run of two or more zero groups, the first of equals: the run
 // the short form writes as "::". Length 0 when there is none.
 void LongestZeroRun(const uint16_t (&groups)[8], int& start, int& length) {
@@ -48,7 +55,7 @@ std::string Ipv6Text(const TIpAddress& address) {
     if (!text.empty() && text.back() != ':') text += ':';
     text += Format("%x", groups[i]);
   }
-  if (address.ScopeId != 0) text += Format("%%%u", address.ScopeId);
+  if (address.ScopeId != 0 && HasZone(address)) text += Format("%%%u", address.ScopeId);
   return text;
 }
 

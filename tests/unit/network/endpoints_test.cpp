@@ -49,6 +49,7 @@ TEST(EndpointTexts, AddressesInTheirShortForms) {
       {Ip6({0, 0, 0, 0, 0, 0, 0, 1}), "::1"},
       {Ip6({0, 0, 0, 0, 0, 0xFFFF, 0x0A00, 0x0001}), "::ffff:10.0.0.1"},
       {Ip6({0xFE80, 0, 0, 0, 0, 0, 0, 1}, 4), "fe80::1%4"},
+      {Ip6({0, 0, 0, 0, 0, 0, 0, 1}, 4096), "::1"},  // a zone only where it tells apart
       // The first of two equal runs, and no "::" for a single zero group.
       {Ip6({0x2001, 0xDB8, 0, 0, 1, 0, 0, 1}), "2001:db8::1:0:0:1"},
       {Ip6({0x2001, 0xDB8, 0, 1, 1, 1, 1, 1}), "2001:db8:0:1:1:1:1:1"},
