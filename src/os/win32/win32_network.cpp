@@ -27,9 +27,21 @@ struct TTagNameQuery {
 };
 constexpr DWORD kTagInfoLevelNameFromTag = 1;
 
-// A table the stack allocated: its count of rows, then the rows.
-uint32_t CopyStackTable(DWORD error, void* reply, const TEndpointTableLayout& layout,
-                        std::vector<uint8_t>& table) {
+uint32_t CallExtendedTable(void* entry, uint8_t* table, uint32_t* size, bool order,
+                           uint32_t family, uint32_t tableClass) {
+  if (entry == nullptr) return ERROR_PROC_NOT_FOUND;
+  DWORD room = *size;
+  const DWORD error = As<GetExtendedTableFn>(entry)(table, &room, order, family, tableClass, 0);
+  *size = room;
+  return error;
+}
+
+// A table the stack allocates (its count of rows, then the rows), copied.
+uint32_t CopyStackTable(void* entry, bool order, uint32_t family,
+                        const TEndpointTableLayout& layout, std::vector<uint8_t>& table) {
+  if (entry == nullptr) return ERROR_PROC_NOT_FOUND;
+  void* reply = nullptr;
+  const DWORD error = As<AllocateFromStackFn>(entry)(&reply, order, GetProcessHeap(), 0, family);
   if (error != NO_ERROR) return error;
   if (reply == nullptr) return ERROR_INVALID_DATA;
   DWORD count = 0;
@@ -56,43 +68,25 @@ void Win32Os::BindIpHelper() {
 uint32_t Win32Os::GetExtendedTcpTable(uint8_t* table, uint32_t* size, bool order, uint32_t family,
                                       uint32_t tableClass) {
   BindIpHelper();
-  if (getExtendedTcpTable_ == nullptr) return ERROR_PROC_NOT_FOUND;
-  DWORD room = *size;
-  const DWORD error = As<GetExtendedTableFn>(getExtendedTcpTable_)(table, &room, order, family,
-                                                                   tableClass, 0);
-  *size = room;
-  return error;
+  return CallExtendedTable(getExtendedTcpTable_, table, size, order, family, tableClass);
 }
 
 uint32_t Win32Os::GetExtendedUdpTable(uint8_t* table, uint32_t* size, bool order, uint32_t family,
                                       uint32_t tableClass) {
   BindIpHelper();
-  if (getExtendedUdpTable_ == nullptr) return ERROR_PROC_NOT_FOUND;
-  DWORD room = *size;
-  const DWORD error = As<GetExtendedTableFn>(getExtendedUdpTable_)(table, &room, order, family,
-                                                                   tableClass, 0);
-  *size = room;
-  return error;
+  return CallExtendedTable(getExtendedUdpTable_, table, size, order, family, tableClass);
 }
 
 uint32_t Win32Os::AllocateAndGetTcpExTableFromStack(std::vector<uint8_t>& table, bool order,
                                                     uint32_t family) {
   BindIpHelper();
-  if (allocateTcpExTable_ == nullptr) return ERROR_PROC_NOT_FOUND;
-  void* reply = nullptr;
-  const DWORD error =
-      As<AllocateFromStackFn>(allocateTcpExTable_)(&reply, order, GetProcessHeap(), 0, family);
-  return CopyStackTable(error, reply, kTcp4OwnerPid, table);
+  return CopyStackTable(allocateTcpExTable_, order, family, kTcp4OwnerPid, table);
 }
 
 uint32_t Win32Os::AllocateAndGetUdpExTableFromStack(std::vector<uint8_t>& table, bool order,
                                                     uint32_t family) {
   BindIpHelper();
-  if (allocateUdpExTable_ == nullptr) return ERROR_PROC_NOT_FOUND;
-  void* reply = nullptr;
-  const DWORD error =
-      As<AllocateFromStackFn>(allocateUdpExTable_)(&reply, order, GetProcessHeap(), 0, family);
-  return CopyStackTable(error, reply, kUdp4OwnerPid, table);
+  return CopyStackTable(allocateUdpExTable_, order, family, kUdp4OwnerPid, table);
 }
 
 uint32_t Win32Os::I_QueryTagInformation(uint32_t processId, uint32_t serviceTag,
