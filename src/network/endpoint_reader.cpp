@@ -8,10 +8,14 @@
 namespace kvt {
 namespace {
 
-// A table read is a size query and a read; when the table grew in between,
-// the read is tried again with the new size. Eight tries in a row that each
-// find it grown mean it cannot be caught, which is said, not hidden.
+// A table read is a call with room for a usual table, which answers the
+// size it needs when the table does not fit, and a read with that size; when
+// the table grew in between, the read is tried again with the new size.
+// Eight tries in a row that each find it grown mean it cannot be caught,
+// which is said, not hidden. Each call costs under Wine as much as listing a
+// few processes, so a table that fits the first room costs one call.
 constexpr int kTableReadTries = 8;
+constexpr uint32_t kFirstRoom = 64 * 1024;
 
 // One table as each class lays it out.
 struct TTableSource {
@@ -45,7 +49,7 @@ uint32_t ExtendedTable(Os& os, const TTableSource& source, uint8_t* reply, uint3
 uint32_t ReadClass(Os& os, const TTableSource& source, uint32_t tableClass,
                    const TEndpointTableLayout& layout, std::vector<TEndpoint>& endpoints) {
   std::vector<uint8_t> reply;
-  uint32_t size = 0;
+  uint32_t size = kFirstRoom;
   for (int attempt = 0; attempt < kTableReadTries; ++attempt) {
     reply.resize(size);
     const uint32_t error = ExtendedTable(os, source, reply.data(), &size, tableClass);
@@ -99,7 +103,7 @@ TEndpointTables ReadEndpointTables(Os& os) {
 }
 
 void NameEndpointServices(Os& os, const std::vector<TEndpoint*>& endpoints,
-                          const std::map<uint32_t, std::vector<std::string>>& services) {
+                          const TServicesOfProcesses& services) {
   // One question to the service manager per process and tag.
   std::map<std::pair<uint32_t, uint32_t>, std::string> byTag;
   for (TEndpoint* endpoint : endpoints) {
@@ -113,9 +117,10 @@ void NameEndpointServices(Os& os, const std::vector<TEndpoint*>& endpoints,
       }
       endpoint->Service = known->second;
     }
-    if (!endpoint->Service.empty()) continue;
-    const auto hosted = services.find(endpoint->ProcessId);
-    if (hosted != services.end() && hosted->second.size() == 1)
+    if (!endpoint->Service.empty() || endpoint->ProcessId == 0) continue;
+    const auto& hosts = services();
+    const auto hosted = hosts.find(endpoint->ProcessId);
+    if (hosted != hosts.end() && hosted->second.size() == 1)
       endpoint->Service = hosted->second.front();
   }
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The system's endpoint tables, TCP and UDP over IPv4 and IPv6, read once.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -29,9 +30,13 @@ struct TEndpointTables {
 // table cannot be read, or keeps growing between the size and the read.
 TEndpointTables ReadEndpointTables(Os& os);
 
+// The services each process hosts, by process id; asked for only when an
+// endpoint's tag names none.
+using TServicesOfProcesses = std::function<const std::map<uint32_t, std::vector<std::string>>&()>;
+
 // Names the service that owns each of Endpoints: the one its tag names, else
-// the only service its process hosts (Services: names by process id).
+// the only service its process hosts.
 void NameEndpointServices(Os& os, const std::vector<TEndpoint*>& endpoints,
-                          const std::map<uint32_t, std::vector<std::string>>& services);
+                          const TServicesOfProcesses& services);
 
 }  // namespace kvt

@@ -46,7 +46,9 @@ TEndpointRows SelectEndpointRows(TqxProcessList& list, const TEndpointFilter& fi
   }
   for (TqxProcessItem* process : list.SelectedItems())
     if (rows.OfProcess.count(process) > 0) rows.Processes.push_back(process);
-  NameEndpointServices(context.Sys, kept, context.ServiceProcesses());
+  NameEndpointServices(context.Sys, kept, [&context]() -> const auto& {
+    return context.ServiceProcesses();
+  });
   for (TEndpoint* endpoint : kept)
     if (endpoint->CreateTime != 0)
       context.Sys.FileTimeToLocalFileTime(endpoint->CreateTime, &endpoint->LocalCreateTime);

@@ -119,15 +119,15 @@ TEST(EndpointReader, ATableThatGrewIsReadAgainOneThatKeepsGrowingIsAnError) {
   FakeOs os;
   os.Endpoints.push_back(Endpoint(TEndpointProtocol::Tcp, 700, 1));
   int reads = 0;
-  // Each of the first calls of the TCP table finds 20 rows more.
+  // Each of the first three calls of the TCP table finds 500 rows more, more
+  // than the first room holds and than each read leaves spare.
+  const auto grow = [&os] { os.Endpoints.resize(os.Endpoints.size() + 500, os.Endpoints[0]); };
   os.OnEndpointTableRead = [&] {
-    if (++reads <= 3)
-      for (int i = 0; i < 20; ++i) os.Endpoints.push_back(Endpoint(TEndpointProtocol::Tcp, 700, 2));
+    if (++reads <= 3) grow();
   };
-  EXPECT_EQ(ReadEndpointTables(os).Endpoints.size(), 61u);
-  os.OnEndpointTableRead = [&] {
-    for (int i = 0; i < 20; ++i) os.Endpoints.push_back(Endpoint(TEndpointProtocol::Tcp, 700, 2));
-  };
+  EXPECT_EQ(ReadEndpointTables(os).Endpoints.size(), 1501u);
+  EXPECT_EQ(os.CallCount("GetExtendedTcpTable"), 5u);  // four of IPv4, one of IPv6
+  os.OnEndpointTableRead = grow;
   EXPECT_THROW(ReadEndpointTables(os), EEndpointTableError);
 }
 
@@ -163,7 +163,7 @@ TEST(EndpointReader, ServicesByTagElseTheOnlyServiceOfTheProcess) {
       {800, {"RpcSs", "RpcEptMapper"}}, {801, {"Dnscache"}}, {802, {"W32Time", "Dhcp"}}};
   std::vector<TEndpoint*> kept;
   for (TEndpoint& endpoint : endpoints) kept.push_back(&endpoint);
-  NameEndpointServices(os, kept, services);
+  NameEndpointServices(os, kept, [&services]() -> const auto& { return services; });
   EXPECT_EQ(endpoints[0].Service, "RpcSs");
   EXPECT_EQ(endpoints[1].Service, "");  // no tag, and the process hosts two
   EXPECT_EQ(endpoints[2].Service, "Dnscache");
