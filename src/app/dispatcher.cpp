@@ -15,6 +15,7 @@
 #include "app/texts.h"
 #include "inventory/column_template.h"
 #include "os/os.h"
+#include "processes/endpoint_rows.h"
 #include "processes/find.h"
 #include "processes/process_context.h"
 #include "processes/process_list.h"
@@ -72,17 +73,23 @@ int RunTextCommands(const TCommandLine& commandLine, TCommandRun& run) {
 // The forms read everything before they write: a table that cannot be read
 // leaves standard output empty.
 void WriteForm(TFormWriter writeForm, TqxProcessList& list, TFormTables tables,
-               const std::string& findPattern, TConsoleOutput& out) {
+               const TRunParameters& parameters, TConsoleOutput& out) {
   TFindResult found;
   if (tables.Find) {
-    found = FindByName(list, list.SelectedItems(), findPattern);
+    found = FindByName(list, list.SelectedItems(), parameters.FindPattern);
     tables.FindHits = &found;
+  }
+  TEndpointRows endpoints;
+  if (tables.Endpoints) {
+    endpoints = SelectEndpointRows(list, EndpointFilterOf(parameters), !parameters.Selector.Given);
+    tables.EndpointRows = &endpoints;
   }
   if (tables.Tree) SelectInTreeOrder(list);
   writeForm(list, tables, out);
   Os& os = list.ProcessContext().Sys;
   WriteFormDenials(os, list, tables);
   if (found.UnsearchedCount > 0) WriteErrorLine(os, UnsearchedLine(found));
+  if (endpoints.OwnersUnknown) WriteErrorLine(os, kEndpointOwnersUnknownLine);
 }
 
 int RunCommands(Os& os, TConsoleOutput& out) {
@@ -141,9 +148,9 @@ int RunCommands(Os& os, TConsoleOutput& out) {
       TCommandRun run = {list, parameters, tables, out};
       exitCode = RunTextCommands(commandLine, run);
     } else {
-      WriteForm(writeForm, list, tables, parameters.FindPattern, out);
+      WriteForm(writeForm, list, tables, parameters, out);
     }
-  } catch (const EHandleTableError& error) {
+  } catch (const ESystemTableError& error) {
     // What the commands before wrote stands; a form has written nothing.
     if (text) out.Flush();
     WriteErrorLine(os, error.what());

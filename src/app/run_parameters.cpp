@@ -38,6 +38,16 @@ std::string UnderstoodForChange(const TCommandLine& commandLine, int selectorInd
 
 }  // namespace
 
+bool ReadPortNumber(const std::string& text, uint16_t& port) {
+  // Decimal digits only: "0x50" or "+80" are no way to write a port.
+  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+    return false;
+  const unsigned long number = std::stoul(text);
+  if (number < 1 || number > 65535) return false;
+  port = static_cast<uint16_t>(number);
+  return true;
+}
+
 bool TSelector::NamesNothing() const {
   if (!Given) return true;
   if (IsProcessId) return false;
@@ -65,16 +75,18 @@ TRunParameters ReadRunParameters(TCommandLine& commandLine) {
     if (given > 1 && parameters.Error.empty())
       parameters.Error = Format("/%s is given twice; give it once.", rule.Name);
     parameters.*rule.Given = given > 0;
-    if (rule.Use == suCommandWithWord) {
-      parameters.FindPattern = commandLine.TakeSwitchArgument(rule.Name);
-      continue;
-    }
-    if (!commandLine.TakeSwitch(rule.Name)) continue;
+    if (rule.Word != nullptr) parameters.*rule.Word = commandLine.TakeSwitchArgument(rule.Name);
+    // A command stays in its place among the parameters; a modifier leaves them.
+    if (rule.Use == suCommand || !commandLine.TakeSwitch(rule.Name)) continue;
     // "/unsigned 460" is "/verify 460 /unsigned": the command it implies
     // stands first, so that the selector keeps its place.
     if (rule.Implies != nullptr && !commandLine.HasSwitch(rule.Implies))
       commandLine.InsertParam(1, std::string("/") + rule.Implies);
   }
+  if (parameters.PortGiven && parameters.Error.empty() &&
+      !ReadPortNumber(parameters.PortText, parameters.Port))
+    parameters.Error = Format("/port takes a port number from 1 to 65535, not \"%s\".",
+                              parameters.PortText.c_str());
   for (const TSwitch& rule : Switches())
     if (rule.ChangesProcesses && commandLine.HasSwitch(rule.Name))
       parameters.ChangesProcesses = true;

@@ -28,6 +28,10 @@ struct TRunParameters {
   bool All = false;
   bool Find = false;
   std::string FindPattern;  // the word after /find
+  bool ListeningOnly = false;
+  bool PortGiven = false;
+  std::string PortText;  // the word after /port
+  uint16_t Port = 0;     // read from it: 1 to 65535
   bool ChangesProcesses = false;  // a command that terminates is given
   TSelector Selector;
   // Set when the command line is refused: the line that says why.
@@ -41,6 +45,9 @@ struct TRunParameters {
 // processes, an unknown switch or a word that is neither switch nor selector
 // refuses the run.
 TRunParameters ReadRunParameters(TCommandLine& commandLine);
+
+// A port as /port takes it: decimal digits, 1 to 65535.
+bool ReadPortNumber(const std::string& text, uint16_t& port);
 
 // The selector read from Text as the rule reads a selector word.
 TSelector SelectorFromWord(const std::string& text);

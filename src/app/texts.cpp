@@ -62,4 +62,9 @@ const char* const kHandleNamesDeniedNote =
 const char* const kDetailsDeniedNote =
     "Access denied: some details of process %d could not be read.";
 
+const char* const kEndpointOwnersUnknownLine =
+    "This Windows does not tell which process owns an endpoint; /net lists none.";
+const char* const kUnownedEndpointsTitle = "Endpoints of no listed process:";
+const char* const kNoEndpointsLine = "No endpoints.";
+
 }  // namespace kvt

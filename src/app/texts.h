@@ -29,4 +29,11 @@ extern const char* const kHandleNamesDeniedNote;
 // fact's value in /details, and the forms' line.
 extern const char* const kDetailsDeniedNote;
 
+// /net: on standard error where the system names no owners of endpoints;
+// the title of the endpoints of no listed process, and the line of a run
+// that keeps none.
+extern const char* const kEndpointOwnersUnknownLine;
+extern const char* const kUnownedEndpointsTitle;
+extern const char* const kNoEndpointsLine;
+
 }  // namespace kvt

@@ -5,6 +5,7 @@
 // processes, whether it takes the next word) and which function runs it.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "forms/output_forms.h"
@@ -31,7 +32,6 @@ using TFormWriter = void (*)(TqxProcessList&, const TFormTables&, TConsoleOutput
 enum TSwitchUse : uint8_t {
   suUsage,            // shows the usage text
   suCommand,          // runs at its place in the fixed order
-  suCommandWithWord,  // a command that takes the next word as its argument
   suModifier,         // shapes the run; leaves the parameters, counts for no position
 };
 
@@ -41,6 +41,7 @@ struct TSwitch {
   const char* UsageLine;          // its line in the usage text; nullptr: none
   bool TFormTables::*Table;       // the table a form writes for it; nullptr: none
   bool TRunParameters::*Given;    // where a modifier or a command with a word is noted
+  std::string TRunParameters::*Word;  // where the next word it takes goes; nullptr: none
   const char* Implies;            // the command a modifier stands for, or nullptr
   bool ChangesProcesses;          // the forms refuse it, and it must name its targets
   TCommandFunction Run;           // a command's text; nullptr for the others

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/run_parameters.h"
+#include "processes/endpoint_rows.h"
 
 namespace kvt {
 
@@ -47,6 +48,12 @@ int RunKillTreeCommand(TCommandRun& run);
 int RunModulesCommand(TCommandRun& run);
 // For each selected process: its process line, then its handles in the system table now.
 int RunHandlesCommand(TCommandRun& run);
+// For each selected process that has endpoints: its process line, then its
+// TCP and UDP endpoints; without a selector, those of no listed process after
+// them. /listening and /port keep some of them.
+int RunNetCommand(TCommandRun& run);
+// What /listening and /port keep.
+TEndpointFilter EndpointFilterOf(const TRunParameters& parameters);
 // The handles and modules of the selected processes whose names match the
 // pattern of /find: a title, one row per hit, and a line with their number;
 // then how many processes could not be searched, when any.

@@ -2,6 +2,8 @@
 #include "forms/output_forms.h"
 #include "processes/find.h"
 #include "support/csv.h"
+#include "processes/endpoint_rows.h"
+#include "tables/endpoint_table.h"
 #include "tables/find_table.h"
 #include "tables/form_views.h"
 #include "tables/handle_table.h"
@@ -59,6 +61,13 @@ void WriteCsvTables(TqxProcessList& list, const TFormTables& tables, TConsoleOut
   if (tables.Handles)
     csv.ListTable(list, HandleTable(), &TqxProcessItem::HandleList,
                   [](TqxHandleItem&) { return true; });
+  if (tables.EndpointRows) {
+    const TEndpointRows& kept = *tables.EndpointRows;
+    csv.Header(EndpointTable());
+    for (TqxProcessItem* process : kept.Processes)
+      for (TEndpointRow row : kept.RowsOf(*process)) csv.Row(EndpointTable(), row);
+    for (TEndpointRow row : kept.Unowned) csv.Row(EndpointTable(), row);
+  }
   if (tables.FindHits) {
     csv.Header(FindTable());
     for (TqxFindItem& hit : tables.FindHits->Hits) csv.Row(FindTable(), hit);

@@ -1,6 +1,8 @@
 #include "app/console_output.h"
 #include "forms/output_forms.h"
 #include "processes/find.h"
+#include "processes/endpoint_rows.h"
+#include "tables/endpoint_table.h"
 #include "tables/find_table.h"
 #include "tables/form_views.h"
 #include "tables/handle_table.h"
@@ -11,6 +13,9 @@ namespace {
 constexpr const char* kHandleListTag = "TqxHandleList";
 constexpr const char* kFindListPath = "Vantora/TqxFindList";
 constexpr const char* kFindItemTag = "TqxFindItem";
+constexpr const char* kEndpointListTag = "TqxEndpointList";
+constexpr const char* kUnownedEndpointListPath = "Vantora/TqxEndpointList";
+constexpr const char* kEndpointItemTag = "TqxEndpointItem";
 
 // A row: an element named Tag below Parent, its columns as attributes.
 template <typename TItem>
@@ -39,16 +44,28 @@ void SaveHandles(TqxHandleCollection& handles, TXmlElement parent) {
     SaveRow(HandleTable(), handles.Items(i), handles.Items(i).ClassName(), element);
 }
 
+void SaveEndpoints(const std::vector<TEndpointRow>& rows, TXmlElement element) {
+  for (TEndpointRow row : rows) SaveRow(EndpointTable(), row, kEndpointItemTag, element);
+}
+
+// A process stays for its own row or for a module row it holds; asked for
+// endpoints alone, for the endpoints it holds.
+bool KeepsProcess(TqxProcessItem& item, const TFormTables& tables) {
+  if (!tables.AnyProcessTable()) return !tables.EndpointRows->RowsOf(item).empty();
+  return KeepsRow(tables, item) || KeepsAnyModule(item, tables);
+}
+
 void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
   const TXmlElement processes = list.XmlClassElement(document);
   const TTable<TqxProcessItem> columns = ProcessRowColumns(tables);
   for (TqxProcessItem* item : list.SelectedItems()) {
-    // A process stays for its own row or for a module row it holds.
-    if (!KeepsRow(tables, *item) && !KeepsAnyModule(*item, tables)) continue;
+    if (!KeepsProcess(*item, tables)) continue;
     const TXmlElement element = processes.AppendChild(item->ClassTag);
     SaveXmlAttributes(columns, *item, element);
     if (tables.Modules) SaveModules(item->ModuleList, tables, element);
     if (tables.Handles) SaveHandles(item->HandleList, element);
+    if (tables.EndpointRows)
+      SaveEndpoints(tables.EndpointRows->RowsOf(*item), element.AppendChild(kEndpointListTag));
   }
 }
 
@@ -56,7 +73,10 @@ void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument
 
 void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
   ReadFormFacts(list, tables);
-  if (tables.AnyProcessTable()) SaveProcesses(list, tables, document);
+  if (tables.AnyProcessTable() || tables.EndpointRows) SaveProcesses(list, tables, document);
+  // Beside the processes: the endpoints of none of them.
+  if (tables.EndpointRows && !tables.EndpointRows->Unowned.empty())
+    SaveEndpoints(tables.EndpointRows->Unowned, document.CreateElement(kUnownedEndpointListPath));
   if (tables.FindHits) {
     const TXmlElement element = document.CreateElement(kFindListPath);
     for (TqxFindItem& hit : tables.FindHits->Hits) SaveRow(FindTable(), hit, kFindItemTag, element);

@@ -19,6 +19,7 @@
 #include "os/os_files.h"
 #include "os/os_modules.h"
 #include "os/os_native.h"
+#include "os/os_network.h"
 #include "os/os_processes.h"
 #include "os/os_program.h"
 #include "os/os_registry.h"
@@ -39,6 +40,7 @@ class Os : public OsProgram,
            public OsThreads,
            public OsSignatures,
            public OsServices,
+           public OsNetwork,
            public OsConsole,
            public OsText {
  public:

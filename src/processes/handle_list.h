@@ -12,9 +12,9 @@ namespace kvt {
 
 // The system handle table was asked for and could not be read: no list of
 // handles can be told, and an empty one would say that nobody holds any.
-class EHandleTableError : public EError {
+class EHandleTableError : public ESystemTableError {
  public:
-  EHandleTableError() : EError("The system handle table could not be read.") {}
+  EHandleTableError() : ESystemTableError("The system handle table could not be read.") {}
   const char* ClassName() const override { return "EHandleTableError"; }
 };
 

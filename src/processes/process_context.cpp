@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "files/location_sources.h"
+#include "native/service_processes.h"
 
 namespace kvt {
 namespace {
@@ -32,6 +33,16 @@ const std::vector<TProcessInformationEntry>* TProcessContext::ProcessInformation
     if (ReadProcessInformation(Sys, Version, read)) processInformation_ = std::move(read);
   }
   return processInformation_ ? &*processInformation_ : nullptr;
+}
+
+const std::map<uint32_t, std::vector<std::string>>& TProcessContext::ServiceProcesses() {
+  if (!serviceProcesses_) serviceProcesses_ = ReadServiceProcesses(Sys);
+  return *serviceProcesses_;
+}
+
+TEndpointTables& TProcessContext::EndpointTables() {
+  if (!endpointTables_) endpointTables_ = ReadEndpointTables(Sys);
+  return *endpointTables_;
 }
 
 }  // namespace kvt

@@ -2,6 +2,7 @@
 // Process-wide facts of the run that the process inventory uses: read once,
 // the costly ones when first needed.
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "inventory/inventory_context.h"
 #include "native/native_api.h"
 #include "native/process_information.h"
+#include "network/endpoint_reader.h"
 #include "processes/debug_privilege.h"
 #include "os/os.h"
 
@@ -46,11 +48,18 @@ struct TProcessContext : TInventoryContext {
   // The system's information of every process, from one read per run when
   // first asked for; null where it cannot be read (NT 4.0, no entry point).
   const std::vector<TProcessInformationEntry>* ProcessInformation();
+  // The services each process hosts, by process id, from one enumeration.
+  const std::map<uint32_t, std::vector<std::string>>& ServiceProcesses();
+  // The system's TCP and UDP endpoints, from one read of each table; raises
+  // EEndpointTableError when they cannot be read.
+  TEndpointTables& EndpointTables();
 
  private:
   std::optional<TLocationTable> locations_;
   std::optional<std::vector<TProcessInformationEntry>> processInformation_;
   bool processInformationRead_ = false;
+  std::optional<std::map<uint32_t, std::vector<std::string>>> serviceProcesses_;
+  std::optional<TEndpointTables> endpointTables_;
 };
 
 }  // namespace kvt

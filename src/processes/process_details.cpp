@@ -5,7 +5,6 @@
 
 #include "native/account_names.h"
 #include "native/process_parameters.h"
-#include "native/service_processes.h"
 #include "native/token_facts.h"
 #include "os/scoped_handle.h"
 #include "processes/process_list.h"
@@ -33,7 +32,7 @@ void TqxProcessList::ReadDetails(const std::vector<TqxProcessItem*>& items) {
   if (const auto* information = context.ProcessInformation())
     for (const TProcessInformationEntry& entry : *information)
       byId.emplace(entry.ProcessId, &entry);
-  const std::map<uint32_t, std::vector<std::string>> services = ReadServiceProcesses(os);
+  const std::map<uint32_t, std::vector<std::string>>& services = context.ServiceProcesses();
   TAccountNames accounts(os);
   TCommandLineReach reach;
   reach.PointerSize = context.Native.PointerSize;

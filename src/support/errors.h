@@ -18,6 +18,14 @@ class EError : public std::runtime_error {
   uintptr_t address_;
 };
 
+// A system-wide table a command needs could not be read: no list made from
+// it can be told, and an empty one would say that the table is empty.
+class ESystemTableError : public EError {
+ public:
+  using EError::EError;
+  const char* ClassName() const override { return "ESystemTableError"; }
+};
+
 // Writing to a standard stream failed.
 class EWriteError : public EError {
  public:

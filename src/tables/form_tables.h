@@ -7,6 +7,7 @@
 
 namespace kvt {
 
+struct TEndpointRows;
 struct TFindResult;
 
 // The commands whose tables a form writes. With Signatures the process and
@@ -16,13 +17,16 @@ struct TFormTables {
   bool Processes = false;
   bool Modules = false;
   bool Handles = false;
+  bool Endpoints = false;
+  TEndpointRows* EndpointRows = nullptr;  // what /net keeps, when Endpoints
   bool Find = false;
   TFindResult* FindHits = nullptr;  // what /find found, when Find
   bool Signatures = false;
   bool UnsignedOnly = false;
   bool Details = false;  // the process rows carry the details (and are written)
   bool Tree = false;     // the processes come in tree order, each with its depth
-  bool Any() const { return Processes || Modules || Handles || Find; }
+  bool Any() const { return Processes || Modules || Handles || Endpoints || Find; }
+  // A table whose rows stand for every selected process, or inside each.
   bool AnyProcessTable() const { return Processes || Modules || Handles; }
 };
 

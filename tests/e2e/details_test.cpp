@@ -43,28 +43,6 @@ std::string FactValue(const std::string& out, const std::string& label) {
   return out.substr(start, out.find("\r\n", start) - start);
 }
 
-// The fields of the CSV record that starts at Start (RFC 4180 quoting).
-std::vector<std::string> CsvFields(const std::string& text, size_t start) {
-  std::vector<std::string> fields(1);
-  bool quoted = false;
-  for (size_t i = start; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-      fields.back() += '"';
-      ++i;
-    } else if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && c == ',') {
-      fields.emplace_back();
-    } else if (!quoted && c == '\r') {
-      break;
-    } else {
-      fields.back() += c;
-    }
-  }
-  return fields;
-}
-
 unsigned long long KilobyteDigits(std::string text) {
   std::string digits;
   for (char c : text)

@@ -121,4 +121,25 @@ std::string ProcessLine(DWORD pid, DWORD parentPid, const std::string& path) {
   return line;
 }
 
+std::vector<std::string> CsvFields(const std::string& text, size_t start) {
+  std::vector<std::string> fields(1);
+  bool quoted = false;
+  for (size_t i = start; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      fields.back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && c == ',') {
+      fields.emplace_back();
+    } else if (!quoted && c == '\r') {
+      break;
+    } else {
+      fields.back() += c;
+    }
+  }
+  return fields;
+}
+
 }  // namespace kvt_e2e

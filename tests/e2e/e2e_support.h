@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "expected_texts.h"
 
@@ -62,6 +63,9 @@ using kvt_expected::kModuleHeader;
 using kvt_expected::kProcessHeader;
 using kvt_expected::kSignatureHeader;
 using kvt_expected::kUsage;
+
+// The fields of the CSV record that starts at Start (RFC 4180 quoting).
+std::vector<std::string> CsvFields(const std::string& text, size_t start);
 
 // The /list line of a process without version information.
 std::string ProcessLine(DWORD pid, DWORD parentPid, const std::string& path);

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "network/endpoint.h"
 #include "os/os.h"
 
 namespace kvt {
@@ -265,6 +266,20 @@ class FakeOs : public Os {
   bool EnumServicesBound = true;
   std::vector<TServiceProcess> Services;
   int64_t LocalTimeBias = 0;  // local time minus UTC, in 100 ns units
+  // The IP helper's endpoint tables, built from Endpoints in the layout of
+  // the class asked for. Before 6.0 the module classes are refused; before
+  // XP SP2 only the stack's own IPv4 tables are there; a system without IPv6
+  // refuses those tables. OnEndpointTableRead runs before every call of the
+  // extended tables: a busy system's tables grow while they are read.
+  std::vector<TEndpoint> Endpoints;
+  bool ExtendedEndpointTablesBound = true;
+  bool EndpointModuleClasses = true;
+  bool StackEndpointTablesBound = false;
+  bool Ipv6Refused = false;
+  std::function<void()> OnEndpointTableRead;
+  // I_QueryTagInformation: service names by process id and tag.
+  bool TagInformationBound = true;
+  std::map<std::pair<uint32_t, uint32_t>, std::string> ServiceTags;
   // Least rights and the debug privilege. QueryFullProcessImageNameW answers
   // a process's FullImagePath, or its ModulePath, to a handle opened for
   // either query right. The program's token holds SeDebugPrivilege when
@@ -438,6 +453,18 @@ class FakeOs : public Os {
                              uint32_t bufferSize, uint32_t* bytesNeeded, uint32_t* resumeHandle,
                              std::vector<TServiceProcess>& services) override;
 
+  // os/os_network.h
+  uint32_t GetExtendedTcpTable(uint8_t* table, uint32_t* size, bool order, uint32_t family,
+                               uint32_t tableClass) override;
+  uint32_t GetExtendedUdpTable(uint8_t* table, uint32_t* size, bool order, uint32_t family,
+                               uint32_t tableClass) override;
+  uint32_t AllocateAndGetTcpExTableFromStack(std::vector<uint8_t>& table, bool order,
+                                             uint32_t family) override;
+  uint32_t AllocateAndGetUdpExTableFromStack(std::vector<uint8_t>& table, bool order,
+                                             uint32_t family) override;
+  uint32_t I_QueryTagInformation(uint32_t processId, uint32_t serviceTag,
+                                 std::string* serviceName) override;
+
   // os/os_console.h
   bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
   bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
@@ -497,6 +524,8 @@ class FakeOs : public Os {
     bool Quit = false;
   };
   void WorkerLoop(TWorker& worker);
+  uint32_t ExtendedEndpointTable(bool tcp, uint8_t* table, uint32_t* size, uint32_t family,
+                                 uint32_t tableClass);
   struct TRegistryValue {
     uint32_t Type;
     std::string Data;

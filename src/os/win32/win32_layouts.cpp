@@ -3,11 +3,16 @@
 // and faked alike, and only a check against something outside the program
 // can tell. The headers lack the extended handle table's entry and the list
 // of every object type; those layouts stand on the tests' recorded replies.
+// The sockets' header before the platform's, which would bring the old one.
+#include <winsock2.h>
 #include <windows.h>
 #include <winternl.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
 
 #include <cstddef>
 
+#include "os/layouts/endpoint_tables.h"
 #include "os/layouts/handle_table.h"
 #include "os/layouts/object_replies.h"
 #include "os/layouts/process_blocks.h"
@@ -124,6 +129,75 @@ static_assert(kSidRevision == offsetof(SID, Revision) &&
                   kSidHeaderSize == offsetof(SID, SubAuthority) &&
                   kMaxSubAuthorities == SID_MAX_SUB_AUTHORITIES,
               "SID");
+
+// The IP helper's endpoint tables: the same at both widths.
+template <typename TTable, typename TRow>
+constexpr bool IsTable(const TEndpointTableLayout& layout) {
+  return layout.FirstRow == offsetof(TTable, table) && layout.RowSize == sizeof(TRow);
+}
+static_assert(IsTable<MIB_TCPTABLE_OWNER_PID, MIB_TCPROW_OWNER_PID>(kTcp4OwnerPid) &&
+                  Is(kTcp4OwnerPid.State, offsetof(MIB_TCPROW_OWNER_PID, dwState), 4) &&
+                  Is(kTcp4OwnerPid.LocalAddress, offsetof(MIB_TCPROW_OWNER_PID, dwLocalAddr), 4) &&
+                  kTcp4OwnerPid.LocalPort.Offset == offsetof(MIB_TCPROW_OWNER_PID, dwLocalPort) &&
+                  Is(kTcp4OwnerPid.RemoteAddress, offsetof(MIB_TCPROW_OWNER_PID, dwRemoteAddr), 4) &&
+                  kTcp4OwnerPid.RemotePort.Offset == offsetof(MIB_TCPROW_OWNER_PID, dwRemotePort) &&
+                  Is(kTcp4OwnerPid.ProcessId, offsetof(MIB_TCPROW_OWNER_PID, dwOwningPid), 4),
+              "TCP table with owners");
+static_assert(IsTable<MIB_TCPTABLE_OWNER_MODULE, MIB_TCPROW_OWNER_MODULE>(kTcp4OwnerModule) &&
+                  Is(kTcp4OwnerModule.ProcessId, offsetof(MIB_TCPROW_OWNER_MODULE, dwOwningPid), 4) &&
+                  Is(kTcp4OwnerModule.CreateTime,
+                     offsetof(MIB_TCPROW_OWNER_MODULE, liCreateTimestamp), 8) &&
+                  kTcp4OwnerModule.ServiceTag.Offset ==
+                      offsetof(MIB_TCPROW_OWNER_MODULE, OwningModuleInfo),
+              "TCP table with modules");
+static_assert(IsTable<MIB_TCP6TABLE_OWNER_PID, MIB_TCP6ROW_OWNER_PID>(kTcp6OwnerPid) &&
+                  Is(kTcp6OwnerPid.LocalAddress, offsetof(MIB_TCP6ROW_OWNER_PID, ucLocalAddr), 16) &&
+                  Is(kTcp6OwnerPid.LocalScopeId,
+                     offsetof(MIB_TCP6ROW_OWNER_PID, dwLocalScopeId), 4) &&
+                  kTcp6OwnerPid.LocalPort.Offset == offsetof(MIB_TCP6ROW_OWNER_PID, dwLocalPort) &&
+                  Is(kTcp6OwnerPid.RemoteAddress,
+                     offsetof(MIB_TCP6ROW_OWNER_PID, ucRemoteAddr), 16) &&
+                  Is(kTcp6OwnerPid.RemoteScopeId,
+                     offsetof(MIB_TCP6ROW_OWNER_PID, dwRemoteScopeId), 4) &&
+                  kTcp6OwnerPid.RemotePort.Offset == offsetof(MIB_TCP6ROW_OWNER_PID, dwRemotePort) &&
+                  Is(kTcp6OwnerPid.State, offsetof(MIB_TCP6ROW_OWNER_PID, dwState), 4) &&
+                  Is(kTcp6OwnerPid.ProcessId, offsetof(MIB_TCP6ROW_OWNER_PID, dwOwningPid), 4),
+              "TCP over IPv6 with owners");
+static_assert(IsTable<MIB_TCP6TABLE_OWNER_MODULE, MIB_TCP6ROW_OWNER_MODULE>(kTcp6OwnerModule) &&
+                  Is(kTcp6OwnerModule.State, offsetof(MIB_TCP6ROW_OWNER_MODULE, dwState), 4) &&
+                  Is(kTcp6OwnerModule.ProcessId, offsetof(MIB_TCP6ROW_OWNER_MODULE, dwOwningPid), 4) &&
+                  Is(kTcp6OwnerModule.CreateTime,
+                     offsetof(MIB_TCP6ROW_OWNER_MODULE, liCreateTimestamp), 8) &&
+                  kTcp6OwnerModule.ServiceTag.Offset ==
+                      offsetof(MIB_TCP6ROW_OWNER_MODULE, OwningModuleInfo),
+              "TCP over IPv6 with modules");
+static_assert(IsTable<MIB_UDPTABLE_OWNER_PID, MIB_UDPROW_OWNER_PID>(kUdp4OwnerPid) &&
+                  Is(kUdp4OwnerPid.LocalAddress, offsetof(MIB_UDPROW_OWNER_PID, dwLocalAddr), 4) &&
+                  kUdp4OwnerPid.LocalPort.Offset == offsetof(MIB_UDPROW_OWNER_PID, dwLocalPort) &&
+                  Is(kUdp4OwnerPid.ProcessId, offsetof(MIB_UDPROW_OWNER_PID, dwOwningPid), 4),
+              "UDP table with owners");
+static_assert(IsTable<MIB_UDPTABLE_OWNER_MODULE, MIB_UDPROW_OWNER_MODULE>(kUdp4OwnerModule) &&
+                  Is(kUdp4OwnerModule.ProcessId, offsetof(MIB_UDPROW_OWNER_MODULE, dwOwningPid), 4) &&
+                  Is(kUdp4OwnerModule.CreateTime,
+                     offsetof(MIB_UDPROW_OWNER_MODULE, liCreateTimestamp), 8) &&
+                  kUdp4OwnerModule.ServiceTag.Offset ==
+                      offsetof(MIB_UDPROW_OWNER_MODULE, OwningModuleInfo),
+              "UDP table with modules");
+static_assert(IsTable<MIB_UDP6TABLE_OWNER_PID, MIB_UDP6ROW_OWNER_PID>(kUdp6OwnerPid) &&
+                  Is(kUdp6OwnerPid.LocalAddress, offsetof(MIB_UDP6ROW_OWNER_PID, ucLocalAddr), 16) &&
+                  Is(kUdp6OwnerPid.LocalScopeId,
+                     offsetof(MIB_UDP6ROW_OWNER_PID, dwLocalScopeId), 4) &&
+                  kUdp6OwnerPid.LocalPort.Offset == offsetof(MIB_UDP6ROW_OWNER_PID, dwLocalPort) &&
+                  Is(kUdp6OwnerPid.ProcessId, offsetof(MIB_UDP6ROW_OWNER_PID, dwOwningPid), 4),
+              "UDP over IPv6 with owners");
+static_assert(IsTable<MIB_UDP6TABLE_OWNER_MODULE, MIB_UDP6ROW_OWNER_MODULE>(kUdp6OwnerModule) &&
+                  Is(kUdp6OwnerModule.ProcessId,
+                     offsetof(MIB_UDP6ROW_OWNER_MODULE, dwOwningPid), 4) &&
+                  Is(kUdp6OwnerModule.CreateTime,
+                     offsetof(MIB_UDP6ROW_OWNER_MODULE, liCreateTimestamp), 8) &&
+                  kUdp6OwnerModule.ServiceTag.Offset ==
+                      offsetof(MIB_UDP6ROW_OWNER_MODULE, OwningModuleInfo),
+              "UDP over IPv6 with modules");
 
 }  // namespace
 }  // namespace kvt

@@ -144,6 +144,18 @@ class Win32Os : public Os {
                              uint32_t bufferSize, uint32_t* bytesNeeded, uint32_t* resumeHandle,
                              std::vector<TServiceProcess>& services) override;
 
+  // os/os_network.h, in win32_network.cpp
+  uint32_t GetExtendedTcpTable(uint8_t* table, uint32_t* size, bool order, uint32_t family,
+                               uint32_t tableClass) override;
+  uint32_t GetExtendedUdpTable(uint8_t* table, uint32_t* size, bool order, uint32_t family,
+                               uint32_t tableClass) override;
+  uint32_t AllocateAndGetTcpExTableFromStack(std::vector<uint8_t>& table, bool order,
+                                             uint32_t family) override;
+  uint32_t AllocateAndGetUdpExTableFromStack(std::vector<uint8_t>& table, bool order,
+                                             uint32_t family) override;
+  uint32_t I_QueryTagInformation(uint32_t processId, uint32_t serviceTag,
+                                 std::string* serviceName) override;
+
   // os/os_console.h, in win32_console.cpp
   bool GetConsoleMode(uint32_t stdHandle, uint32_t* mode) override;
   bool WriteConsoleW(uint32_t stdHandle, const std::string& text) override;
@@ -174,6 +186,16 @@ class Win32Os : public Os {
   void* catAdminReleaseContext_ = nullptr;
   void* catAdminAcquireContext2_ = nullptr;
   void* catAdminCalcHashFromFileHandle2_ = nullptr;
+
+  // The IP helper, loaded and bound on first use, once, with the service
+  // manager's tag names; each entry stays null where the system lacks it.
+  void BindIpHelper();
+  bool ipHelperBindTried_ = false;
+  void* getExtendedTcpTable_ = nullptr;
+  void* getExtendedUdpTable_ = nullptr;
+  void* allocateTcpExTable_ = nullptr;
+  void* allocateUdpExTable_ = nullptr;
+  void* queryTagInformation_ = nullptr;
 
   bool BindProcessStatus();
   bool BindToolhelp();

@@ -26,7 +26,7 @@ TEST(CommandTable, CommandsInTheFixedOrderThenModifiers) {
   }
   const std::vector<std::string> fixedOrder = {"list",    "details", "tree",    "verify",
                                                "kill",    "killtree", "modules", "handles",
-                                               "find",    "license"};
+                                               "net",     "find",     "license"};
   EXPECT_EQ(commands, fixedOrder);
 }
 
