@@ -158,8 +158,15 @@ bool FakeOs::CreateProcessW(const char* applicationName, const std::string& comm
   return true;
 }
 
-uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t) {
+uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t milliseconds) {
   Record("WaitForSingleObject");
+  if (Find(handle, THandle::StopEvent) != nullptr) {
+    // A pause: time passes, and the script's processes with it.
+    PerformanceCounter += uint64_t{milliseconds} * 10000;
+    SystemTime += uint64_t{milliseconds} * 10000;
+    if (OnPause) OnPause();
+    return ++Pauses == StopAfterPauses ? kWaitObject0 : kWaitTimeout;
+  }
   return Find(handle, THandle::Started) != nullptr && !WaitFails ? kWaitObject0 : kWaitFailed;
 }
 
