@@ -34,8 +34,9 @@ struct OsConsole {
   virtual uint32_t FillConsoleOutputCharacterW(uint32_t stdHandle, uint32_t count, int16_t x,
                                                int16_t y) = 0;
   // Installs the program's handler of Ctrl+C and Ctrl+Break, which sets the
-  // event it gives (manual reset) instead of ending the program; 0 when none
-  // could be made. Waiting on it with WaitForSingleObject ends a pause early.
+  // event it gives (manual reset) instead of ending the program; 0 when no
+  // event could be made. A pause is a wait on it with WaitForSingleObject,
+  // which Ctrl+C ends early.
   virtual OsHandle SetConsoleCtrlHandler() = 0;
 };
 
