@@ -44,18 +44,8 @@ class TJsonFrames : public TFrameWriter {
                        ", \"BusyPercent\": " + BusyText(frame) +
                        ", \"Processes\": " + std::to_string(frame.ProcessCount) + ", \"" +
                        kItemListTag + "\": [";
-    for (size_t i = 0; i < frame.Rows.size(); ++i) {
-      line += i > 0 ? ", {" : "{";
-      bool first = true;
-      for (const TColumn<TTopRow>& column : TopTable().Columns()) {
-        if (!column.XmlName) continue;
-        const std::string value = column.FormText(frame.Rows[i]);
-        line += std::string(first ? "" : ", ") + JsonString(column.XmlName) + ": " +
-                (column.Kind == TColumnKind::Decimal ? JsonNumber(value) : JsonString(value));
-        first = false;
-      }
-      line += "}";
-    }
+    for (size_t i = 0; i < frame.Rows.size(); ++i)
+      line += (i > 0 ? ", " : "") + JsonObjectText(TopTable(), frame.Rows[i]);
     out_.Line(line + "]}");
     out_.Flush();
   }

@@ -306,9 +306,12 @@ uint32_t FakeOs::FillConsoleOutputCharacterW(uint32_t, uint32_t count, int16_t, 
 OsHandle FakeOs::SetConsoleCtrlHandler() {
   Record("SetConsoleCtrlHandler");
   if (CtrlHandlerFails) return 0;
-  THandle event;
-  event.Type = THandle::StopEvent;
-  return NewHandle(std::move(event));
+  if (stopEvent_ == 0) {
+    THandle event;
+    event.Type = THandle::StopEvent;
+    stopEvent_ = NewHandle(std::move(event));
+  }
+  return stopEvent_;
 }
 
 }  // namespace kvt

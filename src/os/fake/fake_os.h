@@ -47,7 +47,8 @@ struct TFakeProcess {
   uint32_t AllowedAccess = 0x1FFFFF;  // OpenProcess fails when more is asked
   bool CanTerminate = true;
   bool Alive = true;
-  uint32_t ExitCode = 0;  // the code TerminateProcess gave it
+  uint32_t ExitCode = 0;  // the code TerminateProcess gave it, or it ended with
+  uint64_t ExitTime = 0;  // FILETIME (UTC) of its end
   uint32_t Threads = 1;
   uint32_t Usage = 0;
   uint32_t DefaultHeapId = 0;
@@ -535,6 +536,7 @@ class FakeOs : public Os {
     size_t Cursor = 0;
     std::vector<TModuleEntry> Modules;  // a module snapshot's view
     size_t ModuleCursor = 0;
+    size_t ProcessIndex = 0;  // a process's place in Processes, which outlives its end
     std::string Path;       // a file's key, found when it was opened
     uint64_t Position = 0;  // a file's
     // A copy made by DuplicateHandle: the object it refers to, as an entry
@@ -563,6 +565,9 @@ class FakeOs : public Os {
   std::unordered_map<std::string, size_t> callCounts_;
   OsHandle NewHandle(THandle handle);
   THandle* Find(OsHandle handle, THandle::Kind kind);
+  // The process a process handle was opened on, ended or not.
+  const TFakeProcess* OpenedProcess(const THandle& handle) const;
+  OsHandle stopEvent_ = 0;  // one per process, as the platform's handler is
   // The key of Path in files_; Redirect applies WOW64 redirection as it stands.
   std::string FileKey(const std::string& path, bool redirect) const;
   std::string FoundFileKey(const std::string& fileName) const;

@@ -56,6 +56,12 @@ bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturne
   return true;
 }
 
+const TFakeProcess* FakeOs::OpenedProcess(const THandle& handle) const {
+  if (handle.ProcessIndex >= Processes.size()) return nullptr;
+  const TFakeProcess& process = Processes[handle.ProcessIndex];
+  return process.Id == handle.ProcessId ? &process : nullptr;
+}
+
 OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
   Record("OpenProcess");
   const TFakeProcess* process = FindProcess(processId);
@@ -67,6 +73,7 @@ OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
   handle.Type = THandle::Process;
   handle.ProcessId = processId;
   handle.Access = access;
+  handle.ProcessIndex = static_cast<size_t>(process - Processes.data());
   return NewHandle(std::move(handle));
 }
 
@@ -121,10 +128,10 @@ bool FakeOs::GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t*
   if (handle == nullptr ||
       (handle->Access & (kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0)
     return false;
-  const TFakeProcess* target = FindProcess(handle->ProcessId);
+  const TFakeProcess* target = OpenedProcess(*handle);
   if (target == nullptr) return false;
   *creationTime = target->CreateTime;
-  *exitTime = 0;
+  *exitTime = target->Alive ? 0 : target->ExitTime;
   *kernelTime = target->KernelTime;
   *userTime = target->UserTime;
   return true;
@@ -172,8 +179,18 @@ uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t milliseconds) {
 
 bool FakeOs::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
   Record("GetExitCodeProcess");
-  if (Find(process, THandle::Started) == nullptr) return false;
-  *exitCode = StartedExitCode;
+  if (Find(process, THandle::Started) != nullptr) {
+    *exitCode = StartedExitCode;
+    return true;
+  }
+  // A handle of a listed process: its code once it has ended.
+  const THandle* handle = Find(process, THandle::Process);
+  if (handle == nullptr ||
+      (handle->Access & (kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0)
+    return false;
+  const TFakeProcess* target = OpenedProcess(*handle);
+  if (target == nullptr) return false;
+  *exitCode = target->Alive ? kStillActive : target->ExitCode;
   return true;
 }
 
