@@ -19,8 +19,6 @@ class WatchCommandTest : public ::testing::Test {
     os.Version.dwBuildNumber = 19045;
     os.CommandLineClassAnswered = true;
     os.Accounts["S-1-5-21-1000-2000-3000-1001"] = "EXAMPLE\\ann";
-    AddFakeProcess(os, 700, 4, "C:\\Apps\\web.exe").CreateTime = 1;
-    AddFakeProcess(os, 600, 4, "C:\\Windows\\cmd.exe").CreateTime = 2;
     os.OnPause = [this] {
       if (os.Pauses == 1) {
         TFakeProcess& tool = AddFakeProcess(os, 900, 600, "C:\\Apps\\tool.exe");
@@ -37,7 +35,11 @@ class WatchCommandTest : public ::testing::Test {
       }
     };
   }
+  // Every run starts from the two processes.
   int Run(const std::string& arguments) {
+    os.Processes.clear();
+    AddFakeProcess(os, 700, 4, "C:\\Apps\\web.exe").CreateTime = 1;
+    AddFakeProcess(os, 600, 4, "C:\\Windows\\cmd.exe").CreateTime = 2;
     os.CommandLine = "kvtProc64.exe " + arguments;
     os.StdOut.clear();
     os.StdErr.clear();
@@ -71,21 +73,18 @@ TEST_F(WatchCommandTest, TheSelectorAndTheForms) {
   EXPECT_TRUE(Shows("Ended    900"));
   EXPECT_FALSE(Shows("700"));
 
-  os.Processes.resize(2);
   EXPECT_EQ(Run("/csv /watch tool.exe /for 2"), 0);
   EXPECT_EQ(os.StdOut,
             "Time,Event,PID,Filename,ParentPID,ParentFilename,User,CommandLine,ExitCode,RunSeconds\r\n"
             "2025-12-12T08:00:02Z,Started,900,tool.exe,600,cmd.exe,EXAMPLE\\ann,tool.exe --fast,,\r\n"
             "2025-12-12T08:00:03Z,Ended,900,tool.exe,,,,,7,0.500\r\n");
 
-  os.Processes.resize(2);
   EXPECT_EQ(Run("/json /watch tool.exe /for 2"), 0);
   EXPECT_TRUE(Shows("\"ExitCode\": 7, \"RunSeconds\": 0.500}\r\n")) << os.StdOut;
   EXPECT_TRUE(Shows("\"ParentID\": 600, \"ParentFilename\": \"cmd.exe\", ")) << os.StdOut;
 
   EXPECT_EQ(Run("/xml /watch"), 1);
   EXPECT_EQ(os.StdErr, "/xml writes one document at the end: give /watch a /for; nothing was done.\r\n");
-  os.Processes.resize(2);
   EXPECT_EQ(Run("/xml /watch /for 1"), 0);
   EXPECT_TRUE(Shows("<TqxWatchEvent Time=")) << os.StdOut;
 }
