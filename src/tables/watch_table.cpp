@@ -31,7 +31,8 @@ const TTable<TWatchEvent>& WatchTable() {
       C().Titled("Parent").Form("ParentPID", "ParentID")
           .Reads(TColumnKind::Decimal, [](E& e) { return OfStart(e, std::to_string(e.ParentProcessId)); })
           .ShownAs([](E& e) {
-            return OfStart(e, Format("parent %u %s", e.ParentProcessId, e.ParentFilename.c_str()));
+            return OfStart(e, Format("parent %u", e.ParentProcessId) +
+                                  Labelled(" ", e.ParentFilename));
           }),
       C().Form("ParentFilename", "ParentFilename").Text([](E& e) { return e.ParentFilename; }),
       C().Titled("User").Form("User", "User").Text([](E& e) { return e.User; })
