@@ -14,6 +14,7 @@
 #include "processes/process_details.h"
 #include "processes/process_list.h"
 #include "sampling/sample_delta.h"
+#include "sampling/sampling_loop.h"
 #include "support/format.h"
 #include "support/utf8.h"
 #include "tables/text_views.h"
@@ -120,22 +121,12 @@ int RunTopCommand(TCommandRun& run) {
   TProcessContext& context = list.ProcessContext();
   Os& os = context.Sys;
   const TRunParameters& parameters = run.Parameters;
-  TProcessSample before;
-  const OsHandle stop = os.SetConsoleCtrlHandler();
-  if (stop == 0 || !ReadProcessSample(os, context.Native.Version, before)) {
-    run.Out.Flush();
-    WriteErrorLine(os, kTopUnreadableLine);
-    return kExitRefused;
-  }
-  std::unique_ptr<TFrameWriter> writer = FormFrameWriter(parameters, run.Out);
-  if (!writer) writer = std::make_unique<TTextFrames>(os, run.Out);
-  const uint32_t frames =
-      parameters.ForSeconds == 0 ? 1 : std::max(1u, parameters.ForSeconds * 1000 / parameters.IntervalMs);
-  for (uint32_t i = 0; i < frames; ++i) {
-    // Ctrl+C ends the pause, and the run with it.
-    if (os.WaitForSingleObject(stop, parameters.IntervalMs) != kWaitTimeout) break;
-    TProcessSample after;
-    if (!ReadProcessSample(os, context.Native.Version, after)) break;
+  std::unique_ptr<TFrameWriter> writer;
+  const auto first = [&](const TProcessSample&) {
+    writer = FormFrameWriter(parameters, run.Out);
+    if (!writer) writer = std::make_unique<TTextFrames>(os, run.Out);
+  };
+  const auto next = [&](const TProcessSample& before, const TProcessSample& after) {
     const TSampleDelta delta = SampleDelta(before, after, os.GetNumberOfProcessors());
     std::vector<TProcessRate> rates = delta.Rates;
     SortByCpu(rates);
@@ -145,7 +136,12 @@ int RunTopCommand(TCommandRun& run) {
     frame.ProcessCount = delta.Rates.size();
     frame.SampleTime = after.SystemTime;
     writer->Frame(frame);
-    before = std::move(after);
+  };
+  if (!SampleRepeatedly(os, context.Native.Version, parameters.IntervalMs,
+                        ReadsFor(parameters.ForSeconds, parameters.IntervalMs, 1), first, next)) {
+    run.Out.Flush();
+    WriteErrorLine(os, kTopUnreadableLine);
+    return kExitRefused;
   }
   writer->End();
   return kExitDone;

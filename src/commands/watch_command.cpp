@@ -18,6 +18,7 @@
 #include "processes/process_context.h"
 #include "processes/process_list.h"
 #include "sampling/sample_delta.h"
+#include "sampling/sampling_loop.h"
 #include "support/csv.h"
 #include "tables/form_views.h"
 #include "tables/text_views.h"
@@ -213,28 +214,24 @@ int RunWatchCommand(TCommandRun& run) {
     WriteErrorLine(os, kWatchXmlUnboundedLine);
     return kExitRefused;
   }
-  const OsHandle stop = os.SetConsoleCtrlHandler();
-  TProcessSample before;
-  if (stop == 0 || !ReadProcessSample(os, context.Native.Version, before)) {
+  const uint32_t interval = parameters.IntervalGiven ? parameters.IntervalMs : kWatchIntervalMs;
+  TWatch watch(list, parameters);
+  std::unique_ptr<TEventWriter> writer;
+  const auto first = [&](const TProcessSample& sample) {
+    watch.Begin(sample);
+    writer = std::make_unique<TEventWriter>(parameters, run.Out);
+  };
+  const auto next = [&](const TProcessSample& before, const TProcessSample& after) {
+    watch.Compare(before, after, *writer);
+  };
+  // Without /for, until Ctrl+C.
+  if (!SampleRepeatedly(os, context.Native.Version, interval,
+                        ReadsFor(parameters.ForSeconds, interval, UINT64_MAX), first, next)) {
     run.Out.Flush();
     WriteErrorLine(os, kWatchUnreadableLine);
     return kExitRefused;
   }
-  const uint32_t interval = parameters.IntervalGiven ? parameters.IntervalMs : kWatchIntervalMs;
-  // Without /for, until Ctrl+C.
-  const uint64_t reads =
-      parameters.ForSeconds == 0 ? UINT64_MAX : std::max<uint64_t>(1, parameters.ForSeconds * 1000ull / interval);
-  TWatch watch(list, parameters);
-  watch.Begin(before);
-  TEventWriter writer(parameters, run.Out);
-  for (uint64_t i = 0; i < reads; ++i) {
-    if (os.WaitForSingleObject(stop, interval) != kWaitTimeout) break;
-    TProcessSample after;
-    if (!ReadProcessSample(os, context.Native.Version, after)) break;
-    watch.Compare(before, after, writer);
-    before = std::move(after);
-  }
-  writer.End();
+  writer->End();
   return kExitDone;
 }
 

@@ -565,8 +565,8 @@ class FakeOs : public Os {
   std::unordered_map<std::string, size_t> callCounts_;
   OsHandle NewHandle(THandle handle);
   THandle* Find(OsHandle handle, THandle::Kind kind);
-  // The process a process handle was opened on, ended or not.
-  const TFakeProcess* OpenedProcess(const THandle& handle) const;
+  // The process a handle opened with a query right was opened on, ended or not.
+  const TFakeProcess* QueriedProcess(OsHandle process);
   OsHandle stopEvent_ = 0;  // one per process, as the platform's handler is
   // The key of Path in files_; Redirect applies WOW64 redirection as it stands.
   std::string FileKey(const std::string& path, bool redirect) const;

@@ -56,10 +56,14 @@ bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturne
   return true;
 }
 
-const TFakeProcess* FakeOs::OpenedProcess(const THandle& handle) const {
-  if (handle.ProcessIndex >= Processes.size()) return nullptr;
-  const TFakeProcess& process = Processes[handle.ProcessIndex];
-  return process.Id == handle.ProcessId ? &process : nullptr;
+const TFakeProcess* FakeOs::QueriedProcess(OsHandle process) {
+  const THandle* handle = Find(process, THandle::Process);
+  if (handle == nullptr ||
+      (handle->Access & (kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0 ||
+      handle->ProcessIndex >= Processes.size())
+    return nullptr;
+  const TFakeProcess& target = Processes[handle->ProcessIndex];
+  return target.Id == handle->ProcessId ? &target : nullptr;
 }
 
 OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
@@ -124,11 +128,7 @@ bool FakeOs::TerminateProcess(OsHandle process, uint32_t exitCode) {
 bool FakeOs::GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t* exitTime,
                              uint64_t* kernelTime, uint64_t* userTime) {
   Record("GetProcessTimes");
-  const THandle* handle = Find(process, THandle::Process);
-  if (handle == nullptr ||
-      (handle->Access & (kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0)
-    return false;
-  const TFakeProcess* target = OpenedProcess(*handle);
+  const TFakeProcess* target = QueriedProcess(process);
   if (target == nullptr) return false;
   *creationTime = target->CreateTime;
   *exitTime = target->Alive ? 0 : target->ExitTime;
@@ -184,11 +184,7 @@ bool FakeOs::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
     return true;
   }
   // A handle of a listed process: its code once it has ended.
-  const THandle* handle = Find(process, THandle::Process);
-  if (handle == nullptr ||
-      (handle->Access & (kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0)
-    return false;
-  const TFakeProcess* target = OpenedProcess(*handle);
+  const TFakeProcess* target = QueriedProcess(process);
   if (target == nullptr) return false;
   *exitCode = target->Alive ? kStillActive : target->ExitCode;
   return true;
