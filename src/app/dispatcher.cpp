@@ -8,6 +8,7 @@
 #include "app/command_line.h"
 #include "commands/command_table.h"
 #include "commands/commands.h"
+#include "commands/selection.h"
 #include "app/console_output.h"
 #include "app/handoff.h"
 #include "forms/output_forms.h"
@@ -27,15 +28,6 @@
 
 namespace kvt {
 namespace {
-
-void SelectProcesses(TqxProcessList& list, const TSelector& selector) {
-  if (!selector.Given)
-    list.SelectAll();
-  else if (selector.IsProcessId)
-    list.SelectByProcessID(static_cast<uint32_t>(selector.ProcessId));
-  else
-    list.SelectByFilename(selector.Text);
-}
 
 // A machine-readable run never changes a process by surprise, and writes
 // one form. Given: the names of the form switches on the command line.
@@ -99,6 +91,8 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   std::vector<std::string> given;
   TFormTables tables;
   bool usage = commandLine.Count() == 0;
+  const TSwitch* alone = nullptr;  // a command that runs over time
+  int commands = 0;
   for (const TSwitch& entry : Switches()) {
     if (entry.Form != nullptr && parameters.*entry.Given) {
       writeForm = entry.Form;
@@ -107,6 +101,8 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     const bool present = commandLine.HasSwitch(entry.Name);
     if (entry.Table != nullptr && present) tables.*entry.Table = true;
     usage = usage || (entry.Use == suUsage && present);
+    if (entry.Run != nullptr && present) ++commands;
+    if (entry.RunsAlone && present) alone = &entry;
   }
   // In a form the details, the tree and the signatures are columns of the
   // process table.
@@ -116,6 +112,10 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   if (conflict.empty()) conflict = FormSwitchConflict(given, commandLine);
   if (conflict.empty() && parameters.Find && parameters.FindPattern.empty())
     conflict = kFindUsage;
+  // A command over time acts on what it reads as it goes; another command
+  // would act on ids read long before.
+  if (conflict.empty() && alone != nullptr && commands > 1)
+    conflict = Format(kRunsAloneLine, alone->Name);
   if (!conflict.empty()) {
     WriteErrorLine(os, conflict);
     return kExitRefused;
@@ -126,7 +126,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
     for (const char* line : kBannerLines) out.Line(line);
     if (usage)
       for (const char* line : UsageLines()) out.Line(line);
-  } else if (!tables.Any()) {
+  } else if (!tables.Any() && alone == nullptr) {
     return 0;  // a form without a table writes nothing: no fact is worth reading
   }
 
@@ -144,7 +144,8 @@ int RunCommands(Os& os, TConsoleOutput& out) {
 
   int exitCode = kExitDone;
   try {
-    if (text) {
+    if (text || alone != nullptr) {
+      // A command over time writes the form itself, as it goes.
       TCommandRun run = {list, parameters, tables, out};
       exitCode = RunTextCommands(commandLine, run);
     } else {

@@ -38,13 +38,13 @@ std::string UnderstoodForChange(const TCommandLine& commandLine, int selectorInd
 
 }  // namespace
 
-bool ReadPortNumber(const std::string& text, uint16_t& port) {
+bool ReadBoundedNumber(const std::string& text, uint32_t low, uint32_t high, uint32_t& number) {
   // Decimal digits only: "0x50" or "+80" are no way to write a port.
-  if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+  if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos)
     return false;
-  const unsigned long number = std::stoul(text);
-  if (number < 1 || number > 65535) return false;
-  port = static_cast<uint16_t>(number);
+  const unsigned long value = std::stoul(text);
+  if (value < low || value > high) return false;
+  number = static_cast<uint32_t>(value);
   return true;
 }
 
@@ -83,10 +83,29 @@ TRunParameters ReadRunParameters(TCommandLine& commandLine) {
     if (rule.Implies != nullptr && !commandLine.HasSwitch(rule.Implies))
       commandLine.InsertParam(1, std::string("/") + rule.Implies);
   }
-  if (parameters.PortGiven && parameters.Error.empty() &&
-      !ReadPortNumber(parameters.PortText, parameters.Port))
-    parameters.Error = Format("/port takes a port number from 1 to 65535, not \"%s\".",
-                              parameters.PortText.c_str());
+  // Each number a modifier takes: its bounds and the line that refuses another.
+  const struct {
+    bool Given;
+    const std::string& Text;
+    uint32_t Low, High;
+    const char* Refusal;
+    uint32_t* Number;
+  } numbers[] = {
+      {parameters.PortGiven, parameters.PortText, 1, 65535,
+       "/port takes a port number from 1 to 65535, not \"%s\".", &parameters.Port},
+      {parameters.IntervalGiven, parameters.IntervalText, 100, 60000,
+       "/interval takes milliseconds from 100 to 60000, not \"%s\".", &parameters.IntervalMs},
+      {parameters.ForGiven, parameters.ForText, 1, 86400,
+       "/for takes seconds from 1 to 86400, not \"%s\".", &parameters.ForSeconds},
+  };
+  for (const auto& number : numbers) {
+    uint32_t value = 0;
+    if (!number.Given || !parameters.Error.empty()) continue;
+    if (!ReadBoundedNumber(number.Text, number.Low, number.High, value))
+      parameters.Error = Format(number.Refusal, number.Text.c_str());
+    else
+      *number.Number = value;
+  }
   for (const TSwitch& rule : Switches())
     if (rule.ChangesProcesses && commandLine.HasSwitch(rule.Name))
       parameters.ChangesProcesses = true;

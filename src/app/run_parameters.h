@@ -31,7 +31,11 @@ struct TRunParameters {
   bool ListeningOnly = false;
   bool PortGiven = false;
   std::string PortText;  // the word after /port
-  uint16_t Port = 0;     // read from it: 1 to 65535
+  uint32_t Port = 0;     // read from it: 1 to 65535
+  bool IntervalGiven = false, ForGiven = false;
+  std::string IntervalText, ForText;  // the words after /interval and /for
+  uint32_t IntervalMs = 1000;         // read from them
+  uint32_t ForSeconds = 0;            // 0: one frame
   bool ChangesProcesses = false;  // a command that terminates is given
   TSelector Selector;
   // Set when the command line is refused: the line that says why.
@@ -46,8 +50,8 @@ struct TRunParameters {
 // refuses the run.
 TRunParameters ReadRunParameters(TCommandLine& commandLine);
 
-// A port as /port takes it: decimal digits, 1 to 65535.
-bool ReadPortNumber(const std::string& text, uint16_t& port);
+// A number as /port, /interval and /for take it: decimal digits, from Low to High.
+bool ReadBoundedNumber(const std::string& text, uint32_t low, uint32_t high, uint32_t& number);
 
 // The selector read from Text as the rule reads a selector word.
 TSelector SelectorFromWord(const std::string& text);

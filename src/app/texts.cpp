@@ -67,4 +67,16 @@ const char* const kEndpointOwnersUnknownLine =
 const char* const kUnownedEndpointsTitle = "Endpoints of no listed process:";
 const char* const kNoEndpointsLine = "No endpoints.";
 
+const char* const kTopTitle = "Processes by CPU:";
+const char* const kTopTotalLine = "Total: %.1f %% of the CPU busy, %d processes";
+const char* const kTopUnreadableLine =
+    "The system's process information could not be read; /top needs Windows 2000 or later.";
+const char* const kWatchingLine = "Watching for processes that start or end; Ctrl+C ends.";
+const char* const kWatchUnreadableLine =
+    "The system's process information could not be read; /watch needs Windows 2000 or later.";
+const char* const kWatchXmlUnboundedLine =
+    "/xml writes one document at the end: give /watch a /for; nothing was done.";
+const char* const kRunsAloneLine =
+    "/%s runs alone: give no other command with it; nothing was done.";
+
 }  // namespace kvt

@@ -36,4 +36,17 @@ extern const char* const kEndpointOwnersUnknownLine;
 extern const char* const kUnownedEndpointsTitle;
 extern const char* const kNoEndpointsLine;
 
+// /top: the title of a frame, its total line (the busy share, %.1f, and the
+// count of processes, %d), and the line of a system it cannot sample.
+extern const char* const kTopTitle;
+extern const char* const kTopTotalLine;
+extern const char* const kTopUnreadableLine;
+// /watch: its first line, and the line of a system it cannot read, or of an
+// XML document it could not end.
+extern const char* const kWatchingLine;
+extern const char* const kWatchUnreadableLine;
+extern const char* const kWatchXmlUnboundedLine;
+// A command that runs over time given with another (%s: its switch).
+extern const char* const kRunsAloneLine;
+
 }  // namespace kvt

@@ -44,6 +44,7 @@ struct TSwitch {
   std::string TRunParameters::*Word;  // where the next word it takes goes; nullptr: none
   const char* Implies;            // the command a modifier stands for, or nullptr
   bool ChangesProcesses;          // the forms refuse it, and it must name its targets
+  bool RunsAlone;                 // over time: no other command may act on what it read
   TCommandFunction Run;           // a command's text; nullptr for the others
   TFormWriter Form;               // a form modifier's writer; nullptr for the others
 };

@@ -33,6 +33,14 @@ int RunListCommand(TCommandRun& run);
 int RunDetailsCommand(TCommandRun& run);
 // The selected processes with their descendants, each indented under its parent.
 int RunTreeCommand(TCommandRun& run);
+// The selected processes by their share of the CPU over /interval, with
+// their memory and I/O; with /for a frame per interval until it has passed
+// or Ctrl+C ends it. In the form the parameters ask for, if any.
+int RunTopCommand(TCommandRun& run);
+// The processes that start and end, among those the selector names, a line
+// each as it is seen, every /interval until Ctrl+C or /for's end; those
+// running at the start are not told. In the form the parameters ask for.
+int RunWatchCommand(TCommandRun& run);
 // The signature of each selected process's executable, and with /modules of
 // each of their modules; with /unsigned only those not signed.
 int RunVerifyCommand(TCommandRun& run);

@@ -32,7 +32,7 @@ void WriteEndpoints(const char* title, const std::vector<TEndpointRow>& rows, TC
 TEndpointFilter EndpointFilterOf(const TRunParameters& parameters) {
   TEndpointFilter filter;
   filter.ListeningOnly = parameters.ListeningOnly;
-  filter.Port = parameters.Port;
+  filter.Port = static_cast<uint16_t>(parameters.Port);
   return filter;
 }
 

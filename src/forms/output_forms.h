@@ -22,6 +22,7 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
 // item as an object of its facts and its lists, decimal facts as numbers.
 void WriteJsonDocument(TqxProcessList& list, const TFormTables& tables, TConsoleOutput& out);
 void WriteDocumentAsJson(const TXmlDocument& document, TConsoleOutput& out);
+void WriteXmlText(const TXmlDocument& document, TConsoleOutput& out);
 // The document both write: an element per selected process, its modules and
 // its handles inside it when asked for.
 void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document);

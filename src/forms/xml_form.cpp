@@ -87,6 +87,10 @@ void WriteXmlDocument(TqxProcessList& list, const TFormTables& tables, TConsoleO
   if (!tables.Any()) return;
   TXmlDocument document;
   SaveFormDocument(list, tables, document);
+  WriteXmlText(document, out);
+}
+
+void WriteXmlText(const TXmlDocument& document, TConsoleOutput& out) {
   // Line by line, so that every line ends as the console output's lines do;
   // the writer gives line breaks inside attribute values as references.
   const std::string text = document.SaveToText();

@@ -17,6 +17,8 @@ TProcessInformationEntry EntryAt(const uint8_t* at, const TProcessInformationLay
   entry.CpuTime = FieldAt(at, layout.UserTime) + FieldAt(at, layout.KernelTime);
   entry.WorkingSet = FieldAt(at, layout.WorkingSet);
   entry.PrivateBytes = FieldAt(at, layout.PrivateBytes);
+  entry.ReadBytes = FieldAt(at, layout.ReadTransfer);
+  entry.WriteBytes = FieldAt(at, layout.WriteTransfer);
   return entry;
 }
 

@@ -15,6 +15,7 @@ struct TProcessInformationEntry {
   uint64_t CreateTime = 0;  // FILETIME units (100 ns since 1601), UTC; 0 unknown
   uint64_t CpuTime = 0;     // user + kernel, 100 ns units
   uint64_t WorkingSet = 0, PrivateBytes = 0;  // bytes
+  uint64_t ReadBytes = 0, WriteBytes = 0;     // transferred since the process started
 };
 
 // The entries of a reply laid out for a program of PointerSize bytes (4 or

@@ -18,6 +18,7 @@ constexpr uint32_t kProcessQueryLimitedInformation = 0x1000;
 constexpr uint32_t kInfinite = 0xFFFFFFFFu;
 constexpr uint32_t kWaitObject0 = 0;
 constexpr uint32_t kWaitFailed = 0xFFFFFFFFu;
+constexpr uint32_t kWaitTimeout = 0x102;
 constexpr uint32_t kStillActive = 259;  // the exit code of a process that has not ended
 
 // PROCESS_INFORMATION of a started program.

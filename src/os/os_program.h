@@ -73,6 +73,14 @@ struct OsProgram {
   virtual bool SetEnvironmentVariableW(const char* name, const char* value) = 0;
   // Converts in the time zone of that moment's rules.
   virtual bool FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) = 0;
+  // Now, as a FILETIME (UTC).
+  virtual uint64_t GetSystemTimeAsFileTime() = 0;
+  // The performance counter and its counts per second: the clock that
+  // measures intervals.
+  virtual bool QueryPerformanceCounter(uint64_t* count) = 0;
+  virtual bool QueryPerformanceFrequency(uint64_t* frequency) = 0;
+  // GetSystemInfo's dwNumberOfProcessors.
+  virtual uint32_t GetNumberOfProcessors() = 0;
 };
 
 }  // namespace kvt

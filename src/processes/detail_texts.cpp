@@ -49,6 +49,12 @@ std::string LocalTimeText(uint64_t localFileTime) {
   return CivilText(localFileTime, "%04d-%02u-%02u %02u:%02u:%02u");
 }
 
+std::string ClockText(uint64_t localFileTime) {
+  const TCivilTime t = CivilTime(localFileTime);
+  return Format("%02u:%02u:%02u.%03u", t.Hour, t.Minute, t.Second,
+                static_cast<unsigned>(localFileTime / 10000 % 1000));
+}
+
 std::string UtcIsoText(uint64_t fileTime) {
   return CivilText(fileTime, "%04d-%02u-%02uT%02u:%02u:%02uZ");
 }

@@ -32,6 +32,7 @@ struct TProcessDetails {
 // where the fact is unknown.
 std::string LocalTimeText(uint64_t localFileTime);  // YYYY-MM-DD HH:MM:SS
 std::string UtcIsoText(uint64_t fileTime);          // YYYY-MM-DDTHH:MM:SSZ
+std::string ClockText(uint64_t localFileTime);      // HH:MM:SS.mmm
 std::string CpuTimeText(uint64_t time);             // H:MM:SS.mmm
 std::string CpuSecondsText(uint64_t time);          // seconds, three decimals
 std::string KilobytesText(uint64_t bytes);          // 12,345 K

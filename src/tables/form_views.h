@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "inventory/xml_document.h"
+#include "support/json.h"
 #include "tables/table.h"
 
 namespace kvt {
@@ -36,6 +37,21 @@ void SaveXmlAttributes(const TTable<TItem>& table, TItem& item, TXmlElement elem
     else
       element.SetAttribute(column.XmlName, column.FormText(item));
   }
+}
+
+// A row as one JSON object on one line, its members the XML attributes,
+// decimal columns as numbers: a line of JSON Lines.
+template <typename TItem>
+std::string JsonObjectText(const TTable<TItem>& table, TItem& item) {
+  std::string text = "{";
+  for (const TColumn<TItem>& column : table.Columns()) {
+    if (!column.XmlName) continue;
+    const std::string value = column.IsDenied(item) ? std::string() : column.FormText(item);
+    text += (text.size() > 1 ? ", " : "") + JsonString(column.XmlName) + ": " +
+            (column.Kind == TColumnKind::Decimal || column.IsDenied(item) ? JsonNumber(value)
+                                                                          : JsonString(value));
+  }
+  return text + "}";
 }
 
 // An attribute the element lacks leaves its field as it is.

@@ -95,6 +95,47 @@ TRunResult RunProgramFile(const std::string& path, const std::string& arguments,
   return result;
 }
 
+TRunResult RunKvtProcWhile(const std::string& arguments, const std::function<void()>& whenStarted,
+                           DWORD quietMs) {
+  HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+  InheritablePipe(outRead, outWrite);
+  InheritablePipe(errRead, errWrite);
+  const PROCESS_INFORMATION info =
+      Start("\"" + ExeDirectory() + kProgramFile + "\" " + arguments, outWrite, errWrite);
+  CloseHandle(outWrite);
+  CloseHandle(errWrite);
+  TRunResult result;
+  result.Pid = info.dwProcessId;
+  std::thread errReader([&] { result.Err = ReadAll(errRead); });
+  // Polled, so that a run that writes no first line still gets its turn.
+  bool told = false;
+  for (DWORD waited = 0;;) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(outRead, nullptr, 0, nullptr, &available, nullptr)) break;
+    if (available > 0) {
+      std::string chunk(available, '\0');
+      DWORD read = 0;
+      if (!ReadFile(outRead, &chunk[0], available, &read, nullptr)) break;
+      result.Out.append(chunk, 0, read);
+    } else {
+      Sleep(20);
+      waited += 20;
+    }
+    if (!told && (result.Out.find('\n') != std::string::npos || waited >= quietMs)) {
+      told = true;
+      whenStarted();
+    }
+  }
+  errReader.join();
+  WaitForSingleObject(info.hProcess, 30000);
+  GetExitCodeProcess(info.hProcess, &result.ExitCode);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  CloseHandle(outRead);
+  CloseHandle(errRead);
+  return result;
+}
+
 TChildProcess::TChildProcess(const std::string& exeName, const std::string& arguments)
     : path_(exeName.find(':') == std::string::npos ? ExeDirectory() + exeName : exeName) {
   info_ = Start("\"" + path_ + "\" " + arguments, GetStdHandle(STD_OUTPUT_HANDLE),

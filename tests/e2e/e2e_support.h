@@ -2,6 +2,7 @@
 // Starting kvtProc and test children from the end-to-end tests.
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,11 @@ TRunResult RunKvtProc(const std::string& arguments, HANDLE stdOut = nullptr);
 // The same for the program file Path.
 TRunResult RunProgramFile(const std::string& path, const std::string& arguments,
                           HANDLE stdOut = nullptr);
+
+// The same while the program runs on: WhenStarted is called once its first
+// line has come, or once QuietMs have passed without one.
+TRunResult RunKvtProcWhile(const std::string& arguments, const std::function<void()>& whenStarted,
+                           DWORD quietMs = 1500);
 
 // A test child that runs until it is ended or the object is destroyed. A
 // name without a drive is one of the test children built beside the tests.

@@ -102,6 +102,8 @@ uint32_t FakeOs::ProcessInformationReply(uint8_t* buffer, uint32_t size, uint32_
     PutField(at, layout.SessionId, process.SessionId);
     PutField(at, layout.WorkingSet, process.WorkingSet);
     PutField(at, layout.PrivateBytes, process.PrivateBytes);
+    PutField(at, layout.ReadTransfer, process.ReadBytes);
+    PutField(at, layout.WriteTransfer, process.WriteBytes);
     at += length;
   }
   return kStatusSuccess;
@@ -239,6 +241,21 @@ bool FakeOs::LookupAccountSidW(const uint8_t* sid, char* name, uint32_t* nameSiz
 
 bool FakeOs::FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) {
   *localFileTime = static_cast<uint64_t>(static_cast<int64_t>(fileTime) + LocalTimeBias);
+  return true;
+}
+
+uint64_t FakeOs::GetSystemTimeAsFileTime() {
+  Record("GetSystemTimeAsFileTime");
+  return SystemTime;
+}
+
+bool FakeOs::QueryPerformanceCounter(uint64_t* count) {
+  *count = PerformanceCounter;
+  return true;
+}
+
+bool FakeOs::QueryPerformanceFrequency(uint64_t* frequency) {
+  *frequency = 10000000;
   return true;
 }
 

@@ -258,6 +258,10 @@ bool FakeOs::WriteConsoleW(uint32_t stdHandle, const std::string& text) {
   Record("WriteConsoleW");
   if (stdHandle != kStdOutputHandle || !StdOutIsConsole || StdOutFails) return false;
   Console += text;
+  // Each line break moves the cursor down a row; past the last row the
+  // buffer scrolls and the cursor stays there.
+  const auto breaks = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+  Screen.CursorY = static_cast<int16_t>(std::min(Screen.CursorY + breaks, Screen.BufferHeight - 1));
   return true;
 }
 
@@ -277,6 +281,37 @@ bool FakeOs::WriteStdErr(const char* data, size_t length) {
 void FakeOs::OutputDebugStringW(const char* text) {
   Record("OutputDebugStringW");
   DebugOutput.emplace_back(text);
+}
+
+bool FakeOs::GetConsoleScreenBufferInfo(uint32_t, TConsoleScreen* screen) {
+  Record("GetConsoleScreenBufferInfo");
+  if (!StdOutIsConsole) return false;
+  *screen = Screen;
+  return true;
+}
+
+bool FakeOs::SetConsoleCursorPosition(uint32_t, int16_t x, int16_t y) {
+  Record("SetConsoleCursorPosition");
+  Screen.CursorX = x;
+  Screen.CursorY = y;
+  return StdOutIsConsole;
+}
+
+uint32_t FakeOs::FillConsoleOutputCharacterW(uint32_t, uint32_t count, int16_t, int16_t) {
+  Record("FillConsoleOutputCharacterW");
+  CellsBlanked += count;
+  return count;
+}
+
+OsHandle FakeOs::SetConsoleCtrlHandler() {
+  Record("SetConsoleCtrlHandler");
+  if (CtrlHandlerFails) return 0;
+  if (stopEvent_ == 0) {
+    THandle event;
+    event.Type = THandle::StopEvent;
+    stopEvent_ = NewHandle(std::move(event));
+  }
+  return stopEvent_;
 }
 
 }  // namespace kvt

@@ -47,7 +47,8 @@ struct TFakeProcess {
   uint32_t AllowedAccess = 0x1FFFFF;  // OpenProcess fails when more is asked
   bool CanTerminate = true;
   bool Alive = true;
-  uint32_t ExitCode = 0;  // the code TerminateProcess gave it
+  uint32_t ExitCode = 0;  // the code TerminateProcess gave it, or it ended with
+  uint64_t ExitTime = 0;  // FILETIME (UTC) of its end
   uint32_t Threads = 1;
   uint32_t Usage = 0;
   uint32_t DefaultHeapId = 0;
@@ -65,6 +66,7 @@ struct TFakeProcess {
   uint64_t CreateTime = 0;                 // FILETIME units, UTC
   uint64_t UserTime = 0, KernelTime = 0;   // 100 ns units
   uint64_t WorkingSet = 0, PrivateBytes = 0;
+  uint64_t ReadBytes = 0, WriteBytes = 0;  // the I/O counters' transfers
   // Its parameter block holds CommandLine, in the layout of its width; the
   // kernel tells it (class 60) while FakeOs::CommandLineClassAnswered.
   std::string CommandLine;
@@ -266,6 +268,22 @@ class FakeOs : public Os {
   bool EnumServicesBound = true;
   std::vector<TServiceProcess> Services;
   int64_t LocalTimeBias = 0;  // local time minus UTC, in 100 ns units
+  // The clocks: the performance counter counts 100 ns units; both it and the
+  // system time move only in a pause, a wait on the stop event, by its
+  // length. OnPause runs in each pause (processes gain CPU time, start and
+  // end there); StopAfterPauses sets the stop event in that pause, as Ctrl+C
+  // would (0: never).
+  uint64_t PerformanceCounter = 1000000;
+  uint64_t SystemTime = 134100000000000000ull;  // 2025-12-12 08:00:00 UTC
+  uint32_t Processors = 2;
+  std::function<void()> OnPause;
+  int StopAfterPauses = 0;
+  int Pauses = 0;
+  bool CtrlHandlerFails = false;
+  // Standard output as a console's screen buffer: its size, window and
+  // cursor (a row down with each line written), and the cells blanked.
+  TConsoleScreen Screen = {120, 300, 0, 25, 0, 0};
+  uint32_t CellsBlanked = 0;
   // The IP helper's endpoint tables, built from Endpoints in the layout of
   // the class asked for. Before 6.0 the module classes are refused; before
   // XP SP2 only the stack's own IPv4 tables are there; a system without IPv6
@@ -335,6 +353,10 @@ class FakeOs : public Os {
   bool SetEnvironmentVariableW(const char* name, const char* value) override;
   uint32_t GetLastError() override { return lastError_; }
   bool FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) override;
+  uint64_t GetSystemTimeAsFileTime() override;
+  bool QueryPerformanceCounter(uint64_t* count) override;
+  bool QueryPerformanceFrequency(uint64_t* frequency) override;
+  uint32_t GetNumberOfProcessors() override { return Processors; }
 
   // os/os_processes.h
   OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
@@ -471,6 +493,11 @@ class FakeOs : public Os {
   bool WriteStdOut(const char* data, size_t length) override;
   bool WriteStdErr(const char* data, size_t length) override;
   void OutputDebugStringW(const char* text) override;
+  bool GetConsoleScreenBufferInfo(uint32_t stdHandle, TConsoleScreen* screen) override;
+  bool SetConsoleCursorPosition(uint32_t stdHandle, int16_t x, int16_t y) override;
+  uint32_t FillConsoleOutputCharacterW(uint32_t stdHandle, uint32_t count, int16_t x,
+                                       int16_t y) override;
+  OsHandle SetConsoleCtrlHandler() override;
 
   // os/os_text.h
   int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,
@@ -501,13 +528,15 @@ class FakeOs : public Os {
   std::string OpenedFileKey(OsHandle file);
 
   struct THandle {
-    enum Kind { Process, Snapshot, File, Object, Started, Token, ServiceManager } Type = Process;
+    enum Kind { Process, Snapshot, File, Object, Started, Token, ServiceManager, StopEvent } Type =
+        Process;
     uint32_t ProcessId = 0;
     uint32_t Access = 0;
     std::vector<TProcessEntry> Entries;  // a snapshot's view
     size_t Cursor = 0;
     std::vector<TModuleEntry> Modules;  // a module snapshot's view
     size_t ModuleCursor = 0;
+    size_t ProcessIndex = 0;  // a process's place in Processes, which outlives its end
     std::string Path;       // a file's key, found when it was opened
     uint64_t Position = 0;  // a file's
     // A copy made by DuplicateHandle: the object it refers to, as an entry
@@ -536,6 +565,9 @@ class FakeOs : public Os {
   std::unordered_map<std::string, size_t> callCounts_;
   OsHandle NewHandle(THandle handle);
   THandle* Find(OsHandle handle, THandle::Kind kind);
+  // The process a handle opened with a query right was opened on, ended or not.
+  const TFakeProcess* QueriedProcess(OsHandle process);
+  OsHandle stopEvent_ = 0;  // one per process, as the platform's handler is
   // The key of Path in files_; Redirect applies WOW64 redirection as it stands.
   std::string FileKey(const std::string& path, bool redirect) const;
   std::string FoundFileKey(const std::string& fileName) const;

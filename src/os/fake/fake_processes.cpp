@@ -56,6 +56,16 @@ bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturne
   return true;
 }
 
+const TFakeProcess* FakeOs::QueriedProcess(OsHandle process) {
+  const THandle* handle = Find(process, THandle::Process);
+  if (handle == nullptr ||
+      (handle->Access & (kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0 ||
+      handle->ProcessIndex >= Processes.size())
+    return nullptr;
+  const TFakeProcess& target = Processes[handle->ProcessIndex];
+  return target.Id == handle->ProcessId ? &target : nullptr;
+}
+
 OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
   Record("OpenProcess");
   const TFakeProcess* process = FindProcess(processId);
@@ -67,6 +77,7 @@ OsHandle FakeOs::OpenProcess(uint32_t access, bool, uint32_t processId) {
   handle.Type = THandle::Process;
   handle.ProcessId = processId;
   handle.Access = access;
+  handle.ProcessIndex = static_cast<size_t>(process - Processes.data());
   return NewHandle(std::move(handle));
 }
 
@@ -117,14 +128,10 @@ bool FakeOs::TerminateProcess(OsHandle process, uint32_t exitCode) {
 bool FakeOs::GetProcessTimes(OsHandle process, uint64_t* creationTime, uint64_t* exitTime,
                              uint64_t* kernelTime, uint64_t* userTime) {
   Record("GetProcessTimes");
-  const THandle* handle = Find(process, THandle::Process);
-  if (handle == nullptr ||
-      (handle->Access & (kProcessQueryInformation | kProcessQueryLimitedInformation)) == 0)
-    return false;
-  const TFakeProcess* target = FindProcess(handle->ProcessId);
+  const TFakeProcess* target = QueriedProcess(process);
   if (target == nullptr) return false;
   *creationTime = target->CreateTime;
-  *exitTime = 0;
+  *exitTime = target->Alive ? 0 : target->ExitTime;
   *kernelTime = target->KernelTime;
   *userTime = target->UserTime;
   return true;
@@ -158,15 +165,28 @@ bool FakeOs::CreateProcessW(const char* applicationName, const std::string& comm
   return true;
 }
 
-uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t) {
+uint32_t FakeOs::WaitForSingleObject(OsHandle handle, uint32_t milliseconds) {
   Record("WaitForSingleObject");
+  if (Find(handle, THandle::StopEvent) != nullptr) {
+    // A pause: time passes, and the script's processes with it.
+    PerformanceCounter += uint64_t{milliseconds} * 10000;
+    SystemTime += uint64_t{milliseconds} * 10000;
+    if (OnPause) OnPause();
+    return ++Pauses == StopAfterPauses ? kWaitObject0 : kWaitTimeout;
+  }
   return Find(handle, THandle::Started) != nullptr && !WaitFails ? kWaitObject0 : kWaitFailed;
 }
 
 bool FakeOs::GetExitCodeProcess(OsHandle process, uint32_t* exitCode) {
   Record("GetExitCodeProcess");
-  if (Find(process, THandle::Started) == nullptr) return false;
-  *exitCode = StartedExitCode;
+  if (Find(process, THandle::Started) != nullptr) {
+    *exitCode = StartedExitCode;
+    return true;
+  }
+  // A handle of a listed process: its code once it has ended.
+  const TFakeProcess* target = QueriedProcess(process);
+  if (target == nullptr) return false;
+  *exitCode = target->Alive ? kStillActive : target->ExitCode;
   return true;
 }
 

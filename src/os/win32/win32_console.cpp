@@ -54,4 +54,51 @@ bool Win32Os::WriteStdErr(const char* data, size_t length) {
 
 void Win32Os::OutputDebugStringW(const char* text) { ::OutputDebugStringW(ToWide(text).c_str()); }
 
+namespace {
+
+// The event the handler of Ctrl+C sets; one per process, as the handler is.
+HANDLE stopEvent = nullptr;
+
+BOOL WINAPI OnConsoleControl(DWORD control) {
+  if (control != CTRL_C_EVENT && control != CTRL_BREAK_EVENT) return FALSE;
+  SetEvent(stopEvent);
+  return TRUE;
+}
+
+}  // namespace
+
+bool Win32Os::GetConsoleScreenBufferInfo(uint32_t stdHandle, TConsoleScreen* screen) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!::GetConsoleScreenBufferInfo(GetStdHandle(stdHandle), &info)) return false;
+  screen->BufferWidth = info.dwSize.X;
+  screen->BufferHeight = info.dwSize.Y;
+  screen->WindowTop = info.srWindow.Top;
+  screen->WindowHeight = static_cast<int16_t>(info.srWindow.Bottom - info.srWindow.Top + 1);
+  screen->CursorX = info.dwCursorPosition.X;
+  screen->CursorY = info.dwCursorPosition.Y;
+  return true;
+}
+
+bool Win32Os::SetConsoleCursorPosition(uint32_t stdHandle, int16_t x, int16_t y) {
+  return ::SetConsoleCursorPosition(GetStdHandle(stdHandle), COORD{x, y}) != 0;
+}
+
+uint32_t Win32Os::FillConsoleOutputCharacterW(uint32_t stdHandle, uint32_t count, int16_t x,
+                                              int16_t y) {
+  DWORD written = 0;
+  ::FillConsoleOutputCharacterW(GetStdHandle(stdHandle), L' ', count, COORD{x, y}, &written);
+  return written;
+}
+
+OsHandle Win32Os::SetConsoleCtrlHandler() {
+  if (stopEvent == nullptr) {
+    stopEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (stopEvent == nullptr) return 0;
+    // Without the handler the event still times the pauses, and Ctrl+C ends
+    // the program as it ends any other.
+    ::SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+  }
+  return FromHandle(stopEvent);
+}
+
 }  // namespace kvt

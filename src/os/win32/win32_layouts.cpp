@@ -57,6 +57,13 @@ static_assert(Is(kProcesses.WorkingSet, kCounters + offsetof(VM_COUNTERS, Workin
                   Is(kProcesses.PrivateBytes, kCounters + offsetof(VM_COUNTERS, PagefileUsage),
                      sizeof(SIZE_T)),
               "memory counters");
+static_assert(Is(kProcesses.ReadTransfer,
+                 offsetof(SYSTEM_PROCESS_INFORMATION, IoCounters) +
+                     offsetof(IO_COUNTERS, ReadTransferCount), 8) &&
+                  Is(kProcesses.WriteTransfer,
+                     offsetof(SYSTEM_PROCESS_INFORMATION, IoCounters) +
+                         offsetof(IO_COUNTERS, WriteTransferCount), 8),
+              "I/O counters");
 // The fixed part ends where the platform's declaration does, its I/O
 // counters included.
 static_assert(kProcesses.EntrySize == sizeof(SYSTEM_PROCESS_INFORMATION), "entry size");

@@ -26,6 +26,10 @@ class Win32Os : public Os {
   bool SetEnvironmentVariableW(const char* name, const char* value) override;
   uint32_t GetLastError() override;
   bool FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime) override;
+  uint64_t GetSystemTimeAsFileTime() override;
+  bool QueryPerformanceCounter(uint64_t* count) override;
+  bool QueryPerformanceFrequency(uint64_t* frequency) override;
+  uint32_t GetNumberOfProcessors() override;
 
   // os/os_processes.h, in win32_processes.cpp
   OsHandle OpenProcess(uint32_t access, bool inherit, uint32_t processId) override;
@@ -162,6 +166,11 @@ class Win32Os : public Os {
   bool WriteStdOut(const char* data, size_t length) override;
   bool WriteStdErr(const char* data, size_t length) override;
   void OutputDebugStringW(const char* text) override;
+  bool GetConsoleScreenBufferInfo(uint32_t stdHandle, TConsoleScreen* screen) override;
+  bool SetConsoleCursorPosition(uint32_t stdHandle, int16_t x, int16_t y) override;
+  uint32_t FillConsoleOutputCharacterW(uint32_t stdHandle, uint32_t count, int16_t x,
+                                       int16_t y) override;
+  OsHandle SetConsoleCtrlHandler() override;
 
   // os/os_text.h, in win32_text.cpp
   int CompareStringW(uint32_t locale, uint32_t flags, const char* a, int aLength, const char* b,

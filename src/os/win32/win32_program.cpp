@@ -81,4 +81,30 @@ bool Win32Os::FileTimeToLocalFileTime(uint64_t fileTime, uint64_t* localFileTime
   return true;
 }
 
+uint64_t Win32Os::GetSystemTimeAsFileTime() {
+  FILETIME now;
+  ::GetSystemTimeAsFileTime(&now);
+  return static_cast<uint64_t>(now.dwHighDateTime) << 32 | now.dwLowDateTime;
+}
+
+bool Win32Os::QueryPerformanceCounter(uint64_t* count) {
+  LARGE_INTEGER value;
+  if (!::QueryPerformanceCounter(&value)) return false;
+  *count = static_cast<uint64_t>(value.QuadPart);
+  return true;
+}
+
+bool Win32Os::QueryPerformanceFrequency(uint64_t* frequency) {
+  LARGE_INTEGER value;
+  if (!::QueryPerformanceFrequency(&value) || value.QuadPart <= 0) return false;
+  *frequency = static_cast<uint64_t>(value.QuadPart);
+  return true;
+}
+
+uint32_t Win32Os::GetNumberOfProcessors() {
+  SYSTEM_INFO info;
+  ::GetSystemInfo(&info);
+  return info.dwNumberOfProcessors;
+}
+
 }  // namespace kvt

@@ -24,7 +24,7 @@ TEST(CommandTable, CommandsInTheFixedOrderThenModifiers) {
     if (entry.Run != nullptr) commands.push_back(entry.Name);
     EXPECT_EQ(entry.Form, nullptr) << entry.Name;
   }
-  const std::vector<std::string> fixedOrder = {"list",    "details", "tree",    "verify",
+  const std::vector<std::string> fixedOrder = {"list",    "details", "tree",    "top",     "watch",   "verify",
                                                "kill",    "killtree", "modules", "handles",
                                                "net",     "find",     "license"};
   EXPECT_EQ(commands, fixedOrder);
