@@ -78,6 +78,9 @@ bool HandOnTo64BitProgram(Os& os, int& exitCode) {
   }
   const TScopedHandle process(os, started.hProcess);
   const TScopedHandle thread(os, started.hThread);
+  // Ctrl+C reaches both programs of the console: the 64-bit one ends its
+  // run cleanly with its own code, which this one must live to pass on.
+  os.SetConsoleCtrlHandler();
   uint32_t code = 0;
   // A process that has not ended reports STILL_ACTIVE as its code: that is
   // no code of the 64-bit program's.
