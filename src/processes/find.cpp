@@ -87,7 +87,7 @@ class TFinder {
 
   void SearchModules(TqxProcessItem& item, THitsOfProcess& hits,
                      std::unordered_set<uint32_t>& unsearched) {
-    if (!item.FillModuleList(TModuleSources::SnapshotElseEnumeration))
+    if (!item.FillModuleList(TModuleSources::LoaderElseSnapshot))
       unsearched.insert(item.ProcessID);
     for (int i = 0; i < item.ModuleList.Count(); ++i) {
       TqxModuleItem& module = item.ModuleList.Items(i);

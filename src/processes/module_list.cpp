@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "files/path_normaliser.h"
+#include "native/loader_modules.h"
 #include "os/scoped_handle.h"
 #include "processes/process_list.h"
 #include "support/path_parts.h"
@@ -98,6 +99,27 @@ TModuleSource AddEnumeratedModules(TqxModuleList& list, Os& os, uint32_t process
   return TModuleSource::Read;
 }
 
+// The modules of the process's own loader list, with the base, size and
+// full name the snapshot takes from the same entries; false, nothing added,
+// where the walk cannot stand for the snapshot.
+bool AddLoaderModules(TqxModuleList& list, TProcessContext& context, uint32_t processId) {
+  if (processId == 0) return false;  // the idle process has no memory of its own
+  Os& os = context.Sys;
+  const TScopedHandle process(os, os.OpenProcess(kQueryAndRead, false, processId));
+  std::vector<TLoadedModule> modules;
+  if (process.Get() == 0 || !ReadLoaderModules(os, process.Get(), context.Wow64, modules))
+    return false;
+  for (const TLoadedModule& module : modules) {
+    TqxModuleItem& item = list.Add();
+    item.ProcessID = processId;
+    item.ModuleBaseAddr = module.Base;
+    item.ModuleBaseSize = module.Size;
+    item.ModuleHandle = module.Base;
+    item.Filename = module.FullName;
+  }
+  return true;
+}
+
 }  // namespace
 
 TqxModuleItem::TqxModuleItem(TCollection& collection)
@@ -152,6 +174,10 @@ bool TqxProcessItem::FillModuleList(TModuleSources sources) {
   TProcessContext& context = Owner().ProcessContext();
   Os& os = context.Sys;
   ModuleList.Clear();
+  ModuleList.ReadDenied = false;
+  if (sources == TModuleSources::LoaderElseSnapshot &&
+      AddLoaderModules(ModuleList, context, ProcessID))
+    return true;
   const TModuleSource snapshot = AddSnapshotModules(ModuleList, os, ProcessID);
   TModuleSource enumerated = TModuleSource::Failed;
   if (sources == TModuleSources::Both || snapshot != TModuleSource::Read)

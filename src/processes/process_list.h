@@ -25,8 +25,12 @@ class TqxProcessList;
 // where it could read the process, the enumeration only where it could not;
 // the enumeration asks the process for each module's name in turn, which on
 // some systems costs as much as the snapshot of every process, so a search of
-// every process's modules reads them this way.
-enum class TModuleSources { Both, SnapshotElseEnumeration };
+// every process's modules reads them this way. LoaderElseSnapshot: the
+// process's own loader list, walked in its memory, and where it cannot be
+// walked as SnapshotElseEnumeration; the snapshot reads the same list field
+// by field, a round trip each under Wine, which a search of every process
+// cannot afford.
+enum class TModuleSources { Both, SnapshotElseEnumeration, LoaderElseSnapshot };
 
 class TqxProcessItem : public TSystemLogItem {
  public:

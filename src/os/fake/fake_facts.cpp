@@ -3,6 +3,7 @@
 
 #include "os/fake/fake_bytes.h"
 #include "os/fake/fake_os.h"
+#include "os/layouts/loader_list.h"
 #include "os/layouts/object_replies.h"
 #include "os/layouts/process_blocks.h"
 #include "os/layouts/process_information.h"
@@ -24,7 +25,64 @@ constexpr uint64_t kBlocks64 = 0x7FF700000000u;
 // process: nothing the fake keeps there, so only its 32-bit blocks tell.
 constexpr uint64_t kUnmapped = 0x7FF600000000u;
 
-// The memory of Process at its blocks: the bytes of the three pages.
+constexpr uint64_t kPage = 0x1000;
+
+uint64_t AlignUp(uint64_t value, uint64_t alignment) {
+  return (value + alignment - 1) / alignment * alignment;
+}
+
+// The loader list at Offset of Memory (whose first byte lies at Base): the
+// loader data, then each entry followed by its name's text.
+void PutLoaderList(const TFakeProcess& process, uint64_t base, uint64_t offset,
+                   std::vector<uint8_t>& memory) {
+  const uint32_t word = process.Is64Bit ? 8 : 4;
+  const TLoaderListLayout& layout = LoaderListLayout(word);
+  const TCountedStringLayout& string = CountedStringLayout(word);
+  // A WOW64 process's own list holds its 32-bit modules.
+  const bool wow64 = RunsUnderWow64(process);
+  std::vector<const TFakeModule*> listed;
+  for (const TFakeModule& module : process.Modules)
+    if (module.InSnapshot && (!wow64 || module.Wow64Module))
+      listed.push_back(&module);
+  std::vector<std::u16string> names;
+  std::vector<uint64_t> entries;  // offsets in Memory
+  uint64_t at = offset + 0x40;    // past the loader data
+  for (const TFakeModule* module : listed) {
+    names.push_back(Utf8ToUtf16(module->Path.data(), module->Path.size()));
+    entries.push_back(at);
+    at += AlignUp(layout.EntrySize, 8) + AlignUp(2 * names.back().size(), 8);
+  }
+  memory.resize(AlignUp(at, kPage), 0);  // the heap's pages are committed whole
+  const uint64_t head = base + offset + layout.LoadOrderInLoaderData;
+  const uint64_t nowhere = base - kPage;  // below the environment block nothing is kept
+  if (process.LoaderFault != TLoaderFault::NoLoaderData)
+    PutPointer(memory.data() + layout.LoaderDataInEnvironmentBlock, base + offset, word);
+  PutPointer(memory.data() + offset + layout.LoadOrderInLoaderData,
+             entries.empty() ? head : base + entries.front(), word);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    uint8_t* entry = memory.data() + entries[i];
+    const bool last = i + 1 == entries.size();
+    uint64_t next = last ? head : base + entries[i + 1];
+    const uint64_t slot = entries[i] + AlignUp(layout.EntrySize, 8);  // the name's text
+    uint64_t text = base + slot;
+    if (last && process.LoaderFault == TLoaderFault::LoopsBack) next = base + entries.front();
+    if (i == 1 && process.LoaderFault == TLoaderFault::LoopsOnItself) next = base + entries[i];
+    if (last && process.LoaderFault == TLoaderFault::EndsUnmapped) next = nowhere;
+    if (last && process.LoaderFault == TLoaderFault::NameUnmapped) text = nowhere;
+    PutField(entry, layout.NextEntry, next);
+    PutField(entry, layout.DllBase, listed[i]->Base);
+    PutField(entry, layout.SizeOfImage, listed[i]->Size);
+    PutField(entry + layout.FullDllName, string.Length, 2 * names[i].size());
+    PutField(entry + layout.FullDllName, string.MaximumLength, 2 * names[i].size() + 2);
+    PutField(entry + layout.FullDllName, string.Buffer, text);
+    for (size_t u = 0; u < names[i].size(); ++u)
+      PutU16(memory.data() + slot + 2 * u, names[i][u]);
+  }
+}
+
+// The memory of Process at its blocks: the environment block, the parameter
+// block a page above it, the command line's text a page above that, and the
+// loader list after the text.
 std::vector<uint8_t> Blocks(const TFakeProcess& process, uint64_t& base) {
   const bool wide = process.Is64Bit;
   const uint32_t word = wide ? 8 : 4;
@@ -39,6 +97,7 @@ std::vector<uint8_t> Blocks(const TFakeProcess& process, uint64_t& base) {
   PutField(counted, string.MaximumLength, 2 * text.size() + 2);
   PutField(counted, string.Buffer, base + 0x2000);
   for (size_t i = 0; i < text.size(); ++i) PutU16(memory.data() + 0x2000 + 2 * i, text[i]);
+  PutLoaderList(process, base, AlignUp(memory.size(), 16), memory);
   return memory;
 }
 

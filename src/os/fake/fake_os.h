@@ -35,6 +35,16 @@ struct TFakeModule {
   bool Wow64Module = false;
 };
 
+// How a fake process's loader list is spoiled, to try a reader's bounds.
+enum class TLoaderFault {
+  None,
+  NoLoaderData,  // the environment block holds no loader data yet
+  LoopsBack,     // the last entry leads to the first, not to the head
+  LoopsOnItself, // the second entry leads to itself
+  EndsUnmapped,  // the last entry leads outside the process's memory
+  NameUnmapped,  // the last entry's name lies outside the process's memory
+};
+
 struct TFakeProcess {
   uint32_t Id = 0;
   uint32_t ParentId = 0;
@@ -70,6 +80,10 @@ struct TFakeProcess {
   // Its parameter block holds CommandLine, in the layout of its width; the
   // kernel tells it (class 60) while FakeOs::CommandLineClassAnswered.
   std::string CommandLine;
+  // Its loader list follows the command line's text, entries and names
+  // packed as on a heap: the modules of its own width that its snapshot
+  // reports, in their order, with their full Path.
+  TLoaderFault LoaderFault = TLoaderFault::None;
   // Its token: the user's SID as text, the integrity level's value, and
   // whether it is an app container; TokenDenied refuses OpenProcessToken.
   std::string UserSid = "S-1-5-21-1000-2000-3000-1001";
@@ -77,6 +91,9 @@ struct TFakeProcess {
   bool AppContainer = false;
   bool TokenDenied = false;
 };
+
+// A process with 32-bit modules of a WOW64 process: a 32-bit one on a 64-bit Windows.
+bool RunsUnderWow64(const TFakeProcess& process);
 
 struct TFakeFile {
   std::string Bytes;

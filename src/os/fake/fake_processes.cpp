@@ -23,11 +23,6 @@ std::string AsFixedRecordHolds(const std::string& name) {
   return Utf16ToUtf8(units);
 }
 
-bool RunsUnderWow64(const TFakeProcess& process) {
-  return std::any_of(process.Modules.begin(), process.Modules.end(),
-                     [](const TFakeModule& module) { return module.Wow64Module; });
-}
-
 // Which modules a program of PointerSize bytes sees: a 32-bit program sees
 // the 32-bit modules of a WOW64 process only, a 64-bit one its 64-bit
 // modules and, when asked for them, its 32-bit ones.
@@ -41,6 +36,11 @@ bool ModuleVisible(uint32_t pointerSize, const TFakeProcess& process, const TFak
 // needed when the buffer is too small, or 0 on failure.
 
 }  // namespace
+
+bool RunsUnderWow64(const TFakeProcess& process) {
+  return std::any_of(process.Modules.begin(), process.Modules.end(),
+                     [](const TFakeModule& module) { return module.Wow64Module; });
+}
 
 bool FakeOs::EnumProcesses(uint32_t* ids, uint32_t bytes, uint32_t* bytesReturned) {
   Record("EnumProcesses");

@@ -14,6 +14,7 @@
 
 #include "os/layouts/endpoint_tables.h"
 #include "os/layouts/handle_table.h"
+#include "os/layouts/loader_list.h"
 #include "os/layouts/object_replies.h"
 #include "os/layouts/process_blocks.h"
 #include "os/layouts/process_information.h"
@@ -117,6 +118,24 @@ static_assert(kBlocks.ParametersInEnvironmentBlock == offsetof(PEB, ProcessParam
                   kBlocks.CommandLineInParameters ==
                       offsetof(RTL_USER_PROCESS_PARAMETERS, CommandLine),
               "process blocks");
+
+// The loader list. The headers name the links in memory order only; the
+// links in load order come just before them, in the loader data and in
+// each entry, and the image's size is the pointer after the entry point.
+constexpr const TLoaderListLayout& kLoader = LoaderListLayout(kWidth);
+static_assert(kLoader.LoaderDataInEnvironmentBlock == offsetof(PEB, Ldr) &&
+                  kLoader.LoadOrderInLoaderData ==
+                      offsetof(PEB_LDR_DATA, InMemoryOrderModuleList) - sizeof(LIST_ENTRY),
+              "loader data");
+static_assert(offsetof(LDR_DATA_TABLE_ENTRY, InMemoryOrderLinks) == sizeof(LIST_ENTRY) &&
+                  Is(kLoader.NextEntry, offsetof(LDR_DATA_TABLE_ENTRY, Reserved1),
+                     sizeof(PVOID)) &&
+                  Is(kLoader.DllBase, offsetof(LDR_DATA_TABLE_ENTRY, DllBase), sizeof(PVOID)) &&
+                  Is(kLoader.SizeOfImage, offsetof(LDR_DATA_TABLE_ENTRY, Reserved3) +
+                                              sizeof(PVOID), sizeof(ULONG)) &&
+                  kLoader.FullDllName == offsetof(LDR_DATA_TABLE_ENTRY, FullDllName) &&
+                  kLoader.EntrySize == kLoader.FullDllName + sizeof(UNICODE_STRING),
+              "loader entry");
 
 // Token replies and SIDs.
 constexpr const TSidAndAttributesLayout& kSidAndAttributes = SidAndAttributesLayout(kWidth);

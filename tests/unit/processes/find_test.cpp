@@ -126,6 +126,18 @@ TEST_F(FindTest, ModulesTheSnapshotCouldNotReadAreFoundByEnumeration) {
   EXPECT_EQ(found.UnsearchedCount, 0);
 }
 
+// Modules are read from the loader list; where it cannot be walked, from the snapshot.
+TEST_F(FindTest, ModulesOfAListThatCannotBeWalkedAreFoundByTheSnapshot) {
+  for (const TLoaderFault fault : {TLoaderFault::None, TLoaderFault::EndsUnmapped}) {
+    os.FindProcess(1200)->LoaderFault = fault;
+    const TFindResult found = Find("ReportHelper");
+    ASSERT_EQ(found.Hits.size(), 1u);
+    EXPECT_EQ(found.Hits[0].Name, "C:\\Office\\ReportHelper.dll");
+    EXPECT_EQ(found.Hits[0].Handle, 0x7E000000u);
+    EXPECT_EQ(found.UnsearchedCount, 0);
+  }
+}
+
 TEST_F(FindTest, AnUnreadableTableIsAnErrorNotAnEmptyResult) {
   os.HandleTableFailure = 0xC0000022u;
   EXPECT_THROW(Find("report"), EHandleTableError);

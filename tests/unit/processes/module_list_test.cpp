@@ -255,6 +255,29 @@ TEST_F(ModuleListTest, EachProgramWidthSeesWhatThePlatformShowsIt) {
   EXPECT_EQ(os.OpenHandleCount(), 0u);
 }
 
+// The loader list gives what the snapshot gives, without it; a list that
+// cannot be walked leaves the process to the snapshot, which loses nothing.
+TEST_F(ModuleListTest, TheLoaderListStandsForTheSnapshotOrLeavesItToIt) {
+  const TLoaderFault faults[] = {TLoaderFault::None, TLoaderFault::LoopsBack,
+                                 TLoaderFault::NameUnmapped};
+  const std::vector<std::string> expected = {"C:\\Apps\\app.exe",
+                                             "C:\\WINDOWS\\system32\\ntdll.dll",
+                                             "C:\\WINDOWS\\system32\\kernel32.dll"};
+  for (const TLoaderFault fault : faults) {
+    SCOPED_TRACE(static_cast<int>(fault));
+    App().LoaderFault = fault;
+    list.Refresh();
+    bool isNew = false;
+    TqxProcessItem& item = list.FindOrAddProcess(612, isNew);
+    const size_t snapshots = os.CallCount("CreateToolhelp32Snapshot");
+    EXPECT_TRUE(item.FillModuleList(TModuleSources::LoaderElseSnapshot));
+    EXPECT_EQ(Names(item.ModuleList), expected);
+    EXPECT_EQ(item.ModuleList.Items(1).ModuleBaseAddr, 0x7C900000u);
+    EXPECT_EQ(item.ModuleList.Items(1).ModuleBaseSize, 0xB2000u);
+    EXPECT_EQ(os.CallCount("CreateToolhelp32Snapshot") > snapshots, fault != TLoaderFault::None);
+  }
+}
+
 TEST_F(ModuleListTest, IndexOfFilenameAndAssign) {
   TqxModuleList& modules = Filled().ModuleList;
   EXPECT_EQ(modules.IndexOfFilename("C:\\WINDOWS\\system32\\kernel32.dll"), 2);
