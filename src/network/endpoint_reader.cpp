@@ -16,6 +16,8 @@ namespace {
 // few processes, so a table that fits the first room costs one call.
 constexpr int kTableReadTries = 8;
 constexpr uint32_t kFirstRoom = 64 * 1024;
+// Far beyond any table (about 400,000 TCP rows): a size past it is no table's.
+constexpr uint32_t kMaxTableSize = 64 * 1024 * 1024;
 
 // One table as each class lays it out.
 struct TTableSource {
@@ -60,6 +62,8 @@ uint32_t ReadClass(Os& os, const TTableSource& source, uint32_t tableClass,
       return kErrorSuccess;
     }
     if (error != kErrorInsufficientBuffer) return error;
+    if (size > kMaxTableSize)
+      throw EEndpointTableError(Format("The %s table the system gave is over 64 MiB.", source.Name));
     // Room for a few rows more: the table may grow again before the read.
     size += 8u * layout.RowSize;
   }
