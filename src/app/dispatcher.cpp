@@ -11,17 +11,16 @@
 #include "commands/selection.h"
 #include "app/console_output.h"
 #include "app/handoff.h"
+#include "forms/document_facts.h"
+#include "forms/form_run.h"
 #include "forms/output_forms.h"
 #include "app/run_parameters.h"
 #include "app/texts.h"
 #include "inventory/column_template.h"
 #include "os/os.h"
-#include "processes/endpoint_rows.h"
-#include "processes/find.h"
 #include "processes/process_context.h"
 #include "processes/process_list.h"
 #include "processes/termination.h"
-#include "processes/tree_order.h"
 #include "support/errors.h"
 #include "support/format.h"
 #include "support/path_parts.h"
@@ -42,17 +41,6 @@ std::string FormSwitchConflict(const std::vector<std::string>& given,
   return std::string();
 }
 
-// The forms write the selected processes and their descendants in the order
-// of the tree, each with its depth.
-void SelectInTreeOrder(TqxProcessList& list) {
-  const std::vector<TTreeItem> tree = SelectedTrees(list, false);
-  list.ClearSelection();
-  for (const TTreeItem& line : tree) {
-    line.Item->TreeDepth = line.Depth;
-    list.AddToSelection(*line.Item);
-  }
-}
-
 // Each command given, in the fixed order of the table.
 int RunTextCommands(const TCommandLine& commandLine, TCommandRun& run) {
   int exitCode = kExitDone;
@@ -66,22 +54,15 @@ int RunTextCommands(const TCommandLine& commandLine, TCommandRun& run) {
 // leaves standard output empty.
 void WriteForm(TFormWriter writeForm, TqxProcessList& list, TFormTables tables,
                const TRunParameters& parameters, TConsoleOutput& out) {
-  TFindResult found;
-  if (tables.Find) {
-    found = FindByName(list, list.SelectedItems(), parameters.FindPattern);
-    tables.FindHits = &found;
-  }
-  TEndpointRows endpoints;
-  if (tables.Endpoints) {
-    endpoints = SelectEndpointRows(list, EndpointFilterOf(parameters), !parameters.Selector.Given);
-    tables.EndpointRows = &endpoints;
-  }
-  if (tables.Tree) SelectInTreeOrder(list);
-  writeForm(list, tables, out);
+  TFormRows rows;
+  ReadFormRows(list, parameters, tables, rows);
   Os& os = list.ProcessContext().Sys;
+  const TDocumentFacts facts = ThisRunsFacts(os, ThisRunsProcessIds(list));
+  tables.Facts = &facts;
+  writeForm(list, tables, out);
   WriteFormDenials(os, list, tables);
-  if (found.UnsearchedCount > 0) WriteErrorLine(os, UnsearchedLine(found));
-  if (endpoints.OwnersUnknown) WriteErrorLine(os, kEndpointOwnersUnknownLine);
+  if (rows.Found.UnsearchedCount > 0) WriteErrorLine(os, UnsearchedLine(rows.Found));
+  if (rows.Endpoints.OwnersUnknown) WriteErrorLine(os, kEndpointOwnersUnknownLine);
 }
 
 int RunCommands(Os& os, TConsoleOutput& out) {
@@ -89,7 +70,7 @@ int RunCommands(Os& os, TConsoleOutput& out) {
   const TRunParameters parameters = ReadRunParameters(commandLine);
   TFormWriter writeForm = nullptr;
   std::vector<std::string> given;
-  TFormTables tables;
+  TFormTables tables = FormTablesOf(commandLine, parameters);
   bool usage = commandLine.Count() == 0;
   const TSwitch* alone = nullptr;  // a command that runs over time
   int commands = 0;
@@ -99,15 +80,10 @@ int RunCommands(Os& os, TConsoleOutput& out) {
       given.push_back(entry.Name);
     }
     const bool present = commandLine.HasSwitch(entry.Name);
-    if (entry.Table != nullptr && present) tables.*entry.Table = true;
     usage = usage || (entry.Use == suUsage && present);
     if (entry.Run != nullptr && present) ++commands;
     if (entry.RunsAlone && present) alone = &entry;
   }
-  // In a form the details, the tree and the signatures are columns of the
-  // process table.
-  tables.Processes = tables.Processes || tables.Details || tables.Tree || tables.Signatures;
-  tables.UnsignedOnly = parameters.UnsignedOnly;
   std::string conflict = parameters.Error;
   if (conflict.empty()) conflict = FormSwitchConflict(given, commandLine);
   if (conflict.empty() && parameters.Find && parameters.FindPattern.empty())

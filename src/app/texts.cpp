@@ -2,8 +2,11 @@
 
 namespace kvt {
 
+// The version stands in the banner and on the documents the forms write.
+#define KVT_PROGRAM_VERSION "0.1"
+const char* const kProgramVersion = KVT_PROGRAM_VERSION;
 const char* const kBannerLines[4] = {
-    "kvtProc 0.1 - process management command line tool",
+    "kvtProc " KVT_PROGRAM_VERSION " - process management command line tool",
     "Copyright (c) 2026 Halvorsk. All rights reserved.",
     "Use /license to show license.",
     "",

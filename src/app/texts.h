@@ -2,6 +2,7 @@
 // The program's fixed texts: banner, usage, terms of use and the column templates.
 namespace kvt {
 
+extern const char* const kProgramVersion;
 extern const char* const kBannerLines[4];
 extern const char* const kUsageHead[3];
 extern const char* const kUsageTail[3];

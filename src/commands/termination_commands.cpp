@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "app/console_output.h"
-#include "app/handoff.h"
 #include "app/texts.h"
 #include "commands/command_table.h"
 #include "commands/commands.h"
+#include "commands/selection.h"
 #include "os/os.h"
 #include "processes/process_list.h"
 #include "processes/termination.h"
@@ -97,12 +97,7 @@ int TerminateEach(TqxProcessList& list, std::vector<TqxProcessItem*> items,
 // The program that handed this run on waits for it to end; it is not to be
 // terminated as if it were any other process.
 TSparedProcess ProgramWaitingForThisRun(const TqxProcessList& list) {
-  Os& os = list.ProcessContext().Sys;
-  const uint32_t own = os.GetCurrentProcessId();
-  for (int i = 0; i < list.Count(); ++i)
-    if (list.Items(i).ProcessID == own)
-      return {HandingOnProgram(os, list.Items(i).ParentID), kSparedWaitingLine};
-  return {0, kSparedWaitingLine};
+  return {WaitingProgramId(list), kSparedWaitingLine};
 }
 
 // Writes the refusal, when there is one, on standard error.

@@ -1,4 +1,5 @@
 #include "app/console_output.h"
+#include "forms/document_facts.h"
 #include "forms/output_forms.h"
 #include "processes/find.h"
 #include "processes/endpoint_rows.h"
@@ -73,6 +74,7 @@ void SaveProcesses(TqxProcessList& list, const TFormTables& tables, TXmlDocument
 
 void SaveFormDocument(TqxProcessList& list, const TFormTables& tables, TXmlDocument& document) {
   ReadFormFacts(list, tables);
+  if (tables.Facts) SaveDocumentFacts(*tables.Facts, document);
   if (tables.AnyProcessTable() || tables.EndpointRows) SaveProcesses(list, tables, document);
   // Beside the processes: the endpoints of none of them.
   if (tables.EndpointRows && !tables.EndpointRows->Unowned.empty())

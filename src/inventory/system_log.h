@@ -146,6 +146,8 @@ class TSystemLogCollection : public TInterfacedCollection {
   // Built on first read and kept unchanged for the collection's life.
   const TStringList& SnapShot();
   std::unique_ptr<TStringList> BuildSnapShot();
+  // The root element of every document the inventories write.
+  static constexpr const char* kRootElement = "Vantora";
   // "Vantora/" + ClassTag, created with the root when absent.
   TXmlElement XmlClassElement(TXmlDocument& document);
 

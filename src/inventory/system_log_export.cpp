@@ -6,7 +6,6 @@
 namespace kvt {
 namespace {
 
-constexpr const char* kRootElement = "Vantora";
 constexpr const char* kDocumentEncoding = "utf-8";
 constexpr const char* kStreamErrorComment = "// An error occured while saving this item!";
 

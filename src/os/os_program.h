@@ -57,6 +57,8 @@ struct OsProgram {
   virtual std::string GetCommandLineW() = 0;
   // GetModuleFileNameW for the program's own module.
   virtual std::string GetOwnModuleFileName() = 0;
+  // This machine's NetBIOS name; empty when the system does not tell it.
+  virtual std::string GetComputerNameW() = 0;
   virtual bool IsBound(TOptionalEntry entry) = 0;
   // The width of this program's pointers in bytes, 4 or 8: the platform's
   // structures behind the seam are laid out for it.

@@ -7,6 +7,7 @@
 
 namespace kvt {
 
+struct TDocumentFacts;
 struct TEndpointRows;
 struct TFindResult;
 
@@ -25,6 +26,7 @@ struct TFormTables {
   bool UnsignedOnly = false;
   bool Details = false;  // the process rows carry the details (and are written)
   bool Tree = false;     // the processes come in tree order, each with its depth
+  const TDocumentFacts* Facts = nullptr;  // what the document says of itself, if anything
   bool Any() const { return Processes || Modules || Handles || Endpoints || Find; }
   // A table whose rows stand for every selected process, or inside each.
   bool AnyProcessTable() const { return Processes || Modules || Handles; }

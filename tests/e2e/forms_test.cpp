@@ -52,7 +52,7 @@ TEST(Forms, XmlListWithTheModulesOfAChild) {
   const TRunResult run = RunKvtProc("/xml /list " + std::to_string(child.Pid()) + " /modules");
   ASSERT_EQ(run.ExitCode, 0u) << run.Err;
   EXPECT_EQ(run.Err, "");
-  EXPECT_EQ(run.Out.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Vantora>\r\n", 0), 0u)
+  EXPECT_EQ(run.Out.rfind("<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<Vantora Taken=\"", 0), 0u)
       << run.Out;
   WriteBesideThePrograms("forms_list_modules.xml", run.Out);
   WriteBesideThePrograms("forms_child.pid", std::to_string(child.Pid()) + "\n");

@@ -206,6 +206,7 @@ class FakeOs : public Os {
   TFakeEnvironment Environment;
   std::vector<TCreateProcessCall> CreateProcessCalls;
   std::string OwnModuleFileName = "C:\\Tools\\kvtProc.exe";
+  std::string ComputerName = "FAKE-PC";
   uint32_t CurrentProcessId = 100;
   // The ANSI code page is the Western one: text conversions follow it.
   bool StdOutFails = false;
@@ -363,6 +364,7 @@ class FakeOs : public Os {
   uint32_t GetCurrentProcessId() override;
   std::string GetCommandLineW() override;
   std::string GetOwnModuleFileName() override;
+  std::string GetComputerNameW() override { return ComputerName; }
   bool IsBound(TOptionalEntry entry) override;
   uint32_t PointerSize() override { return ProgramPointerSize; }
   bool CloseHandle(OsHandle handle) override;

@@ -19,6 +19,7 @@ class Win32Os : public Os {
   uint32_t GetCurrentProcessId() override;
   std::string GetCommandLineW() override;
   std::string GetOwnModuleFileName() override;
+  std::string GetComputerNameW() override;
   bool IsBound(TOptionalEntry entry) override;  // in win32_os.cpp, beside the binding
   uint32_t PointerSize() override;
   bool CloseHandle(OsHandle handle) override;

@@ -38,6 +38,12 @@ std::string Win32Os::GetOwnModuleFileName() {
   return length < kMaxWideText ? ToUtf8(buffer.data(), length) : std::string();
 }
 
+std::string Win32Os::GetComputerNameW() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+  return ::GetComputerNameW(name, &length) ? ToUtf8(name, length) : std::string();
+}
+
 uint32_t Win32Os::PointerSize() { return sizeof(void*); }
 
 bool Win32Os::CloseHandle(OsHandle handle) { return ::CloseHandle(ToHandle(handle)) != 0; }

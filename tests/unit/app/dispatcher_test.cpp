@@ -558,7 +558,7 @@ TEST_F(FindCommandTest, CsvAndXmlFormsAndTheCountOfProcessesNotSearched) {
   EXPECT_EQ(os.StdErr, unsearched);
   os.StdOut.clear();
   EXPECT_EQ(Run("kvt /xml /find shell2024"), 0);
-  EXPECT_NE(os.StdOut.find("<Vantora>\r\n  <TqxFindList>\r\n    <TqxFindItem ProcessID=\"612\" "
+  EXPECT_NE(os.StdOut.find("  <TqxFindList>\r\n    <TqxFindItem ProcessID=\"612\" "
                            "Filename=\"explorer.exe\" Kind=\"Module\" Handle=\"7E000000\" "
                            "Name=\"C:\\Windows\\shell2024.dll\" />"),
             std::string::npos)

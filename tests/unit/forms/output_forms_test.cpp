@@ -80,7 +80,8 @@ TEST_F(OutputFormsTest, XmlDocumentWithModulesAndHandlesBelowEachProcess) {
   EXPECT_EQ(
       Run("kvtProc.exe /xml /list 612 /modules /handles"),
       "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
-      "<Vantora>\r\n"
+      "<Vantora Taken=\"2025-12-12T08:00:00Z\" Machine=\"FAKE-PC\" ProgramVersion=\"0.1\" "
+      "Parameters=\"/xml /list 612 /modules /handles\" OwnProcessIDs=\"100\">\r\n"
       "  <TqxProcessList>\r\n"
       "    <TqxProcessItem ProcessID=\"612\" ParentID=\"500\" Filename=\"C:\\Windows\\explorer.exe\" "
       "FileDescription=\"Shell, &quot;Desktop&quot;\" FileVersion=\" 6.0 \" "
@@ -108,6 +109,11 @@ TEST_F(OutputFormsTest, JsonDocumentHoldsWhatTheXmlOneHolds) {
   os.File("C:\\Windows\\explorer.exe").Bytes.clear();
   EXPECT_EQ(Run("kvtProc.exe /json /list 612 /modules"),
             "{\r\n"
+            "  \"Taken\": \"2025-12-12T08:00:00Z\",\r\n"
+            "  \"Machine\": \"FAKE-PC\",\r\n"
+            "  \"ProgramVersion\": \"0.1\",\r\n"
+            "  \"Parameters\": \"/json /list 612 /modules\",\r\n"
+            "  \"OwnProcessIDs\": \"100\",\r\n"
             "  \"TqxProcessList\": [\r\n"
             "    {\r\n"
             "      \"ProcessID\": 612,\r\n"
