@@ -21,6 +21,9 @@ class TConsoleOutput {
   void Line(const std::string& text);
   // Writes what was collected; raises EWriteError when standard output refuses it.
   void Flush();
+  // Drops what was collected and not yet written: a run refused before its
+  // first result writes nothing beside the refusal.
+  void Discard() { pending_.clear(); }
 
  private:
   bool Write(const std::string& block);

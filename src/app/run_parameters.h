@@ -36,6 +36,8 @@ struct TRunParameters {
   std::string IntervalText, ForText;  // the words after /interval and /for
   uint32_t IntervalMs = 1000;         // read from them
   uint32_t ForSeconds = 0;            // 0: one frame
+  bool Compare = false;
+  std::string CompareFile;  // the word after /compare
   bool ChangesProcesses = false;  // a command that terminates is given
   TSelector Selector;
   // Set when the command line is refused: the line that says why.

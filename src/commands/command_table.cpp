@@ -53,6 +53,9 @@ const std::vector<TSwitch>& Switches() {
        "  /find <pattern> [pid or filename]  Lists the handles and modules whose names contain "
        "pattern",
        &F::Find, &P::Find, &P::FindPattern, nullptr, false, false, RunFindCommand, nullptr},
+      {"compare", suCommand,
+       "  /compare <file>             Lists what changed since /xml or /json wrote that file",
+       nullptr, &P::Compare, &P::CompareFile, nullptr, false, true, RunCompareCommand, nullptr},
       {"license", suCommand, nullptr, nullptr, nullptr, nullptr, nullptr, false, false, RunLicenseCommand,
        nullptr},
       {"csv", suModifier, "  /csv                        Writes the tables as comma-separated values",
@@ -86,7 +89,7 @@ const std::vector<TSwitch>& Switches() {
 
 int WorseExitCode(int a, int b) {
   // From the worst: the first of these that either code is wins.
-  for (const int code : {kExitRefused, kExitChangeFailed})
+  for (const int code : {kExitRefused, kExitChangeFailed, kExitDiffers})
     if (a == code || b == code) return code;
   return kExitDone;
 }

@@ -17,6 +17,7 @@ struct TFindResult;
 constexpr int kExitDone = 0;
 constexpr int kExitRefused = 1;       // an error, or a request refused: nothing was changed
 constexpr int kExitChangeFailed = 2;  // a process could not be changed as asked
+constexpr int kExitDiffers = 3;       // a comparison found changes
 int WorseExitCode(int a, int b);
 
 // A process that a termination lists but leaves running, as part of this run.
@@ -66,6 +67,11 @@ TEndpointFilter EndpointFilterOf(const TRunParameters& parameters);
 // pattern of /find: a title, one row per hit, and a line with their number;
 // then how many processes could not be searched, when any.
 int RunFindCommand(TCommandRun& run);
+// What differs between the system now and the document the word after
+// /compare names, read again as that document's run read it: processes
+// started and ended, changed files, modules loaded and gone, listening
+// endpoints opened and closed. In the form the parameters ask for.
+int RunCompareCommand(TCommandRun& run);
 int RunLicenseCommand(TCommandRun& run);
 // The line that tells how many processes Found could not search.
 std::string UnsearchedLine(const TFindResult& found);

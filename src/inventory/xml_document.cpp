@@ -55,6 +55,8 @@ pugi::xml_node AppendElement(pugi::xml_node& parent, const std::string& name) {
   return child;
 }
 
+}  // namespace
+
 // The writer would give control characters as character references, which
 // no XML reader accepts, and U+FFFE and U+FFFF as they are, which no reader
 // accepts either; a zero byte would end the text early.
@@ -75,6 +77,8 @@ std::string XmlCharacters(const std::string& text) {
   }
   return result;
 }
+
+namespace {
 
 // The parser's record of the attribute, which stays where it is while the
 // element lives. Held: whether the parser holds Value as it is.

@@ -21,6 +21,10 @@ namespace kvt {
 
 class TXmlDocument;
 
+// Text as the XML text holds it: each control character but tab, CR and LF,
+// and U+FFFE and U+FFFF, as "?".
+std::string XmlCharacters(const std::string& text);
+
 // A document that cannot be read, or an element the document cannot take.
 class EXmlError : public EError {
  public:

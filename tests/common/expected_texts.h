@@ -27,6 +27,7 @@ constexpr const char* kUsage =
     "  /net [pid or filename]      Lists the TCP and UDP endpoints of processes\r\n"
     "  /find <pattern> [pid or filename]  Lists the handles and modules whose names contain "
     "pattern\r\n"
+    "  /compare <file>             Lists what changed since /xml or /json wrote that file\r\n"
     "  /csv                        Writes the tables as comma-separated values\r\n"
     "  /xml                        Writes the tables as one XML document\r\n"
     "  /json                       Writes the tables as one JSON document\r\n"

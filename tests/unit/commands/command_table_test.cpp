@@ -26,7 +26,7 @@ TEST(CommandTable, CommandsInTheFixedOrderThenModifiers) {
   }
   const std::vector<std::string> fixedOrder = {"list",    "details", "tree",    "top",     "watch",   "verify",
                                                "kill",    "killtree", "modules", "handles",
-                                               "net",     "find",     "license"};
+                                               "net",     "find",     "compare",  "license"};
   EXPECT_EQ(commands, fixedOrder);
 }
 
