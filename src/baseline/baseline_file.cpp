@@ -70,7 +70,7 @@ TSnapshot BaselineFromStream(std::istream& in, const std::string& name) {
   std::string fault;
   const int first = FirstSignificant(in);
   snapshot.FromXml = first == '<';
-  if (first == '{') {
+  if (first == '{' || first == '[') {
     if (!SnapshotOfJson(in, snapshot, fault)) throw NotADocument(name, fault);
     return snapshot;
   }

@@ -24,7 +24,7 @@ class EBaselineError : public EError {
 constexpr uint64_t kMaxBaselineBytes = uint64_t{256} << 20;
 
 // The snapshot of the document in the file Path: XML when its first
-// character (blanks and a byte-order mark aside) is "<", JSON when it is "{".
+// character (blanks and a byte-order mark aside) is "<", else JSON when it is "{" or "[".
 TSnapshot LoadBaseline(Os& os, const std::string& path);
 
 // The same for a document already read, its text In; Name names it in the error.
