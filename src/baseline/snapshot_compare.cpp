@@ -28,6 +28,17 @@ bool AllHaveDetails(const TSnapshot& snapshot) {
   return true;
 }
 
+// A process or module there on one side only.
+TChange OneSided(char sign, TChangeKind kind, const TSnapshotProcess& process, const std::string& path) {
+  TChange change;
+  change.Sign = sign;
+  change.Kind = kind;
+  change.ProcessId = process.ProcessId;
+  change.ProcessPath = process.Path;
+  change.Path = path;
+  return change;
+}
+
 using TGroups = std::unordered_map<std::string, std::vector<const TSnapshotProcess*>>;
 
 struct TSide {
@@ -111,11 +122,10 @@ class TComparison {
       if (before.first.empty() || after.first.empty()) continue;
       for (const auto& path : after.first)
         if (before.second.count(path.first) == 0)
-          changes_.push_back({'+', TChangeKind::Module, now[0]->ProcessId, now[0]->Path, *path.second});
+          changes_.push_back(OneSided('+', TChangeKind::Module, *now[0], *path.second));
       for (const auto& path : before.first)
         if (after.second.count(path.first) == 0)
-          changes_.push_back({'-', TChangeKind::Module, then->second[0]->ProcessId,
-                              then->second[0]->Path, *path.second});
+          changes_.push_back(OneSided('-', TChangeKind::Module, *then->second[0], *path.second));
     }
   }
 
@@ -180,7 +190,7 @@ class TComparison {
       for (size_t i = these.size(); i > 0 && told.size() < these.size() - others; --i)
         if (otherIds.count(these[i - 1]->ProcessId) != 0) told.push_back(these[i - 1]);
       for (const TSnapshotProcess* process : told)
-        changes_.push_back({sign, TChangeKind::Process, process->ProcessId, process->Path, process->Path});
+        changes_.push_back(OneSided(sign, TChangeKind::Process, *process, process->Path));
     }
   }
 
