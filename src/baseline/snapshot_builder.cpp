@@ -43,28 +43,18 @@ bool TSnapshotBuilder::InList() const {
 
 bool TSnapshotBuilder::BeginList(const std::string& name) {
   // Lists stand below the root and inside a process, nowhere else.
-  if (open_.empty()) {
-    if (name == kProcessList) {
-      snapshot_.HasProcessList = true;
-      open_.push_back(TLevel::ProcessList);
-    } else if (name == kEndpointList) {
-      snapshot_.HasEndpoints = true;
-      open_.push_back(TLevel::EndpointList);
-    } else {
-      open_.push_back(TLevel::OtherList);
-    }
-    return true;
-  }
-  if (open_.back() != TLevel::Process) return Refuse("the list " + name + " stands where none does");
-  if (name == kModuleList) {
-    snapshot_.HasModules = true;
-    open_.push_back(TLevel::ModuleList);
+  const bool atRoot = open_.empty();
+  if (!atRoot && open_.back() != TLevel::Process)
+    return Refuse("the list " + name + " stands where none does");
+  TLevel level = TLevel::OtherList;
+  if (name == (atRoot ? kProcessList : kModuleList)) {
+    level = atRoot ? TLevel::ProcessList : TLevel::ModuleList;
+    (atRoot ? snapshot_.HasProcessList : snapshot_.HasModules) = true;
   } else if (name == kEndpointList) {
+    level = TLevel::EndpointList;
     snapshot_.HasEndpoints = true;
-    open_.push_back(TLevel::EndpointList);
-  } else {
-    open_.push_back(TLevel::OtherList);
   }
+  open_.push_back(level);
   return true;
 }
 
